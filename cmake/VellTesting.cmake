@@ -1,0 +1,29 @@
+# Test helpers shared by every folder of the project.
+include_guard(GLOBAL)
+
+# GoogleTest is built from Debian's sources in every tree, with that tree's
+# compiler and flags (sanitizers included).
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+if(NOT TARGET gtest_main)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+endif()
+
+# vell_add_gtest(NAME SOURCES ... [LIBS ...] [NEEDS_DISPLAY] [TIMEOUT s] [LABELS ...])
+# In the win32 tree CTest runs the executable through scripts/wine-run.
+function(vell_add_gtest name)
+  cmake_parse_arguments(ARG "NEEDS_DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set(labels ${ARG_LABELS})
+  if(ARG_NEEDS_DISPLAY)
+    list(APPEND labels display)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${labels}")
+endfunction()

@@ -1,0 +1,19 @@
+# 32-bit Windows with the posix-threads mingw-w64 compilers; the runtime is
+# linked statically so that the executables need no DLL beside them.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(VELL_MINGW_TRIPLE i686-w64-mingw32)
+
+set(CMAKE_C_COMPILER   ${VELL_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VELL_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${VELL_MINGW_TRIPLE}-windres)
+set(CMAKE_ASM_NASM_COMPILER nasm)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${VELL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
