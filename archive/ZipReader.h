@@ -1,0 +1,287 @@
+// TZipReader: reads a ZIP archive's directory and extracts entries, chosen by
+// name pattern, into a caller's stream. Copes with damaged and multi-part
+// archives. Single-threaded; yields to the window message loop during long
+// operations when DoProcessMessages is set.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BufferStream.h"
+#include "Platform.h"
+#include "SortedZip.h"
+#include "Stream.h"
+#include "ZipExceptions.h"
+#include "ZipHeaderInfo.h"
+
+enum class TIncompleteZipMode { izAssumeMulti, izAssumeBad, izAssumeNotAZip };
+enum class TZipMultiDiskMode { mdNone, mdSpanned, mdBlocks };
+enum class TSplitPartType { spFirst, spMiddle, spLast };
+enum class TBlockMode { bmStandard, bmClassic };
+enum class TSkipReason {
+  srBadPassword,
+  srNoOverwrite,
+  srFileOpenError,
+  srCreateError,
+  srExcludeList,
+  srArchiveBitNotSet,
+  srNoFileToFreshen,
+  srSkippedInStartZip
+};
+enum class TUZOverwriteMode { Prompt, Always, Never, ifNewer, ifOlder };
+
+class TZipReader;
+
+// Event types. Parameters passed by non-const reference are in-out.
+using TInCompleteZipEvent = std::function<void(TZipReader* sender, TIncompleteZipMode& mode)>;
+using TGetNextDiskEvent = std::function<void(TZipReader* sender, int nextDisk, std::string& fileName)>;
+using TFileNameForSplitPartEvent =
+    std::function<void(TZipReader* sender, std::string& fileName, int partNumber, TSplitPartType splitType)>;
+using THandleMessageEvent =
+    std::function<void(TZipReader* sender, int messageId, const std::string& msg1, const std::string& msg2,
+                       unsigned flags, int& result)>;
+using TStartUnZipInfoEvent =
+    std::function<void(TZipReader* sender, int numFiles, std::int64_t totalBytes, bool& stopNow)>;
+using TStartUnZipEvent = std::function<void(TZipReader* sender, int fileIndex, std::string& fileName, bool& skip)>;
+using TEndUnZipEvent = std::function<void(TZipReader* sender, int fileIndex, const std::string& fileName)>;
+using TSkippingFileEvent = std::function<void(TZipReader* sender, TSkipReason reason, const std::string& fileName,
+                                              int fileIndex, bool& retry)>;
+using TBadPasswordEvent = std::function<void(TZipReader* sender, int fileIndex, std::string& newPassword)>;
+using TBadCRCEvent =
+    std::function<void(TZipReader* sender, std::uint32_t calcCRC, std::uint32_t storedCRC, int fileIndex)>;
+using TPercentDoneEvent = std::function<void(TZipReader* sender, int percent)>;
+using TUnZipCompleteEvent = std::function<void(TZipReader* sender, int fileCount)>;
+using TDecryptEvent = std::function<void(TZipReader* sender, std::uint8_t* buffer, std::size_t length,
+                                         const std::string& password)>;
+using TPromptForOverwriteEvent =
+    std::function<void(TZipReader* sender, bool& overwriteIt, int fileIndex, std::string& fileName)>;
+using TGetNextBufferEvent = std::function<void(TZipReader* sender, std::uint8_t*& buffer, const std::string& fileName,
+                                               int& amountUsed, int bufferNumber, bool& quit)>;
+
+class TZipReader {
+public:
+  TZipReader();
+  // Tests and tools may supply another platform implementation.
+  explicit TZipReader(IArchivePlatform& platform);
+  TZipReader(const TZipReader&) = delete;
+  TZipReader& operator=(const TZipReader&) = delete;
+  ~TZipReader();
+
+  // ---- Directory -------------------------------------------------------
+  const std::string& ZipName() const { return zipName_; }
+  // Same name in another letter case keeps the loaded directory. A name
+  // ending in "?" asks the user with an open-file dialog.
+  void SetZipName(const std::string& name);
+
+  // Loads the directory unless it is loaded and the file is unchanged.
+  void ReadZipDirectory();
+
+  int EntryCount() const;
+  // Directory + file name of view entry index, with '\' separators.
+  std::string EntryFullName(int index) const;
+  std::string EntryFileName(int index) const;
+  std::string EntryComment(int index);
+  std::string ArchiveComment();
+  // The view entry itself (read-only), for tools that show every field.
+  const TZipHeaderInfo& Entry(int index) const;
+
+  TZipSortMode SortMode() const { return sortMode_; }
+  void SetSortMode(TZipSortMode mode) { sortMode_ = mode; }
+  TIncompleteZipMode IncompleteZipMode() const { return incompleteZipMode_; }
+  void SetIncompleteZipMode(TIncompleteZipMode mode) { incompleteZipMode_ = mode; }
+  bool KeepZipOpen() const { return keepZipOpen_; }
+  void SetKeepZipOpen(bool keep) { keepZipOpen_ = keep; }
+  bool DoProcessMessages() const { return doProcessMessages_; }
+  void SetDoProcessMessages(bool process) { doProcessMessages_ = process; }
+  TOEMConvert OEMConvert() const { return oemConvert_; }
+  void SetOEMConvert(TOEMConvert mode) { oemConvert_ = mode; }
+  bool FlushFilesOnClose() const { return flushFilesOnClose_; }
+  void SetFlushFilesOnClose(bool flush) { flushFilesOnClose_ = flush; }
+  TBlockMode BlockMode() const { return blockMode_; }
+  void SetBlockMode(TBlockMode mode) { blockMode_ = mode; }
+  bool CheckDiskLabel() const { return checkDiskLabel_; }
+  void SetCheckDiskLabel(bool check) { checkDiskLabel_ = check; }
+
+  // Version properties are fixed; assignments are ignored.
+  int ThisVersion() const { return 451; }
+  void SetThisVersion(int) {}
+  int ThisBuild() const { return 1; }
+  void SetThisBuild(int) {}
+  std::string ThisReleaseLevel() const { return "Release"; }
+  void SetThisReleaseLevel(const std::string&) {}
+
+  bool DirectoryRebuilt() const { return directoryRebuilt_; }
+  bool ArchiveDamaged() const { return archiveDamaged_; }
+  bool ArchiveFromStream() const { return false; }
+  TZipMultiDiskMode MultiDiskMode() const { return multiDiskMode_; }
+  int NumberOfDisks() const { return numberOfDisks_; }
+  int CurrentDisk() const { return currentDisk_; }
+  bool Busy() const { return busy_; }
+  const TEndCentral& EndCentral() const { return endCentral_; }
+
+  bool CancelRequested() const { return cancelRequested_; }
+  void SetCancelRequested(bool cancel) { cancelRequested_ = cancel; }
+  bool PauseRequested() const { return pauseRequested_; }
+  void SetPauseRequested(bool pause) { pauseRequested_ = pause; }
+
+  static constexpr std::size_t StreamBufferSize = 8192;
+
+  // ---- Extraction ------------------------------------------------------
+  // Writes the entries matching name (a pattern, '\' separators) into stream,
+  // each from the stream's start; returns how many extracted with a good CRC.
+  int UnpackToStream(TStream* stream, const std::string& name);
+
+  const std::string& Password() const { return password_; }
+  void SetPassword(const std::string& password) { password_ = password; }
+  std::vector<std::string>& FilesList() { return filesList_; }
+  std::vector<std::string>& RelativePathList() { return relativePathList_; }
+  bool DoAll() const { return doAll_; }
+  void SetDoAll(bool all) { doAll_ = all; }
+  bool RecreateDirs() const { return recreateDirs_; }
+  void SetRecreateDirs(bool recreate) { recreateDirs_ = recreate; }
+  const std::string& DestDir() const { return destDir_; }
+  void SetDestDir(const std::string& dir);
+  const std::string& RootDir() const { return rootDir_; }
+  void SetRootDir(const std::string& dir);
+  TUZOverwriteMode OverwriteMode() const { return overwriteMode_; }
+  void SetOverwriteMode(TUZOverwriteMode mode) { overwriteMode_ = mode; }
+  bool RetainAttributes() const { return retainAttributes_; }
+  void SetRetainAttributes(bool retain) { retainAttributes_ = retain; }
+  bool ReplaceReadOnly() const { return replaceReadOnly_; }
+  void SetReplaceReadOnly(bool replace) { replaceReadOnly_ = replace; }
+
+  // Case-insensitive wildcard match of an entry path (see UnpackToStream).
+  bool MatchPattern(const std::string& pattern, const std::string& name) const;
+
+  // ---- Events ----------------------------------------------------------
+  TInCompleteZipEvent OnInCompleteZip;
+  TGetNextDiskEvent OnGetNextDisk;
+  TFileNameForSplitPartEvent OnFileNameForSplitPart;
+  THandleMessageEvent OnHandleMessage;
+  TStartUnZipInfoEvent OnStartUnZipInfo;
+  TStartUnZipEvent OnStartUnZip;
+  TEndUnZipEvent OnEndUnZip;
+  TSkippingFileEvent OnSkippingFile;
+  TBadPasswordEvent OnBadPassword;
+  TBadCRCEvent OnBadCRC;
+  TPercentDoneEvent OnFilePercentDone;
+  TPercentDoneEvent OnTotalPercentDone;
+  TUnZipCompleteEvent OnUnZipComplete;
+  TDecryptEvent OnDecrypt;
+  TPromptForOverwriteEvent OnPromptForOverwrite;
+  TGetNextBufferEvent OnGetNextBuffer;
+
+private:
+  // Remembers and restores the busy flag and operation mode around an operation.
+  class TOperationScope {
+  public:
+    TOperationScope(TZipReader& reader, std::uint8_t mode);
+    ~TOperationScope();
+    TOperationScope(const TOperationScope&) = delete;
+    TOperationScope& operator=(const TOperationScope&) = delete;
+
+  private:
+    TZipReader& reader_;
+    bool oldBusy_;
+    std::uint8_t oldMode_;
+  };
+
+  enum : std::uint8_t { opNone = 0, opReadDirectory = 1, opUnpack = 2, opComment = 3 };
+
+  // Archive file handling.
+  void OpenArchive();                 // opens and (re)loads the directory when needed
+  void CloseArchive();                // unless KeepZipOpen
+  void CloseArchiveStream();          // regardless of KeepZipOpen
+  void ClearArchive();                // forget everything, including ZipName
+  void ResetDirectoryState();
+  std::unique_ptr<TLFNFileStream> OpenArchiveFile(const std::string& path, TFileShare share);
+  bool ArchiveFileTime(const std::string& path, std::int64_t& time) const;
+
+  // Directory loading. The directory is read from the ".zfc" side file while
+  // one is in use, else from the archive.
+  TS_BufferStream& DirectoryStream() { return sideFile_ ? *sideFile_ : *archive_; }
+  void LoadDirectory();
+  bool LocateEndRecord(TStream& stream);
+  void HandleMissingEndRecord(bool& usingSideFile);
+  bool ReadCentralHeader(TZipHeaderInfo& entry, bool mayAskNextDisk);
+  void ParseExtraField(TZipHeaderInfo& entry, const std::uint8_t* extra, std::size_t length);
+  std::string ConvertOEMName(const std::string& stored, const TZipHeaderInfo& entry) const;
+  void SortEntries(TZipSortMode mode);
+  void FreeLists();
+  std::string ReadCommentAt(std::uint64_t position, std::size_t length);
+  void ReadEntryCommentNow(TZipHeaderInfo& entry);
+  const TZipHeaderInfo& ViewEntry(int index) const;
+
+  // Damaged and multi-part archives.
+  bool RecoverFromLocalHeaders();
+  bool ReadLocalHeader(TZipHeaderInfo& entry);
+  void DecideMultiDiskMode();
+  void SwitchToPart(int partNumber);  // 1-based
+  std::string SplitPartName(int partNumber);
+  std::string AskForDisk(int partNumber);
+  // Reads count bytes of the archive; in a multi-part set a read that runs
+  // off the end of a part continues in the next part.
+  std::size_t ReadArchive(void* buffer, std::size_t count, bool mayAskNextDisk);
+
+  // Message loop and messages.
+  void YieldToMessages();             // yield, then honour cancel and pause
+  int ShowZipMessage(int messageId, const std::string& text, const std::string& caption, unsigned flags,
+                     bool arrowCursor = false);
+
+  IArchivePlatform& platform_;
+
+  std::string zipName_;
+  std::string zipNameNoExt_;
+  std::unique_ptr<TLFNFileStream> archive_;
+  std::unique_ptr<TLFNFileStream> sideFile_;  // the ".zfc" copy of the directory, while it is used
+  std::unique_ptr<TSortedZip> primary_;
+  TSortedZip* view_ = nullptr;                // primary_ itself for ByNone
+  std::unique_ptr<TSortedZip> ownedView_;
+  TEndCentral endCentral_;
+  std::int64_t fileTimeAtLoad_ = 0;
+  bool directoryRebuilt_ = false;
+  bool archiveDamaged_ = false;
+  bool recoveryTried_ = false;
+  TZipMultiDiskMode multiDiskMode_ = TZipMultiDiskMode::mdNone;
+  int numberOfDisks_ = 1;
+  int currentDisk_ = 0;
+  bool cancelRequested_ = false;
+  bool pauseRequested_ = false;
+  bool busy_ = false;
+  std::uint8_t operationMode_ = opNone;
+  std::int64_t totalSize_ = 0;
+  std::int64_t totalDone_ = 0;
+
+  TZipSortMode sortMode_ = TZipSortMode::ByNone;
+  TIncompleteZipMode incompleteZipMode_ = TIncompleteZipMode::izAssumeMulti;
+  bool keepZipOpen_ = false;
+  bool doProcessMessages_ = true;
+  TOEMConvert oemConvert_ = TOEMConvert::oemAlways;
+  bool flushFilesOnClose_ = false;
+  TBlockMode blockMode_ = TBlockMode::bmStandard;
+  bool checkDiskLabel_ = true;
+
+  std::string password_;
+  std::vector<std::string> filesList_;
+  std::vector<std::string> relativePathList_;
+  bool doAll_ = false;
+  bool recreateDirs_ = false;
+  std::string destDir_;
+  std::string rootDir_;
+  TUZOverwriteMode overwriteMode_ = TUZOverwriteMode::Prompt;
+  bool retainAttributes_ = true;
+  bool replaceReadOnly_ = false;
+
+  // The working copy of the entry being extracted.
+  TZipHeaderInfo workEntry_;
+
+  // ---- Extraction state (archive/ZipReaderUnpack.cpp) -----------------
+  // Members below this line belong to extraction and may change with it.
+  bool unpackToStream_ = false;
+  TStream* targetStream_ = nullptr;
+  int ExtractSelected();
+  // ---- End of extraction state ------------------------------------------
+};
