@@ -62,6 +62,12 @@ std::uint32_t UpdateSliced(std::uint32_t crc, const unsigned char* p, std::size_
 
 #ifdef VELL_CRC32_CLMUL
 
+__attribute__((target("pclmul,sse4.1"))) inline __m128i FoldInto(__m128i acc, __m128i next, __m128i k) {
+    const __m128i lo = _mm_clmulepi64_si128(acc, k, 0x00);
+    const __m128i hi = _mm_clmulepi64_si128(acc, k, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(hi, next), lo);
+}
+
 // Carry-less multiplication folding (four 128-bit lanes, then one, then a
 // Barrett reduction) with the bit-reflected constants for this polynomial.
 // Needs at least 64 bytes and a multiple of 16.
@@ -104,16 +110,11 @@ __attribute__((target("pclmul,sse4.1"))) std::uint32_t UpdateFolded(std::uint32_
     }
 
     x0 = _mm_load_si128(reinterpret_cast<const __m128i*>(k3k4));
-    auto foldInto = [&x0](__m128i acc, __m128i next) {
-        const __m128i lo = _mm_clmulepi64_si128(acc, x0, 0x00);
-        const __m128i hi = _mm_clmulepi64_si128(acc, x0, 0x11);
-        return _mm_xor_si128(_mm_xor_si128(hi, next), lo);
-    };
-    x1 = foldInto(x1, x2);
-    x1 = foldInto(x1, x3);
-    x1 = foldInto(x1, x4);
+    x1 = FoldInto(x1, x2, x0);
+    x1 = FoldInto(x1, x3, x0);
+    x1 = FoldInto(x1, x4, x0);
     while (len >= 16) {
-        x1 = foldInto(x1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf)));
+        x1 = FoldInto(x1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf)), x0);
         buf += 16;
         len -= 16;
     }
