@@ -22,6 +22,9 @@ public:
 
   int Add(TZipHeaderInfo* item) override;
 
+  // Strict order equivalent to the list's comparison: a goes before b.
+  bool SortsBefore(const TZipHeaderInfo* a, const TZipHeaderInfo* b) const { return Compare(b, a) > 0; }
+
   // Appends an item known to sort after every item already listed.
   void AppendInOrder(TZipHeaderInfo* item);
 

@@ -1,0 +1,255 @@
+// Archives whose directory cannot be used as it stands: a missing end
+// record, a damaged central directory rebuilt from the local headers, and
+// sets spread over several parts.
+#include <algorithm>
+#include <cstdio>
+
+#include "ByteOrder.h"
+#include "ZipReader.h"
+
+namespace {
+
+std::string ChangeExtension(const std::string& path, const std::string& extension) {
+  const auto dot = path.find_last_of('.');
+  const auto separator = path.find_last_of("\\/:");
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path + extension;
+  return path.substr(0, dot) + extension;
+}
+
+bool HasExeExtension(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string tail = path.substr(path.size() - 4);
+  for (char& c : tail)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return tail == ".EXE";
+}
+
+std::string ThreeDigits(int n) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%3.3d", n);
+  return text;
+}
+
+}  // namespace
+
+void TZipReader::HandleMissingEndRecord(bool& usingSideFile) {
+  const std::string sideName = ChangeExtension(zipName_, ".zfc");
+  if (platform_.FileExists(sideName)) {
+    sideFile_ = OpenArchiveFile(sideName, TFileShare::DenyWrite);
+    if (LocateEndRecord(*sideFile_) && endCentral_.EffectiveStartDisk() <= endCentral_.EffectiveThisDisk()) {
+      usingSideFile = true;
+      return;
+    }
+    sideFile_.reset();
+    endCentral_.Reset();
+  }
+
+  TIncompleteZipMode mode = incompleteZipMode_;
+  if (OnInCompleteZip) {
+    OnInCompleteZip(this, mode);
+    incompleteZipMode_ = mode;
+  }
+  switch (mode) {
+    case TIncompleteZipMode::izAssumeNotAZip:
+      throw ENotAZipFile(ZipMessages::NotAZip);
+    case TIncompleteZipMode::izAssumeBad:
+      if (!RecoverFromLocalHeaders()) {
+        ClearArchive();
+        throw EBadZipFile(ZipMessages::NotAZip);
+      }
+      return;
+    case TIncompleteZipMode::izAssumeMulti:
+    default:
+      throw EIncompleteZip(ZipMessages::Incomplete);
+  }
+}
+
+bool TZipReader::ReadLocalHeader(TZipHeaderInfo& entry) {
+  TS_BufferStream& stream = *archive_;
+  const std::int64_t start = stream.Position();
+  std::uint8_t header[ZipRecordSizes::LocalHeader];
+  if (stream.Read(header, sizeof header) != sizeof header || GetU32(header) != ZipSignatures::LocalHeader) return false;
+  const std::uint16_t nameLength = GetU16(header + 26);
+  const std::uint16_t extraLength = GetU16(header + 28);
+  std::string name(nameLength, '\0');
+  if (stream.Read(name.data(), nameLength) != nameLength) return false;
+
+  entry.VersionMadeBy = 0;
+  entry.VersionNeeded = GetU16(header + 4);
+  entry.Flag = GetU16(header + 6);
+  entry.CompressionMethod = GetU16(header + 8);
+  entry.ModifDateTime = NormalizeDosDateTime(GetU32(header + 10));
+  entry.CRC32 = GetU32(header + 14);
+  entry.CompressedSize = GetU32(header + 18);
+  entry.UncompressedSize = GetU32(header + 22);
+  entry.ExtraFieldLength = 0;
+  entry.LocalExtraFieldLength = extraLength;
+  entry.FileCommentLength = 0;
+  entry.DiskNumberStart = 0;
+  if (start >= 0xFFFFFFFFLL) {
+    entry.RelativeOffsetOfLocalHeader = 0xFFFFFFFFu;
+    entry.Zip64Block().LocalHeaderOffset = static_cast<std::uint64_t>(start);
+  } else {
+    entry.RelativeOffsetOfLocalHeader = static_cast<std::uint32_t>(start);
+  }
+  std::replace(name.begin(), name.end(), '/', '\\');
+  entry.SetFullName(ConvertOEMName(name, entry));
+
+  if (extraLength > 0) {
+    const std::int64_t afterName = stream.Position();
+    std::vector<std::uint8_t> extra(extraLength);
+    const std::size_t got = stream.Read(extra.data(), extraLength);
+    // The local offset is ours, not the extra field's.
+    const std::uint32_t offset = entry.RelativeOffsetOfLocalHeader;
+    entry.RelativeOffsetOfLocalHeader = 0;
+    ParseExtraField(entry, extra.data(), got);
+    entry.RelativeOffsetOfLocalHeader = offset;
+    stream.Seek(afterName, TSeekOrigin::soBeginning);
+  }
+  if (entry.CompressionMethod == 99) {
+    TAesInfo& aes = entry.AesBlock();
+    entry.AesStrength = aes.Strength >= 1 && aes.Strength <= 3 ? aes.Strength : 0;
+    entry.CompressionMethod = aes.CompressionMethod;
+  }
+  return true;
+}
+
+bool TZipReader::RecoverFromLocalHeaders() {
+  if (recoveryTried_ || !archive_) return false;
+  recoveryTried_ = true;
+  directoryRebuilt_ = true;
+  archiveDamaged_ = true;
+  FreeLists();
+  sideFile_.reset();  // local headers live in the archive itself
+
+  TS_BufferStream& stream = *archive_;
+  stream.Seek(HasExeExtension(zipName_) ? 14000 : 0, TSeekOrigin::soBeginning);
+
+  const auto& signature = ZipSignatures::LocalHeaderBytes;
+  std::size_t matched = 0;
+  std::uint64_t examined = 0;
+  for (;;) {
+    std::uint8_t byte;
+    if (stream.Read(&byte, 1) != 1) return false;
+    if (++examined % 10240 == 0 && doProcessMessages_) YieldToMessages();
+    if (byte == signature[matched]) {
+      if (++matched < signature.size()) continue;
+      std::uint8_t version[2];
+      if (stream.Read(version, 2) != 2) return false;
+      if (version[1] < 10) break;
+      matched = 0;
+      continue;
+    }
+    matched = byte == signature[0] ? 1 : 0;
+  }
+  stream.Seek(-6, TSeekOrigin::soCurrent);
+
+  primary_ = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
+  std::uint64_t found = 0;
+  std::int64_t stop = stream.Position();
+  const std::int64_t length = stream.Size();
+  for (;;) {
+    if (doProcessMessages_) YieldToMessages();
+    auto entry = std::make_unique<TZipHeaderInfo>();
+    entry->OEMConvert = oemConvert_;
+    stop = stream.Position();
+    if (!ReadLocalHeader(*entry)) break;
+    std::uint64_t skip = entry->EffectiveCompressedSize() + entry->LocalExtraFieldLength;
+    if (entry->HasDataDescriptor()) skip += 16;
+    primary_->AppendInOrder(entry.release());
+    ++found;
+    const std::uint64_t next = static_cast<std::uint64_t>(stream.Position()) + skip;
+    if (next > static_cast<std::uint64_t>(length)) {
+      stop = length;
+      break;
+    }
+    stream.Seek(static_cast<std::int64_t>(next), TSeekOrigin::soBeginning);
+  }
+  stream.Seek(stop, TSeekOrigin::soBeginning);
+
+  endCentral_.Reset();
+  endCentral_.SetEffectiveCentralDirOffset(static_cast<std::uint64_t>(stop));
+  endCentral_.SetEffectiveTotalEntries(found);
+  currentDisk_ = 0;
+  numberOfDisks_ = 1;
+  multiDiskMode_ = TZipMultiDiskMode::mdNone;
+  return true;
+}
+
+void TZipReader::DecideMultiDiskMode() {
+  const std::uint32_t thisDisk = endCentral_.EffectiveThisDisk();
+  if (thisDisk == 0) {
+    multiDiskMode_ = TZipMultiDiskMode::mdNone;
+  } else if (multiDiskMode_ == TZipMultiDiskMode::mdNone) {
+    const bool hasDrive = zipName_.size() >= 2 && zipName_[1] == ':' &&
+                          ((zipName_[0] >= 'A' && zipName_[0] <= 'Z') || (zipName_[0] >= 'a' && zipName_[0] <= 'z'));
+    TDriveType type = TDriveType::Unknown;
+    if (hasDrive) type = platform_.DriveType(zipName_.substr(0, 2) + "\\");
+    multiDiskMode_ = hasDrive && (type == TDriveType::Removable || type == TDriveType::CDRom)
+                         ? TZipMultiDiskMode::mdSpanned
+                         : TZipMultiDiskMode::mdBlocks;
+  }
+  // Part numbers are formatted with three digits; more parts than that
+  // cannot be named and are not believed.
+  const std::uint32_t disks = std::min<std::uint32_t>(thisDisk, 0xFFFF);
+  numberOfDisks_ = static_cast<int>(disks) + 1;
+  currentDisk_ = static_cast<int>(disks);
+}
+
+std::string TZipReader::SplitPartName(int partNumber) {
+  const TSplitPartType type = partNumber == 1                ? TSplitPartType::spFirst
+                              : partNumber == numberOfDisks_ ? TSplitPartType::spLast
+                                                             : TSplitPartType::spMiddle;
+  std::string name = zipNameNoExt_;
+  if (OnFileNameForSplitPart) {
+    OnFileNameForSplitPart(this, name, partNumber, type);
+    return name;
+  }
+  if (blockMode_ == TBlockMode::bmClassic) return name + "." + ThreeDigits(partNumber);
+  if (partNumber == numberOfDisks_) return name + ".zip";
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, ".z%2.2d", partNumber);
+  return name + suffix;
+}
+
+std::string TZipReader::AskForDisk(int partNumber) {
+  for (;;) {
+    std::string name = zipName_;
+    if (OnGetNextDisk) {
+      OnGetNextDisk(this, partNumber, name);
+    } else {
+      const int answer = ShowZipMessage(184, "Please insert disk " + std::to_string(partNumber) +
+                                                 " of the multi-disk set.",
+                                        "", MessageBoxFlags::OkCancel, true);
+      if (answer == MessageBoxFlags::IdCancel) name.clear();
+    }
+    if (name.empty()) throw EUserCanceled(ZipMessages::CanceledNewDisk);
+    if (!platform_.FileExists(name)) continue;
+    if (!checkDiskLabel_) return name;
+    const std::string label = platform_.VolumeLabel(zipName_.substr(0, 3));
+    if (label.size() >= 3 && label.substr(label.size() - 3) == ThreeDigits(partNumber)) return name;
+  }
+}
+
+void TZipReader::SwitchToPart(int partNumber) {
+  archive_.reset();
+  const std::string name = multiDiskMode_ == TZipMultiDiskMode::mdSpanned ? AskForDisk(partNumber)
+                                                                          : SplitPartName(partNumber);
+  archive_ = OpenArchiveFile(name, TFileShare::DenyNone);
+  currentDisk_ = partNumber - 1;
+  std::int64_t time = 0;
+  ArchiveFileTime(name, time);
+  fileTimeAtLoad_ = time;
+  zipName_ = name;
+}
+
+std::size_t TZipReader::ReadArchive(void* buffer, std::size_t count, bool mayAskNextDisk) {
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  std::size_t done = archive_->Read(out, count);
+  while (done < count && mayAskNextDisk && multiDiskMode_ != TZipMultiDiskMode::mdNone &&
+         currentDisk_ + 1 < numberOfDisks_) {
+    SwitchToPart(currentDisk_ + 2);
+    done += archive_->Read(out + done, count - done);
+  }
+  return done;
+}

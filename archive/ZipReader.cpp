@@ -1,0 +1,252 @@
+// TZipReader: component state, the archive file's life, the public
+// directory questions and comments on demand.
+#include "ZipReader.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string WithoutExtension(const std::string& path) {
+  const auto dot = path.find_last_of('.');
+  const auto separator = path.find_last_of("\\/:");
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path;
+  return path.substr(0, dot);
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/:");
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+}  // namespace
+
+TZipReader::TOperationScope::TOperationScope(TZipReader& reader, std::uint8_t mode)
+    : reader_(reader), oldBusy_(reader.busy_), oldMode_(reader.operationMode_) {
+  reader_.busy_ = true;
+  reader_.operationMode_ = mode;
+}
+
+TZipReader::TOperationScope::~TOperationScope() {
+  reader_.busy_ = oldBusy_;
+  reader_.operationMode_ = oldMode_;
+}
+
+TZipReader::TZipReader() : TZipReader(DefaultArchivePlatform()) {}
+
+TZipReader::TZipReader(IArchivePlatform& platform) : platform_(platform) {}
+
+TZipReader::~TZipReader() { ClearArchive(); }
+
+void TZipReader::SetZipName(const std::string& name) {
+  if (platform_.AnsiSameText(name, zipName_)) return;
+  std::string chosen = name;
+  if (!name.empty() && name.back() == '?') {
+    std::string folder = FolderOf(name.substr(0, name.size() - 1));
+    if (folder.empty() || !platform_.DirectoryExists(folder)) folder = "C:\\";
+    if (!platform_.ChooseFileToOpen("Open a Zip File",
+                                    "Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|Jar Files (*.JAR)|*.jar|"
+                                    "All Files (*.*)|*.*",
+                                    folder, chosen))
+      throw EUserCanceled(ZipMessages::CanceledZipName);
+  }
+  zipName_ = chosen;
+  zipNameNoExt_ = WithoutExtension(chosen);
+  ResetDirectoryState();
+}
+
+void TZipReader::ResetDirectoryState() {
+  FreeLists();
+  endCentral_.Reset();
+  CloseArchiveStream();
+  directoryRebuilt_ = false;
+  recoveryTried_ = false;
+  totalSize_ = totalDone_ = 0;
+  numberOfDisks_ = 1;
+  currentDisk_ = 0;
+  multiDiskMode_ = TZipMultiDiskMode::mdNone;
+}
+
+std::unique_ptr<TLFNFileStream> TZipReader::OpenArchiveFile(const std::string& path, TFileShare share) {
+  return std::make_unique<TLFNFileStream>(platform_, path, StreamBufferSize, flushFilesOnClose_, TFileAccess::Read,
+                                          share);
+}
+
+bool TZipReader::ArchiveFileTime(const std::string& path, std::int64_t& time) const {
+  return platform_.FileModificationTime(path, time);
+}
+
+void TZipReader::OpenArchive() {
+  if (!archive_) archive_ = OpenArchiveFile(zipName_, TFileShare::DenyWrite);
+  if (primary_) {
+    std::int64_t time = 0;
+    if (ArchiveFileTime(zipName_, time) && time == fileTimeAtLoad_) return;
+  }
+  LoadDirectory();
+}
+
+void TZipReader::CloseArchive() {
+  if (!keepZipOpen_) CloseArchiveStream();
+}
+
+void TZipReader::CloseArchiveStream() {
+  sideFile_.reset();
+  archive_.reset();
+}
+
+void TZipReader::ClearArchive() {
+  ResetDirectoryState();
+  zipName_.clear();
+  zipNameNoExt_.clear();
+}
+
+void TZipReader::FreeLists() {
+  ownedView_.reset();
+  view_ = nullptr;
+  primary_.reset();
+}
+
+void TZipReader::ReadZipDirectory() {
+  cancelRequested_ = false;
+  archiveDamaged_ = false;
+  TOperationScope scope(*this, opReadDirectory);
+  try {
+    for (;;) {
+      try {
+        OpenArchive();
+        break;
+      } catch (const EIncompleteZip&) {
+        CloseArchiveStream();
+        if (!OnInCompleteZip) break;  // absorbed: no entry list
+      }
+    }
+  } catch (...) {
+    ClearArchive();
+    throw;
+  }
+  CloseArchive();
+}
+
+int TZipReader::EntryCount() const { return primary_ ? primary_->Count() : 0; }
+
+const TZipHeaderInfo& TZipReader::ViewEntry(int index) const {
+  if (index < 0 || index >= EntryCount() || view_ == nullptr)
+    throw EListError(FormatWithInt(ZipMessages::IndexOutOfRange, index));
+  return *view_->Get(index);
+}
+
+const TZipHeaderInfo& TZipReader::Entry(int index) const { return ViewEntry(index); }
+
+std::string TZipReader::EntryFullName(int index) const { return ViewEntry(index).FullName(); }
+
+std::string TZipReader::EntryFileName(int index) const { return ViewEntry(index).FileName; }
+
+std::string TZipReader::ReadCommentAt(std::uint64_t position, std::size_t length) {
+  TS_BufferStream& stream = DirectoryStream();
+  const std::int64_t back = stream.Position();
+  stream.Seek(static_cast<std::int64_t>(position), TSeekOrigin::soBeginning);
+  std::string text(length, '\0');
+  text.resize(stream.Read(text.data(), length));
+  stream.Seek(back, TSeekOrigin::soBeginning);
+  return text;
+}
+
+void TZipReader::ReadEntryCommentNow(TZipHeaderInfo& entry) {
+  TS_BufferStream& stream = DirectoryStream();
+  const std::int64_t back = stream.Position();
+  stream.Seek(static_cast<std::int64_t>(entry.CentralHeaderPosition), TSeekOrigin::soBeginning);
+  std::uint8_t record[ZipRecordSizes::CentralHeader];
+  std::string text;
+  if (stream.Read(record, sizeof record) == sizeof record) {
+    const auto u16 = [&record](int at) { return static_cast<std::uint16_t>(record[at] | (record[at + 1] << 8)); };
+    stream.Seek(u16(28) + u16(30), TSeekOrigin::soCurrent);
+    text.assign(u16(32), '\0');
+    text.resize(stream.Read(text.data(), text.size()));
+  }
+  stream.Seek(back, TSeekOrigin::soBeginning);
+  entry.FileComment = text;
+  entry.FileCommentRead = true;
+}
+
+std::string TZipReader::EntryComment(int index) {
+  if (ViewEntry(index).FileCommentLength == 0) return {};
+  if (ViewEntry(index).FileCommentRead) return ViewEntry(index).FileComment;
+  TOperationScope scope(*this, opComment);
+  std::string comment;
+  try {
+    OpenArchive();
+    // Opening may have reloaded a changed archive: ask again.
+    auto& entry = const_cast<TZipHeaderInfo&>(ViewEntry(index));
+    if (entry.FileCommentLength != 0 && !entry.FileCommentRead) ReadEntryCommentNow(entry);
+    comment = entry.FileComment;
+  } catch (...) {
+    if (multiDiskMode_ == TZipMultiDiskMode::mdNone) CloseArchive();
+    throw;
+  }
+  if (multiDiskMode_ == TZipMultiDiskMode::mdNone) CloseArchive();
+  return comment;
+}
+
+std::string TZipReader::ArchiveComment() {
+  if (endCentral_.CommentLength == 0) return {};
+  if (endCentral_.CommentRead) return endCentral_.Comment;
+  TOperationScope scope(*this, opComment);
+  try {
+    OpenArchive();
+    if (endCentral_.CommentLength != 0 && !endCentral_.CommentRead) {
+      endCentral_.Comment = ReadCommentAt(endCentral_.CommentPosition, endCentral_.CommentLength);
+      endCentral_.CommentRead = true;  // the modified flag stays as it was
+    }
+  } catch (...) {
+    if (multiDiskMode_ == TZipMultiDiskMode::mdNone) CloseArchive();
+    throw;
+  }
+  if (multiDiskMode_ == TZipMultiDiskMode::mdNone) CloseArchive();
+  return endCentral_.Comment;
+}
+
+void TZipReader::SortEntries(TZipSortMode mode) {
+  ownedView_.reset();
+  view_ = primary_.get();
+  if (mode == TZipSortMode::ByNone || !primary_) return;
+
+  // Equivalent to inserting every entry in physical order by binary search
+  // (an equal entry goes before those already listed), without the
+  // quadratic cost of inserting into the middle of a long array.
+  std::vector<TZipHeaderInfo*> order;
+  order.reserve(static_cast<std::size_t>(primary_->Count()));
+  for (int i = 0; i < primary_->Count(); ++i) order.push_back(primary_->Get(i));
+
+  // Modes whose comparison can answer "equal" list a later entry before an
+  // earlier equal one; the others keep insertion order for ties.
+  const bool tiesReversed = mode == TZipSortMode::ByName || mode == TZipSortMode::ByFileName ||
+                            mode == TZipSortMode::ByDirectoryName || mode == TZipSortMode::ByRate;
+  if (tiesReversed) std::reverse(order.begin(), order.end());
+  const TSortedZip probe(mode, TDuplicates::dupAccept, false);
+  std::stable_sort(order.begin(), order.end(),
+                   [&probe](const TZipHeaderInfo* a, const TZipHeaderInfo* b) { return probe.SortsBefore(a, b); });
+  ownedView_ = std::make_unique<TSortedZip>(mode, TDuplicates::dupAccept, false);
+  for (TZipHeaderInfo* entry : order) ownedView_->AppendInOrder(entry);
+  view_ = ownedView_.get();
+}
+
+void TZipReader::YieldToMessages() {
+  platform_.ProcessMessages();
+  if (cancelRequested_) {
+    cancelRequested_ = false;
+    throw EUserCanceled(ZipMessages::UserAborted);
+  }
+  while (pauseRequested_) {
+    platform_.Sleep(1000);
+    platform_.ProcessMessages();
+  }
+}
+
+int TZipReader::ShowZipMessage(int messageId, const std::string& text, const std::string& caption, unsigned flags,
+                               bool arrowCursor) {
+  if (OnHandleMessage) {
+    int result = 0;
+    OnHandleMessage(this, messageId, text, caption, flags, result);
+    return result;
+  }
+  return platform_.ShowMessage(text, caption, flags, arrowCursor);
+}
