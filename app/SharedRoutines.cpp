@@ -1,0 +1,42 @@
+#include "SharedRoutines.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+std::size_t FileNameStart(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i)
+    if (IsPathDelimiter(path[i - 1])) return i;
+  return 0;
+}
+
+}  // namespace
+
+std::string AddTrailingBackslash(const std::string& path) {
+  if (path.empty() || path.back() == '\\') return path;
+  return path + '\\';
+}
+
+std::string ExtractFileName(const std::string& path) { return path.substr(FileNameStart(path)); }
+
+std::string ExtractFilePath(const std::string& path) { return path.substr(0, FileNameStart(path)); }
+
+std::string ExtractFileExt(const std::string& path) {
+  std::string name = ExtractFileName(path);
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string FileNameWithoutExt(const std::string& path) {
+  std::string name = ExtractFileName(path);
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string UpperCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
+  return text;
+}

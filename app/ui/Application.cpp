@@ -1,0 +1,113 @@
+#include "ui/Application.h"
+
+#include <commctrl.h>
+
+#include "ui/Form.h"
+
+namespace ui {
+
+TApplication& Application() {
+  static TApplication application;
+  return application;
+}
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() {
+  if (toolTip_) DestroyWindow(toolTip_);
+}
+
+void TApplication::Initialize() {
+  if (initialized_) return;
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  initialized_ = true;
+}
+
+void TApplication::Run() {
+  Initialize();
+  if (mainForm_) mainForm_->Show();
+  while (!terminated_ && HandleMessage()) {
+  }
+}
+
+bool TApplication::HandleMessage() {
+  MSG msg;
+  BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+  if (got == 0 || got == -1) {
+    terminated_ = true;
+    return false;
+  }
+  Dispatch(msg);
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      // Leave the quit for the loop that owns the program's end.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg);
+  }
+}
+
+void TApplication::Terminate() {
+  if (terminated_) return;
+  PostQuitMessage(0);
+}
+
+void TApplication::Dispatch(MSG& msg) {
+  if (PreTranslate(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+  auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+  if (!form) return false;
+  try {
+    return form->DialogKey(static_cast<WORD>(msg.wParam));
+  } catch (...) {
+    HandleException(std::current_exception());
+    return true;
+  }
+}
+
+void TApplication::HandleException(std::exception_ptr error) {
+  std::string message = "Unknown error";
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    message = e.what();
+  } catch (...) {
+  }
+  if (OnException) {
+    OnException(message);
+    return;
+  }
+  MessageBox(message, title_, MB_OK | MB_ICONERROR);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = GetActiveWindow();
+  if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+HWND TApplication::ToolTipHandle(bool create) {
+  if (!toolTip_ && create) {
+    Initialize();
+    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    if (toolTip_) SendMessageA(toolTip_, TTM_SETMAXTIPWIDTH, 0, 600);
+  }
+  return toolTip_;
+}
+
+}  // namespace ui

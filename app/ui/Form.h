@@ -1,0 +1,79 @@
+// Top-level windows: caption, bounds, window state, border style, modal
+// showing, the main menu and the key handlers.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/WinControl.h"
+
+namespace ui {
+
+class TMainMenu;
+
+class TForm : public TWinControl {
+public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+
+  void SetVisible(bool visible) override;
+  // Runs OnCloseQuery; a modal form ends its loop with mrCancel, the main
+  // form ends the application, any other form is hidden.
+  void Close();
+  // Shows the form with every other window of the program disabled and
+  // returns once ModalResult is set.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult result) { modalResult_ = result; }
+  bool Modal() const { return modal_; }
+
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState state);
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition position) { position_ = position; }
+  void SetClientSize(int width, int height);
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+
+  void SetCaption(const std::string& caption) override;
+
+  // Enter and Esc: the default or cancel button, if the form has one.
+  bool DialogKey(WORD virtualKey);
+
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TCloseQueryEvent OnCloseQuery;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateHandle() override;
+  void VisibilityChanged() override;
+  void ParentChanged() override {}
+
+  virtual void DoShow();
+  DWORD StyleForBorder() const;
+  DWORD ExStyleForBorder() const;
+
+private:
+  void ApplyWindowState();
+  TShiftState CurrentShiftState() const;
+
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  bool shownOnce_ = false;
+  TWindowState windowState_ = TWindowState::wsNormal;
+  TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+  TPosition position_ = TPosition::poDesigned;
+  TMainMenu* menu_ = nullptr;
+};
+
+}  // namespace ui
