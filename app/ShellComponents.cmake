@@ -1,6 +1,7 @@
 # The reader's shell: recent books, start-up panel, About box, trace log and
-# file-type registration. Included by app/CMakeLists.txt after the `reader`
-# target exists (when it does).
+# file-type registration. Included by app/CMakeLists.txt after the toolkit
+# (vell_ui) is defined; the reader links vell_shell_ui (win32) and
+# vell_shell_logic.
 set(_shell_dir ${CMAKE_CURRENT_LIST_DIR})
 include(${_shell_dir}/pictures/Pictures.cmake)
 
@@ -28,3 +29,21 @@ vell_add_gtest(shell_logic_tests
     ${_shell_dir}/tests/shell/ShellTextTest.cpp
     ${_shell_dir}/tests/shell/LogTest.cpp
   LIBS vell_shell_logic)
+
+if(WIN32)
+  # The shell's windows and menu component, on the toolkit.
+  add_library(vell_shell_ui STATIC
+    ${_shell_dir}/HistoryFiles.cpp
+    ${_shell_dir}/UFrameStartup.cpp
+    ${_shell_dir}/UfrmAbout.cpp)
+  vell_embed_pictures(vell_shell_ui)
+  target_link_libraries(vell_shell_ui PUBLIC vell_ui vell_shell_logic)
+
+  vell_add_gtest(shell_ui_tests
+    SOURCES
+      ${_shell_dir}/tests/shell/HistoryFilesTest.cpp
+      ${_shell_dir}/tests/shell/FrameStartupTest.cpp
+      ${_shell_dir}/tests/shell/AboutTest.cpp
+    LIBS vell_shell_ui
+    NEEDS_DISPLAY)
+endif()
