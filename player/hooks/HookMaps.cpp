@@ -1,0 +1,62 @@
+#include "player/hooks/HookMaps.h"
+
+namespace vell::player {
+
+namespace {
+bool IsId(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
+}  // namespace
+
+void TMapString2String::Set(const std::wstring& key, const std::wstring& value) {
+  for (TStringPair& pair : pairs_) {
+    if (lstrcmpiW(pair.Key.c_str(), key.c_str()) == 0) {
+      pair.Value = value;
+      return;
+    }
+  }
+  pairs_.push_back({key, value});
+}
+
+std::optional<std::wstring> TMapString2String::Find(const std::wstring& key) const {
+  for (const TStringPair& pair : pairs_) {
+    if (lstrcmpiW(pair.Key.c_str(), key.c_str()) == 0) return pair.Value;
+  }
+  return std::nullopt;
+}
+
+void TMapCardinal2Cardinal::Add(std::uint32_t key, std::uint32_t value) { pairs_.push_back({key, value}); }
+
+std::optional<std::uint32_t> TMapCardinal2Cardinal::Find(std::uint32_t key) const {
+  for (const TCardinalPair& pair : pairs_) {
+    if (pair.Key == key) return pair.Value;
+  }
+  return std::nullopt;
+}
+
+TSavedCursors::~TSavedCursors() {
+  for (const TSavedCursor& saved : cursors_) DestroyCursor(saved.Cursor);
+}
+
+void TSavedCursors::Add(HCURSOR cursor, HINSTANCE instance, LPCSTR name) {
+  TSavedCursor saved{cursor, instance, !IsId(name), 0, {}};
+  if (saved.ByName) {
+    saved.Name = name;
+  } else {
+    saved.Id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
+  }
+  std::lock_guard guard(lock_);
+  cursors_.push_back(std::move(saved));
+}
+
+HCURSOR TSavedCursors::Find(HINSTANCE instance, LPCSTR name) const {
+  const bool byName = !IsId(name);
+  std::lock_guard guard(lock_);
+  for (const TSavedCursor& saved : cursors_) {
+    if (saved.Instance != instance || saved.ByName != byName) continue;
+    if (byName ? saved.Name == name : saved.Id == static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name))) {
+      return saved.Cursor;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace vell::player

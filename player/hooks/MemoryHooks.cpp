@@ -1,0 +1,23 @@
+#include "player/hooks/PlayerHooks.h"
+
+namespace vell::player::hooks {
+
+// Code the player generates must be executable wherever it put it.
+BOOL WINAPI HookFlushInstructionCache(HANDLE process, LPCVOID address, SIZE_T size) {
+  DWORD previous = 0;
+  VirtualProtect(const_cast<LPVOID>(address), size, PAGE_EXECUTE_READWRITE, &previous);
+  return ::FlushInstructionCache(process, address, size);
+}
+
+// Guard pages are not wanted under the reader: a guarded request becomes a
+// plain one over the whole queried region.
+LPVOID WINAPI HookVirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD protection) {
+  if (address && (protection & PAGE_GUARD)) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(address, &region, sizeof region)) size = region.RegionSize;
+    protection &= ~PAGE_GUARD;
+  }
+  return ::VirtualAlloc(address, size, allocationType, protection);
+}
+
+}  // namespace vell::player::hooks

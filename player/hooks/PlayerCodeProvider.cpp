@@ -1,0 +1,95 @@
+#include "player/hooks/PlayerCodeProvider.h"
+
+#include <vector>
+
+#include "player/hooks/ModuleResources.h"
+#include "player/hooks/Win32Handles.h"
+
+namespace vell::player {
+
+const CLSID CLSID_MoviePlayer = {0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+namespace {
+
+TPlayerCodeProviderBasedOnStream* processWideProvider = nullptr;
+
+constexpr char kInstalledPlayerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
+constexpr DWORD kPathBufferSize = 261;
+
+std::vector<std::byte> ReadWholeFile(HANDLE file) {
+  std::vector<std::byte> bytes;
+  std::byte chunk[64 * 1024];
+  DWORD read = 0;
+  while (::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.insert(bytes.end(), chunk, chunk + read);
+  return bytes;
+}
+
+}  // namespace
+
+TPlayerCodeProviderBasedOnStream::TPlayerCodeProviderBasedOnStream(std::optional<std::span<const std::byte>> stream) {
+  processWideProvider = this;
+  if (stream) LoadFromStream(*stream);
+}
+
+TPlayerCodeProviderBasedOnStream::~TPlayerCodeProviderBasedOnStream() {
+  if (processWideProvider == this) processWideProvider = nullptr;
+  // The loader detaches and unmaps the module; a module that faults on its
+  // way out must not take the reader with it.
+  try {
+    loader_.reset();
+  } catch (...) {
+  }
+}
+
+void TPlayerCodeProviderBasedOnStream::LoadFromStream(std::span<const std::byte> stream) noexcept {
+  try {
+    loader_ = std::make_unique<TPlayerModuleLoader>();
+    loader_->LoadModule(stream);
+    getClassObject_ = reinterpret_cast<TDllGetClassObject>(loader_->FindExport("DllGetClassObject"));
+    version_ = GetModuleProductVersion(reinterpret_cast<HINSTANCE>(loader_->ModuleBase()));
+  } catch (...) {
+    // The provider goes on without whatever the failed step would have set.
+  }
+}
+
+HRESULT TPlayerCodeProviderBasedOnStream::CreatePlayerObject(REFIID interfaceId, void** object) {
+  if (!getClassObject_) return E_FAIL;
+  IClassFactory* factory = nullptr;
+  if (getClassObject_(CLSID_MoviePlayer, IID_IClassFactory, reinterpret_cast<void**>(&factory)) != S_OK || !factory) {
+    return E_FAIL;
+  }
+  factory->CreateInstance(nullptr, interfaceId, object);
+  factory->Release();
+  return S_OK;
+}
+
+TPlayerCodeProviderBasedOnInstalledModule::TPlayerCodeProviderBasedOnInstalledModule()
+    : TPlayerCodeProviderBasedOnStream(std::nullopt) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kInstalledPlayerKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return;
+  const TRegistryKey key(opened);
+  char path[kPathBufferSize] = {};
+  DWORD size = kPathBufferSize - 1;  // keeps the terminator even for an unterminated value
+  if (RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS) return;
+  const TFileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return;
+  LoadFromStream(ReadWholeFile(file.get()));
+}
+
+TPlayerCodeProviderBasedOnStream& InstallStreamProvider(std::optional<std::span<const std::byte>> stream) {
+  FreePlayerCodeProvider();
+  return *new TPlayerCodeProviderBasedOnStream(stream);
+}
+
+TPlayerCodeProviderBasedOnInstalledModule& InstallInstalledModuleProvider() {
+  FreePlayerCodeProvider();
+  return *new TPlayerCodeProviderBasedOnInstalledModule();
+}
+
+void FreePlayerCodeProvider() noexcept { delete processWideProvider; }
+
+TPlayerCodeProviderBasedOnStream* PlayerCodeProvider() { return processWideProvider; }
+
+int PlayerLibraryIdentity() { return static_cast<int>(reinterpret_cast<std::intptr_t>(&processWideProvider)); }
+
+}  // namespace vell::player

@@ -1,0 +1,109 @@
+#include "player/hooks/PlayerSubsystem.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "player/content/ContentManager.h"
+#include "player/hooks/HookMaps.h"
+#include "player/hooks/PlayerCodeProvider.h"
+
+namespace vell::player {
+
+namespace {
+
+// All floating-point exceptions masked, 64-bit precision, round to nearest.
+constexpr WORD kFloatingPointControlWord = 0x133F;
+constexpr UINT kWorkingSetInterval = 10000;
+
+int initCount = 0;
+
+std::string& InitErrorMessage() {
+  static std::string message;
+  return message;
+}
+
+void SetFloatingPointControlWord(WORD controlWord) { asm volatile("fldcw %0" : : "m"(controlWord)); }
+
+void CALLBACK TrimWorkingSet(HWND, UINT, UINT_PTR, DWORD) {
+  using TSetProcessWorkingSetSize = BOOL(WINAPI*)(HANDLE, SIZE_T, SIZE_T);
+  const auto setSize = reinterpret_cast<TSetProcessWorkingSetSize>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetProcessWorkingSetSize")));
+  if (setSize) setSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+template <typename T>
+T LookUp(HMODULE library, const char* name) {
+  return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+void Initialize(TPlayerProcessState& state) {
+  SetFloatingPointControlWord(kFloatingPointControlWord);
+  InstallInstalledModuleProvider();
+
+  state.ClassNames = std::make_unique<TMapString2String>();
+  state.ContentManager = std::make_unique<TContentManager>();
+  state.SoundOn = true;
+  state.SoundLock = std::make_unique<std::mutex>();
+
+  state.Urlmon = LoadLibraryA("urlmon.dll");
+  if (!state.Urlmon) throw std::runtime_error("LoadLibrary(urlmon.dll) failed");
+  state.RealCreateURLMoniker = LookUp<decltype(state.RealCreateURLMoniker)>(state.Urlmon, "CreateURLMoniker");
+  if (!state.RealCreateURLMoniker) throw std::runtime_error("GetProcAddress(CreateURLMoniker) failed");
+  state.RealRegisterBindStatusCallback =
+      LookUp<decltype(state.RealRegisterBindStatusCallback)>(state.Urlmon, "RegisterBindStatusCallback");
+  if (!state.RealRegisterBindStatusCallback) throw std::runtime_error("GetProcAddress(RegisterBindStatusCallback) failed");
+  state.User32 = LoadLibraryA("user32.dll");
+  if (!state.User32) throw std::runtime_error("LoadLibrary(user32.dll) failed");
+
+  state.Volume = 100;
+  state.WaveDevices = std::make_unique<TMapCardinal2Cardinal>();
+  state.Cursors = std::make_unique<TSavedCursors>();
+  state.WorkingSetTimer = SetTimer(nullptr, 0, kWorkingSetInterval, TrimWorkingSet);
+}
+
+// The player module goes first, while the state its hooks use still exists.
+void Shutdown(TPlayerProcessState& state) noexcept {
+  FreePlayerCodeProvider();
+  state.ClassNames.reset();
+  state.ContentManager.reset();
+  state.SoundLock.reset();
+  if (state.Urlmon) FreeLibrary(std::exchange(state.Urlmon, nullptr));
+  if (state.User32) FreeLibrary(std::exchange(state.User32, nullptr));
+  state.RealCreateURLMoniker = nullptr;
+  state.RealRegisterBindStatusCallback = nullptr;
+  state.WaveDevices.reset();
+  state.Cursors.reset();
+  if (state.WorkingSetTimer) KillTimer(nullptr, std::exchange(state.WorkingSetTimer, 0));
+}
+
+}  // namespace
+
+TPlayerProcessState& PlayerProcessState() {
+  static TPlayerProcessState state;
+  return state;
+}
+
+void InitializePlayerSubsystem() {
+  if (initCount++ != 0) return;
+  Initialize(PlayerProcessState());
+}
+
+void FinalizePlayerSubsystem() noexcept {
+  if (initCount == 0 || --initCount != 0) return;
+  Shutdown(PlayerProcessState());
+}
+
+const std::string& PlayerSubsystemInitError() { return InitErrorMessage(); }
+
+TPlayerSubsystemInitializer::TPlayerSubsystemInitializer() {
+  try {
+    InitializePlayerSubsystem();
+  } catch (const std::exception& error) {
+    // Nothing can report it this early; the reader starts without a player.
+    InitErrorMessage() = error.what();
+  }
+}
+
+TPlayerSubsystemInitializer::~TPlayerSubsystemInitializer() { FinalizePlayerSubsystem(); }
+
+}  // namespace vell::player

@@ -1,0 +1,58 @@
+#pragma once
+#include <windows.h>
+#include <urlmon.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace vell::player {
+
+class TContentManager;
+class TMapString2String;
+class TMapCardinal2Cardinal;
+class TSavedCursors;
+
+// Process-wide objects of the player subsystem, made by its initialisation
+// and torn down by its shutdown. Hooks read them from whatever thread the
+// player calls on.
+struct TPlayerProcessState {
+  std::unique_ptr<TMapString2String> ClassNames;
+  std::unique_ptr<TContentManager> ContentManager;
+  std::unique_ptr<std::mutex> SoundLock;
+  bool SoundOn = false;
+  int Volume = 0;
+  std::unique_ptr<TMapCardinal2Cardinal> WaveDevices;
+  std::unique_ptr<TSavedCursors> Cursors;
+  HMODULE Urlmon = nullptr;
+  HMODULE User32 = nullptr;
+  decltype(&::CreateURLMoniker) RealCreateURLMoniker = nullptr;
+  decltype(&::RegisterBindStatusCallback) RealRegisterBindStatusCallback = nullptr;
+  UINT_PTR WorkingSetTimer = 0;
+};
+
+TPlayerProcessState& PlayerProcessState();
+
+// Counted: the first call initialises, later ones only count. Raises with the
+// system's message when urlmon.dll or user32.dll cannot be used; what was done
+// until then stays in place.
+void InitializePlayerSubsystem();
+// The call that brings the count back to zero shuts down, in reverse.
+void FinalizePlayerSubsystem() noexcept;
+
+// The message of a failure during the automatic initialisation, empty if none.
+const std::string& PlayerSubsystemInitError();
+
+// Initialises the subsystem before the static start-up code of every file
+// that includes this header, so before the application's start, and shuts it
+// down after their static objects are gone.
+class TPlayerSubsystemInitializer {
+public:
+  TPlayerSubsystemInitializer();
+  ~TPlayerSubsystemInitializer();
+  TPlayerSubsystemInitializer(const TPlayerSubsystemInitializer&) = delete;
+  TPlayerSubsystemInitializer& operator=(const TPlayerSubsystemInitializer&) = delete;
+};
+static TPlayerSubsystemInitializer playerSubsystemInitializer;
+
+}  // namespace vell::player

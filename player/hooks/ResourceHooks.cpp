@@ -1,0 +1,43 @@
+#include "player/hooks/HookMaps.h"
+#include "player/hooks/ModuleResources.h"
+#include "player/hooks/PlayerHooks.h"
+#include "player/hooks/PlayerSubsystem.h"
+
+// The system cannot load resources from a module it does not know, so the
+// module's cursors and menus are built from its image in memory.
+namespace vell::player::hooks {
+
+namespace {
+constexpr DWORD kCursorResourceVersion = 0x00030000;
+}
+
+HCURSOR WINAPI HookLoadCursorA(HINSTANCE instance, LPCSTR name) try {
+  if (!instance) return ::LoadCursorA(nullptr, name);
+  TSavedCursors* cursors = PlayerProcessState().Cursors.get();
+  if (cursors) {
+    if (HCURSOR saved = cursors->Find(instance, name)) return saved;
+  }
+  DWORD groupSize = 0;
+  void* group = nullptr;
+  if (!FindModuleResource(instance, MAKEINTRESOURCEA(12), name, groupSize, group)) return nullptr;
+  const int id = LookupIconIdFromDirectory(static_cast<PBYTE>(group), FALSE);
+  DWORD size = 0;
+  void* data = nullptr;
+  if (id == 0 || !FindModuleResource(instance, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(id), size, data)) return nullptr;
+  HCURSOR cursor = CreateIconFromResource(static_cast<PBYTE>(data), size, FALSE, kCursorResourceVersion);
+  if (cursor && cursors) cursors->Add(cursor, instance, name);
+  return cursor;
+} catch (...) {
+  return nullptr;
+}
+
+HMENU WINAPI HookLoadMenuA(HINSTANCE instance, LPCSTR name) try {
+  DWORD size = 0;
+  void* data = nullptr;
+  if (!instance || !FindModuleResource(instance, MAKEINTRESOURCEA(4), name, size, data)) return nullptr;
+  return LoadMenuIndirectA(data);
+} catch (...) {
+  return nullptr;
+}
+
+}  // namespace vell::player::hooks

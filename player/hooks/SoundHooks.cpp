@@ -1,0 +1,72 @@
+#include <cstring>
+
+#include "player/hooks/HookMaps.h"
+#include "player/hooks/PlayerHooks.h"
+#include "player/hooks/PlayerSubsystem.h"
+
+// Sound passes through the reader so that it can be muted or scaled; the
+// wave hooks serialise on the sound lock.
+namespace vell::player::hooks {
+
+namespace {
+
+std::unique_lock<std::mutex> SoundGuard() {
+  auto& lock = PlayerProcessState().SoundLock;
+  return lock ? std::unique_lock(*lock) : std::unique_lock<std::mutex>();
+}
+
+std::uint32_t DeviceKey(HWAVEOUT device) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(device)); }
+
+}  // namespace
+
+void ScaleSamples(std::uint8_t* data, DWORD length, std::uint32_t bytesPerSample, int volume) {
+  if (volume == 100) return;
+  if (bytesPerSample == 1) {
+    for (DWORD i = 0; i < length; ++i) data[i] = static_cast<std::uint8_t>(128 + (data[i] - 128) * volume / 100);
+  } else if (bytesPerSample == 2) {
+    for (DWORD i = 0; i < length / 2; ++i) {
+      std::int16_t sample;
+      std::memcpy(&sample, data + 2 * i, 2);
+      sample = static_cast<std::int16_t>(sample * volume / 100);
+      std::memcpy(data + 2 * i, &sample, 2);
+    }
+  }
+}
+
+MMRESULT WINAPI HookWaveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
+                                DWORD_PTR instance, DWORD flags) try {
+  const auto guard = SoundGuard();
+  const MMRESULT result = ::waveOutOpen(device, deviceId, format, callback, instance, flags);
+  // A format query opens no device and may pass no handle.
+  auto& devices = PlayerProcessState().WaveDevices;
+  if (result == MMSYSERR_NOERROR && device && format && devices) devices->Add(DeviceKey(*device), format->wBitsPerSample / 8);
+  return result;
+} catch (...) {
+  return MMSYSERR_ERROR;
+}
+
+MMRESULT WINAPI HookWaveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT headerSize) try {
+  const auto guard = SoundGuard();
+  const TPlayerProcessState& state = PlayerProcessState();
+  if (header && header->lpData) {
+    auto* data = reinterpret_cast<std::uint8_t*>(header->lpData);
+    const auto bytesPerSample = state.WaveDevices ? state.WaveDevices->Find(DeviceKey(device)) : std::nullopt;
+    if (!state.SoundOn) {
+      std::memset(data, bytesPerSample == 1u ? 0x80 : 0, header->dwBufferLength);
+    } else if (bytesPerSample) {
+      ScaleSamples(data, header->dwBufferLength, *bytesPerSample, state.Volume);
+    }
+  }
+  return ::waveOutWrite(device, header, headerSize);
+} catch (...) {
+  return MMSYSERR_ERROR;
+}
+
+MMRESULT WINAPI HookWaveOutClose(HWAVEOUT device) try {
+  const auto guard = SoundGuard();
+  return ::waveOutClose(device);
+} catch (...) {
+  return MMSYSERR_ERROR;
+}
+
+}  // namespace vell::player::hooks

@@ -1,0 +1,21 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace vell::player {
+
+struct TRegistryKeyClose {
+  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+using TRegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, TRegistryKeyClose>;
+
+struct TFileHandleClose {
+  void operator()(HANDLE file) const noexcept {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+};
+using TFileHandle = std::unique_ptr<void, TFileHandleClose>;
+
+}  // namespace vell::player

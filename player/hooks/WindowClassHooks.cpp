@@ -1,0 +1,140 @@
+#include <cstdio>
+#include <string>
+
+#include "player/hooks/HookMaps.h"
+#include "player/hooks/PlayerCodeProvider.h"
+#include "player/hooks/PlayerHooks.h"
+#include "player/hooks/PlayerSubsystem.h"
+
+// The module registers its classes under names of its own choosing, which may
+// clash with other copies of the player or the host; each class gets a name
+// private to this library copy, registered for the host instance.
+namespace vell::player::hooks {
+
+namespace {
+
+template <typename Char>
+bool IsAtom(const Char* name) {
+  return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
+}
+
+std::wstring Widen(const char* text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  std::wstring wide(length, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+  wide.resize(length > 0 ? length - 1 : 0);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(length, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), length, nullptr, nullptr);
+  ansi.resize(length > 0 ? length - 1 : 0);
+  return ansi;
+}
+
+std::string PrivateName(const std::string& requested) {
+  const int length = std::snprintf(nullptr, 0, "PlayerControl_%s_%d", requested.c_str(), PlayerLibraryIdentity());
+  std::string name(length + 1, '\0');
+  std::snprintf(name.data(), name.size(), "PlayerControl_%s_%d", requested.c_str(), PlayerLibraryIdentity());
+  name.resize(length);
+  return name;
+}
+
+void RememberClass(const std::wstring& requested, const std::wstring& privateName) {
+  if (auto& names = PlayerProcessState().ClassNames) names->Set(requested, privateName);
+}
+
+template <typename Record, typename Register>
+ATOM RegisterAnsi(const Record* windowClass, Register registerClass) {
+  if (!windowClass) return registerClass(windowClass);
+  Record copy = *windowClass;
+  copy.hInstance = HostInstance();
+  if (IsAtom(copy.lpszClassName)) return registerClass(&copy);
+  const std::string privateName = PrivateName(copy.lpszClassName);
+  RememberClass(Widen(copy.lpszClassName), Widen(privateName.c_str()));
+  UnregisterClassA(privateName.c_str(), HostInstance());
+  copy.lpszClassName = privateName.c_str();
+  return registerClass(&copy);
+}
+
+template <typename Record, typename Register>
+ATOM RegisterWide(const Record* windowClass, Register registerClass) {
+  if (!windowClass) return registerClass(windowClass);
+  Record copy = *windowClass;
+  copy.hInstance = HostInstance();
+  if (IsAtom(copy.lpszClassName)) return registerClass(&copy);
+  const std::wstring privateName = Widen(PrivateName(Narrow(copy.lpszClassName)).c_str());
+  RememberClass(copy.lpszClassName, privateName);
+  UnregisterClassW(privateName.c_str(), HostInstance());
+  copy.lpszClassName = privateName.c_str();
+  return registerClass(&copy);
+}
+
+std::optional<std::wstring> MappedClass(const std::wstring& requested) {
+  const auto& names = PlayerProcessState().ClassNames;
+  return names ? names->Find(requested) : std::nullopt;
+}
+
+}  // namespace
+
+ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) try {
+  return RegisterAnsi(windowClass, ::RegisterClassExA);
+} catch (...) {
+  return 0;
+}
+
+ATOM WINAPI HookRegisterClassA(const WNDCLASSA* windowClass) try {
+  return RegisterAnsi(windowClass, ::RegisterClassA);
+} catch (...) {
+  return 0;
+}
+
+ATOM WINAPI HookRegisterClassExW(const WNDCLASSEXW* windowClass) try {
+  return RegisterWide(windowClass, ::RegisterClassExW);
+} catch (...) {
+  return 0;
+}
+
+ATOM WINAPI HookRegisterClassW(const WNDCLASSW* windowClass) try {
+  return RegisterWide(windowClass, ::RegisterClassW);
+} catch (...) {
+  return 0;
+}
+
+HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                                int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                LPVOID param) try {
+  if (instance) instance = HostInstance();
+  std::string mapped;
+  if (!IsAtom(className)) {
+    if (auto privateName = MappedClass(Widen(className))) {
+      mapped = Narrow(privateName->c_str());
+      className = mapped.c_str();
+    }
+  }
+  return ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
+} catch (...) {
+  return nullptr;
+}
+
+HWND WINAPI HookCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                                int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                LPVOID param) try {
+  if (instance) instance = HostInstance();
+  std::optional<std::wstring> mapped;
+  if (!IsAtom(className) && (mapped = MappedClass(className))) className = mapped->c_str();
+  return ::CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
+} catch (...) {
+  return nullptr;
+}
+
+HINSTANCE HostInstance() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&HostInstance), &self);
+  return self;
+}
+
+}  // namespace vell::player::hooks

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "player/loader/DllLoader.h"
+#include "player/tests/TestModules.h"
+
+namespace vell::player {
+namespace {
+
+using testing::ReadBesideExecutable;
+using testing::TPeFile;
+using TBytes = std::vector<std::byte>;
+
+struct TDamage {
+  const char* Name;
+  std::function<void(TBytes&)> Apply;
+};
+
+IMAGE_SECTION_HEADER& FirstSection(TBytes& bytes) { return TPeFile(bytes).Section(0); }
+
+const TDamage kDamages[] = {
+    {"empty stream", [](TBytes& b) { b.clear(); }},
+    {"cut inside the DOS header", [](TBytes& b) { b.resize(0x30); }},
+    {"NT headers beyond the end", [](TBytes& b) { reinterpret_cast<IMAGE_DOS_HEADER*>(b.data())->e_lfanew = 0x7FFFFF00; }},
+    {"negative NT header offset", [](TBytes& b) { reinterpret_cast<IMAGE_DOS_HEADER*>(b.data())->e_lfanew = -8; }},
+    {"cut inside the optional header",
+     [](TBytes& b) { b.resize(reinterpret_cast<IMAGE_DOS_HEADER*>(b.data())->e_lfanew + 60); }},
+    {"optional header too short for its fields", [](TBytes& b) { TPeFile(b).Nt().FileHeader.SizeOfOptionalHeader = 16; }},
+    {"cut inside the section table",
+     [](TBytes& b) { b.resize(reinterpret_cast<std::byte*>(&FirstSection(b)) - b.data() + 20); }},
+    {"more sections than the file holds", [](TBytes& b) { TPeFile(b).Nt().FileHeader.NumberOfSections = 0xFFFF; }},
+    {"image size zero", [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.SizeOfImage = 0; }},
+    {"absurd image size", [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.SizeOfImage = 0xFFFFF000; }},
+    {"headers larger than the file", [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.SizeOfHeaders = 0x00F00000; }},
+    {"section data beyond the file", [](TBytes& b) { FirstSection(b).PointerToRawData = 0x7FFFFF00; }},
+    {"section beyond the image", [](TBytes& b) { FirstSection(b).VirtualAddress = TPeFile(b).Nt().OptionalHeader.SizeOfImage; }},
+    {"section larger than the image", [](TBytes& b) { FirstSection(b).Misc.VirtualSize = 0x7FFFFFFF; }},
+    {"relocation table beyond the image",
+     [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].VirtualAddress = 0x7FFFFF00; }},
+    {"relocation block shorter than its header",
+     [](TBytes& b) {
+       const TPeFile pe(b);
+       pe.AtRva<IMAGE_BASE_RELOCATION>(pe.Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].VirtualAddress)
+           .SizeOfBlock = 0;
+     }},
+    {"relocation block running past the image",
+     [](TBytes& b) {
+       const TPeFile pe(b);
+       pe.AtRva<IMAGE_BASE_RELOCATION>(pe.Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].VirtualAddress)
+           .SizeOfBlock = 0x7FFFFFF0;
+     }},
+    {"import table beyond the image",
+     [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress = 0x7FFFFF00; }},
+    {"import library name beyond the image", [](TBytes& b) { TPeFile(b).FirstImport().Name = 0x7FFFFF00; }},
+    {"import name table beyond the image", [](TBytes& b) { TPeFile(b).FirstImport().FirstThunk = 0x7FFFFF00; }},
+    {"import function name beyond the image",
+     [](TBytes& b) {
+       const TPeFile pe(b);
+       pe.AtRva<std::uint32_t>(pe.FirstImport().FirstThunk) = 0x7FFFFF00;
+     }},
+    {"entry point beyond the image", [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.AddressOfEntryPoint = 0x7FFFFF00; }},
+};
+
+TEST(DllLoaderMalformedImage, EndsInALoaderErrorAndLeavesNothingLoaded) {
+  for (const TDamage& damage : kDamages) {
+    SCOPED_TRACE(damage.Name);
+    TBytes bytes = ReadBesideExecutable("basic_module.dll");
+    damage.Apply(bytes);
+    TDLLLoader loader;
+    EXPECT_THROW(loader.LoadModule(bytes), ELoaderError);
+    EXPECT_EQ(loader.ModuleBase(), nullptr);
+    EXPECT_TRUE(loader.Libraries().empty());
+    EXPECT_EQ(loader.FindExport("MixedCaseExport"), nullptr);
+  }
+}
+
+// A load that fails after linking the imports gives back the libraries it
+// loaded; ws2_32 is used by nothing else in this process.
+TEST(DllLoaderMalformedImage, ReleasesTheLibrariesOfAFailedLoad) {
+  ASSERT_EQ(GetModuleHandleA("ws2_32.dll"), nullptr);
+  TBytes bytes = ReadBesideExecutable("basic_module.dll");
+  TPeFile(bytes).Nt().OptionalHeader.AddressOfEntryPoint = 0x7FFFFF00;
+  TDLLLoader loader;
+  EXPECT_THROW(loader.LoadModule(bytes), ELoaderError);
+  EXPECT_EQ(GetModuleHandleA("ws2_32.dll"), nullptr);
+}
+
+}  // namespace
+}  // namespace vell::player
