@@ -1,7 +1,5 @@
 # The reader's shell: recent books, start-up panel, About box, trace log and
-# file-type registration. Included by app/CMakeLists.txt after the toolkit
-# (vell_ui) is defined; the reader links vell_shell_ui (win32) and
-# vell_shell_logic.
+# file-type registration. Included by app/CMakeLists.txt.
 set(_shell_dir ${CMAKE_CURRENT_LIST_DIR})
 include(${_shell_dir}/pictures/Pictures.cmake)
 
@@ -31,19 +29,26 @@ vell_add_gtest(shell_logic_tests
   LIBS vell_shell_logic)
 
 if(WIN32)
-  # The shell's windows and menu component, on the toolkit.
-  add_library(vell_shell_ui STATIC
-    ${_shell_dir}/HistoryFiles.cpp
-    ${_shell_dir}/UFrameStartup.cpp
-    ${_shell_dir}/UfrmAbout.cpp)
-  vell_embed_pictures(vell_shell_ui)
-  target_link_libraries(vell_shell_ui PUBLIC vell_ui vell_shell_logic)
-
+  # The shell's windows and menu component are built into the reader's core
+  # (app/CMakeLists.txt, with vell_embed_pictures); tested in process here.
   vell_add_gtest(shell_ui_tests
     SOURCES
       ${_shell_dir}/tests/shell/HistoryFilesTest.cpp
       ${_shell_dir}/tests/shell/FrameStartupTest.cpp
       ${_shell_dir}/tests/shell/AboutTest.cpp
-    LIBS vell_shell_ui
+    LIBS vell_reader_core
     NEEDS_DISPLAY)
+endif()
+
+if(WIN32)
+  # End to end: bin/reader.exe under Wine and the display that scripts/test
+  # provides, checked from outside. They share the prefix's recent list and
+  # registry with other reader tests, hence the lock.
+  foreach(check history startup registry log screens)
+    add_test(NAME shell_e2e_${check}
+      COMMAND python3 ${_shell_dir}/tests/shell/shell_e2e.py ${VELL_SOURCE_DIR} ${CMAKE_BINARY_DIR}/bin/reader.exe
+              ${CMAKE_CURRENT_BINARY_DIR}/shell-e2e ${check})
+    set_tests_properties(shell_e2e_${check} PROPERTIES
+      LABELS "display;e2e" TIMEOUT 600 RESOURCE_LOCK vell_reader_prefix_state)
+  endforeach()
 endif()

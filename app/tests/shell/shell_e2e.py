@@ -1,0 +1,388 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the reader's shell, run from outside under Wine and Xvfb.
+
+Usage: shell_e2e.py SOURCE_DIR READER_EXE WORK_DIR CHECK
+CHECK is one of: history, startup, registry, log, screens.
+The reader runs in the project's private Wine prefix through scripts/wine-run;
+every process started here is stopped by its own id.
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+SOURCE, READER, WORK, CHECK = sys.argv[1:5]
+WINE_RUN = os.path.join(SOURCE, "scripts", "wine-run")
+PREFIX = os.path.join(SOURCE, "build", "wineprefix")
+RECENTS = os.path.join(PREFIX, "drive_c", "ProgramData", "vellBook", "Reader", "Recents")
+INI = os.path.join(RECENTS, "open.ini")
+SCREENS = os.environ.get("VELL_SCREENS_DIR", os.path.join(WORK, "screens"))
+LINK = (86, 99, 146)
+PANEL = (248, 248, 249)
+
+failures = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message, flush=True)
+    if not condition:
+        failures.append(message)
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def make_book(path):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with zipfile.ZipFile(path, "w") as book:
+        book.writestr("book.swf", b"FWS\x0a" + (30).to_bytes(4, "little") + bytes(22))
+        book.writestr("files/config.xml", '<book title="t"><page src="files/pages/001.jpg"/></book>')
+    return path
+
+
+def start(args, env=None, exe=READER):
+    full_env = dict(os.environ)
+    full_env.update(env or {})
+    return subprocess.Popen([WINE_RUN, exe, *args], env=full_env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE)
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+    process.wait(timeout=30)
+
+
+def find_windows(name_pattern):
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_pattern],
+                            capture_output=True, text=True)
+    return [w for w in result.stdout.split()]
+
+
+def wait_for(predicate, timeout=60, interval=0.25):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return None
+
+
+def wait_window(name_pattern, timeout=60):
+    found = wait_for(lambda: find_windows(name_pattern), timeout)
+    return found[0] if found else None
+
+
+def read_ini():
+    values = {}
+    if not os.path.exists(INI):
+        return values
+    section = None
+    with open(INI, "rb") as f:
+        for raw in f.read().decode("latin-1").splitlines():
+            line = raw.strip()
+            if line.startswith("[") and line.endswith("]"):
+                section = line[1:-1]
+            elif "=" in line and section == "History Files":
+                key, value = line.split("=", 1)
+                values[key.strip()] = value
+    return values
+
+
+def write_ini(paths):
+    os.makedirs(RECENTS, exist_ok=True)
+    lines = ["[History Files]"] + [f"{i}={p}" for i, p in enumerate(paths, 1)]
+    with open(INI, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("latin-1"))
+
+
+def open_book(path):
+    """Starts the reader with the book and waits until the recent list holds it."""
+    process = start(["-s" + path])
+    try:
+        recorded = wait_for(lambda: read_ini().get("1") == path, timeout=60)
+        check(recorded is not None, f"opening {path} puts it under key 1")
+    finally:
+        stop(process)
+
+
+def screenshot(name, window=None):
+    os.makedirs(SCREENS, exist_ok=True)
+    target = os.path.join(SCREENS, name)
+    subprocess.run(["import", "-window", window or "root", target], check=True)
+    return target
+
+
+def read_ppm(path):
+    data = subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True).stdout
+    fields = data.split(maxsplit=4)
+    width, height = int(fields[1]), int(fields[2])
+    pixels = fields[4]
+    return width, height, pixels
+
+
+def near(pixel, colour, tolerance):
+    return sum(abs(a - b) for a, b in zip(pixel, colour)) <= tolerance
+
+
+def link_bands(path):
+    """Rows of link-coloured text in the start-up panel's main area, as (top, bottom) bands,
+    relative to the area's top-left corner."""
+    width, height, pixels = read_ppm(path)
+
+    def at(x, y):
+        i = (y * width + x) * 3
+        return tuple(pixels[i:i + 3])
+
+    # The main area and the right column are the only near-white (248, 248, 249) surfaces;
+    # their top-left corner is the first such run of 300 pixels.
+    origin = None
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        key = bytes(PANEL) * 300
+        x3 = row.find(key)
+        while x3 != -1 and x3 % 3:
+            x3 = row.find(key, x3 + 1)
+        if x3 != -1:
+            origin = (x3 // 3, y)
+            break
+    if origin is None:
+        return None, []
+    ox, oy = origin
+    # Link texts start 50 pixels into the area, right of the icons (the book icon
+    # shares the link colour).
+    rows = []
+    for y in range(oy, min(oy + 264, height)):
+        rows.append(any(near(at(x, y), LINK, 90) for x in range(ox + 48, min(ox + 370, width))))
+    bands, top = [], None
+    for i, has in enumerate(rows + [False]):
+        if has and top is None:
+            top = i
+        elif not has and top is not None:
+            bands.append((top, i))
+            top = None
+    return origin, bands
+
+
+def check_history():
+    saved = open(INI, "rb").read() if os.path.exists(INI) else None
+    try:
+        write_ini([])
+        books = os.path.join(WORK, "history")
+        shutil.rmtree(books, ignore_errors=True)
+        a = windows_path(make_book(os.path.join(books, "A.vlq")))
+        b = windows_path(make_book(os.path.join(books, "B.vlq")))
+        for path in (a, b, a):
+            open_book(path)
+        ini = read_ini()
+        check(ini.get("1") == a and ini.get("2") == b, f"after A, B, A: key 1 is A, key 2 is B ({ini})")
+        check(all(ini.get(str(k)) == "" for k in range(3, 9)), "keys 3 to 8 are empty")
+
+        upper = a[:-len("A.vlq")].upper() + "a.VLQ"
+        open_book(upper)
+        ini = read_ini()
+        check(ini.get("1") == upper and ini.get("2") == b and ini.get("3") == "",
+              f"a path in other letter case replaces the older one ({ini})")
+
+        write_ini([])
+        nine = [windows_path(make_book(os.path.join(books, f"Book{i}.vlq"))) for i in range(1, 10)]
+        for path in nine:
+            open_book(path)
+        ini = read_ini()
+        check([ini.get(str(k)) for k in range(1, 9)] == nine[:0:-1], f"nine books leave the newest eight ({ini})")
+        check("9" not in ini and len(ini) == 8, "no ninth key is written")
+    finally:
+        if saved is None:
+            os.remove(INI) if os.path.exists(INI) else None
+        else:
+            open(INI, "wb").write(saved)
+
+
+def show_startup(paths, name):
+    write_ini(paths)
+    process = start([])
+    try:
+        window = wait_window("^Vell Reader$")
+        check(window is not None, "the main window opens with the start-up panel")
+        if window is None:
+            return None, []
+        time.sleep(2)  # let the panel paint
+        shot = screenshot(name)
+        return link_bands(shot)
+    finally:
+        stop(process)
+
+
+def check_startup():
+    saved = open(INI, "rb").read() if os.path.exists(INI) else None
+    try:
+        empty_origin, empty = show_startup([], "startup-empty.png")
+        check(len(empty) == 1, f"empty list: only the Open... link ({empty})")
+        eight = [f"C:\\Books\\Book{i}.vlq" for i in range(8, 0, -1)]
+        origin, full = show_startup(eight, "startup-eight.png")
+        check(len(full) == 6, f"eight books: five recent links and Open... ({full})")
+        if len(empty) == 1 and len(full) == 6:
+            first_link, open_empty = full[0][0], empty[0][0]
+            check(abs(open_empty - first_link) <= 3,
+                  f"empty list: Open... stands at the first link's place ({open_empty}, {first_link})")
+            gaps = [full[i + 1][0] - full[i][0] for i in range(5)]
+            # Recent links sit 2 pixels below their icons, Open... level with its
+            # icon 24 pixels below the last one: 22 pixels between all texts.
+            check(gaps == [22] * 5, f"links are 22 pixels apart, Open... below the fifth ({gaps})")
+    finally:
+        if saved is None:
+            os.remove(INI) if os.path.exists(INI) else None
+        else:
+            open(INI, "wb").write(saved)
+
+
+def reg_query(key):
+    result = subprocess.run([WINE_RUN, "reg", "query", key, "/s"], capture_output=True, text=True,
+                            encoding="latin-1")
+    if result.returncode != 0:
+        return None
+    values, current = {}, None
+    for line in result.stdout.splitlines():
+        if line.startswith("HKEY_"):
+            current = line.strip()
+        elif line.strip().startswith("(Default)") or "REG_" in line:
+            parts = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
+            if len(parts) == 3:
+                values[(current, parts[0])] = (parts[1], parts[2])
+    return values
+
+
+def run_switch(args, timeout=90):
+    """Runs the reader with a setup switch; returns (exit code, whether a window appeared)."""
+    process = start(args)
+    saw_window = False
+    deadline = time.time() + timeout
+    while process.poll() is None and time.time() < deadline:
+        saw_window = saw_window or bool(find_windows("^Vell Reader"))
+        time.sleep(0.2)
+    if process.poll() is None:
+        stop(process)
+        return None, saw_window
+    return process.returncode, saw_window
+
+
+def check_registry():
+    exe = windows_path(READER)
+    run_switch(["-R"])
+    for switch in ("-I", "-i"):
+        code, window = run_switch([switch])
+        check(code == 0 and not window, f"{switch}: ends with 0 and shows no window ({code}, {window})")
+        ext, cls = reg_query("HKCR\\.vlq"), reg_query("HKCR\\VellReader.vlq")
+        check(ext == {("HKEY_CLASSES_ROOT\\.vlq", "(Default)"): ("REG_SZ", "VellReader.vlq")},
+              f"{switch}: .vlq names VellReader.vlq ({ext})")
+        expected = {
+            ("HKEY_CLASSES_ROOT\\VellReader.vlq\\DefaultIcon", "(Default)"): ("REG_SZ", f'"{exe}",0'),
+            ("HKEY_CLASSES_ROOT\\VellReader.vlq\\shell\\open\\command", "(Default)"):
+                ("REG_SZ", f'"{exe}" -s"%1"'),
+        }
+        check(cls == expected, f"{switch}: open command and icon, nothing else ({cls})")
+    for switch in ("-R", "-r"):
+        code, window = run_switch([switch])
+        check(code == 0 and not window, f"{switch}: ends with 0 and shows no window ({code}, {window})")
+        check(reg_query("HKCR\\.vlq") is None and reg_query("HKCR\\VellReader.vlq") is None,
+              f"{switch}: both keys are gone")
+
+    process = start(["-I", "second"])
+    try:
+        check(wait_window("^Vell Reader$") is not None, "-I with a second argument starts the window")
+    finally:
+        stop(process)
+    check(reg_query("HKCR\\.vlq") is None, "-I with a second argument registers nothing")
+
+
+def check_log():
+    folder = os.path.join(WORK, "log")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    exe = os.path.join(folder, "reader.exe")
+    shutil.copy(READER, exe)
+
+    def run_with(env):
+        process = start([], env=env, exe=exe)
+        try:
+            window = wait_window("^Vell Reader$")
+            check(window is not None, f"the window opens ({env})")
+            if window:
+                subprocess.run(["xdotool", "windowfocus", window], capture_output=True)
+                for key in ("a", "Right", "b"):
+                    subprocess.run(["xdotool", "key", key])
+                    time.sleep(0.3)
+                time.sleep(1)
+        finally:
+            stop(process)
+
+    env = dict(os.environ)
+    env.pop("VELL_READER_LOG", None)
+    os.environ.pop("VELL_READER_LOG", None)
+    run_with({})
+    check(sorted(os.listdir(folder)) == ["reader.exe"], f"logging off writes no file ({os.listdir(folder)})")
+
+    run_with({"VELL_READER_LOG": "trace.txt"})
+    trace = os.path.join(folder, "trace.txt")
+    check(os.path.exists(trace), "a bare log file name lands beside the executable")
+    if os.path.exists(trace):
+        lines = open(trace, "rb").read().decode("latin-1").split("\r\n")
+        check(lines[-1] == "", "every line ends in CR LF")
+        pattern = re.compile(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d): (.*)$")
+        matched = [pattern.match(line) for line in lines[:-1]]
+        check(matched and all(matched), f"lines read 'yyyy-mm-dd hh:mm:ss: message' ({lines[:3]})")
+        if matched and all(matched):
+            check(matched[0].group(2) == "Loading book.swf...", "the first line is the window's creation")
+            stamps = [m.group(1) for m in matched]
+            check(stamps == sorted(stamps), "lines stand in call order")
+
+
+def check_screens():
+    """Screenshots of the start-up panel (with a hovered link) and of the About box."""
+    saved = open(INI, "rb").read() if os.path.exists(INI) else None
+    try:
+        write_ini(["C:\\Books\\Atlas of Rivers.vlq", "D:\\Library\\Garden Year.vlq", "C:\\Other\\Garden Year.vlq"])
+        process = start([])
+        try:
+            window = wait_window("^Vell Reader$")
+            check(window is not None, "the main window opens")
+            time.sleep(2)
+            screenshot("startup-panel.png")
+            origin, bands = link_bands(os.path.join(SCREENS, "startup-panel.png"))
+            if origin and bands:
+                x, y = origin[0] + 60, origin[1] + bands[0][0] + 4
+                subprocess.run(["xdotool", "mousemove", str(x), str(y)])
+                time.sleep(2.5)
+                screenshot("startup-panel-hover.png")
+                subprocess.run(["xdotool", "mousemove", "5", "5"])
+            about = None
+            if origin:
+                # The "About" link of the right column, 130 pixels down.
+                ax, ay = origin[0] + 378 + 16 + 8, origin[1] + 130 + 6
+                subprocess.run(["xdotool", "mousemove", str(ax), str(ay), "click", "1"])
+                about = wait_window("^About$", timeout=20)
+            check(about is not None, "the About link opens the About box")
+            if about:
+                time.sleep(1)
+                screenshot("about.png")
+                subprocess.run(["xdotool", "key", "Escape"])
+                gone = wait_for(lambda: not find_windows("^About$"), timeout=20)
+                check(gone is not None, "Esc closes the About box")
+        finally:
+            stop(process)
+    finally:
+        if saved is None:
+            os.remove(INI) if os.path.exists(INI) else None
+        else:
+            open(INI, "wb").write(saved)
+
+
+{"history": check_history, "startup": check_startup, "registry": check_registry,
+ "log": check_log, "screens": check_screens}[CHECK]()
+print(f"{CHECK}: {len(failures)} failed", flush=True)
+sys.exit(1 if failures else 0)
