@@ -19,6 +19,18 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 MODULE_EXPORT HINSTANCE ModuleInstance() { return moduleInstance; }
 
+namespace {
+// A call to an imported function goes through a stub "jmp [slot]"; the slot
+// is the module's import address table entry.
+void* ThroughStub(void* function) {
+  const auto* code = static_cast<const unsigned char*>(function);
+  if (code[0] != 0xFF || code[1] != 0x25) return function;
+  void** slot;
+  std::memcpy(&slot, code + 2, sizeof slot);
+  return *slot;
+}
+}  // namespace
+
 // What the module's import address table holds for one of the functions.
 MODULE_EXPORT void* ImportedAddress(const char* name) {
   struct Entry {
@@ -51,7 +63,7 @@ MODULE_EXPORT void* ImportedAddress(const char* name) {
       {"GetProcAddress", reinterpret_cast<void*>(&GetProcAddress)},
   };
   for (const Entry& entry : entries) {
-    if (std::strcmp(entry.name, name) == 0) return entry.address;
+    if (std::strcmp(entry.name, name) == 0) return ThroughStub(entry.address);
   }
   return nullptr;
 }

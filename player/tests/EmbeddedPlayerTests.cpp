@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "player/control/PlayerCode.h"
+#include "player/hooks/EmbeddedPlayer.h"
+#include "player/hooks/PlayerCodeProvider.h"
+#include "player/hooks/PlayerHooks.h"
+#include "player/hooks/PlayerSubsystem.h"
+#include "player/hooks/Win32Handles.h"
+#include "player/tests/TestModules.h"
+
+namespace vell::player {
+namespace {
+
+constexpr std::uint32_t kPagePlayerVersion = 0x0A010000;
+constexpr char kInstalledPlayerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
+
+// Registers a player module for the duration of a test and removes the
+// registration again, whatever happens.
+class TInstalledPlayerRegistration {
+public:
+  explicit TInstalledPlayerRegistration(const std::wstring& path) {
+    Remove();
+    HKEY created = nullptr;
+    const std::string key = std::string(kInstalledPlayerKey) + "\\InprocServer32";
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS) {
+      throw std::runtime_error("cannot register the player");
+    }
+    const TRegistryKey owned(created);
+    std::string ansi(path.begin(), path.end());
+    RegSetValueExA(owned.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(ansi.c_str()), ansi.size() + 1);
+  }
+  ~TInstalledPlayerRegistration() { Remove(); }
+  static void Remove() { RegDeleteTreeA(HKEY_CLASSES_ROOT, kInstalledPlayerKey); }
+};
+
+TEST(EmbeddedPlayer, TheExecutableCarriesThePlayerBesideItsOwnResources) {
+  HRSRC player = FindResourceA(nullptr, "playerOCX", "BIN");
+  ASSERT_NE(player, nullptr);
+  EXPECT_EQ(SizeofResource(nullptr, player), testing::ReadBesideExecutable("pageplayer.dll").size());
+  EXPECT_NE(FindResourceA(nullptr, "OWNRES", MAKEINTRESOURCEA(10)), nullptr);
+}
+
+TEST(EmbeddedPlayer, InstallingItMapsThePagePlayerAndCreatesObjectsThroughItsFactory) {
+  InstallEmbeddedPlayerCode();
+  EXPECT_EQ(LoadedPlayerVersion(), kPagePlayerVersion);
+  IUnknown* object = nullptr;
+  ASSERT_EQ(CreatePlayerObject(IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+  ASSERT_NE(object, nullptr);
+  object->Release();
+
+  // The module registered its window class with its own cursor: under the
+  // private name, for the host.
+  const std::wstring privateName = L"PlayerControl_PagePlayerStage_" + std::to_wstring(PlayerLibraryIdentity());
+  WNDCLASSEXW stage{};
+  stage.cbSize = sizeof stage;
+  ASSERT_TRUE(GetClassInfoExW(hooks::HostInstance(), privateName.c_str(), &stage));
+  EXPECT_NE(stage.hCursor, nullptr);
+  EXPECT_NE(stage.hCursor, LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+}
+
+TEST(EmbeddedPlayer, WithoutAUsableModuleThereIsNoPlayer) {
+  InstallEmbeddedPlayerCode();
+  const TPlayerCodeProviderBasedOnStream* before = PlayerCodeProvider();
+  EXPECT_FALSE(InstallPlayerCodeFromResource(GetModuleHandleA("kernel32.dll"))) << "a module without the resource";
+  EXPECT_EQ(PlayerCodeProvider(), before);
+
+  for (const auto& stream : {std::vector<std::byte>{}, std::vector<std::byte>(4096, std::byte{0x4D})}) {
+    InstallPlayerCode(stream);
+    EXPECT_EQ(LoadedPlayerVersion(), 0u);
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CreatePlayerObject(IID_IUnknown, &object), E_FAIL);
+  }
+  FreePlayerCodeProvider();
+  EXPECT_EQ(LoadedPlayerVersion(), 0u);
+  void* object = nullptr;
+  EXPECT_EQ(CreatePlayerObject(IID_IUnknown, &object), E_FAIL);
+}
+
+std::uint16_t FloatingPointControlWord() {
+  std::uint16_t word = 0;
+  asm volatile("fnstcw %0" : "=m"(word));
+  return word;
+}
+
+TEST(PlayerSubsystem, InitialisesBeforeTheProgramWithoutAnInstalledPlayer) {
+  EXPECT_EQ(PlayerSubsystemInitError(), "");
+  // Bit 6 is reserved and always reads back as set.
+  EXPECT_EQ(FloatingPointControlWord() & ~0x40, 0x133F);
+  const TPlayerProcessState& state = PlayerProcessState();
+  EXPECT_NE(state.RealCreateURLMoniker, nullptr);
+  EXPECT_NE(state.RealRegisterBindStatusCallback, nullptr);
+  EXPECT_NE(state.WorkingSetTimer, 0u);
+  EXPECT_TRUE(state.SoundOn);
+  EXPECT_EQ(state.Volume, 100);
+
+  TInstalledPlayerRegistration::Remove();
+  InstallInstalledModuleProvider();
+  EXPECT_EQ(LoadedPlayerVersion(), 0u);
+  void* object = nullptr;
+  EXPECT_EQ(CreatePlayerObject(IID_IUnknown, &object), E_FAIL);
+}
+
+TEST(PlayerSubsystem, RepeatedInitialisationOnlyCounts) {
+  InstallPlayerCode(testing::ReadBesideExecutable("pageplayer.dll"));
+  const TPlayerCodeProviderBasedOnStream* provider = PlayerCodeProvider();
+  InitializePlayerSubsystem();
+  FinalizePlayerSubsystem();
+  EXPECT_EQ(PlayerCodeProvider(), provider);
+  EXPECT_NE(PlayerProcessState().ContentManager, nullptr);
+}
+
+TEST(PlayerSubsystem, TheInstalledModuleProviderMapsARegisteredPlayer) {
+  const TInstalledPlayerRegistration registration(testing::PathBesideExecutable("pageplayer.dll"));
+  InstallInstalledModuleProvider();
+  EXPECT_EQ(LoadedPlayerVersion(), kPagePlayerVersion);
+  IUnknown* object = nullptr;
+  ASSERT_EQ(CreatePlayerObject(IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+  ASSERT_NE(object, nullptr);
+  object->Release();
+}
+
+}  // namespace
+}  // namespace vell::player
