@@ -1,0 +1,304 @@
+#include "UfrmMain.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "BookCheck.h"
+#include "HistoryFiles.h"
+#include "MakerPages.h"
+#include "SharedRoutines.h"
+#include "StartupChoice.h"
+#include "UFrameStartup.h"
+#include "ULog.h"
+#include "UfrmAbout.h"
+#include "ZipReader.h"
+#include "ui/Application.h"
+
+namespace {
+
+constexpr const char* kNotBookText = "The file you selected is not the VellBook file!";
+constexpr const char* kNotBookCaption = "Not the VellBook file";
+constexpr UINT kNotBookFlags = 48;  // exclamation icon, one OK button
+constexpr const char* kBookCaptionPrefix = "Vell Book Reader--";
+constexpr const char* kRecentsFolder = "vellBook\\Reader\\Recents\\";
+
+}  // namespace
+
+std::vector<std::string> ProgramArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return arguments;
+  for (int i = 1; i < count; ++i) {
+    int size = WideCharToMultiByte(CP_ACP, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string argument(size > 0 ? static_cast<size_t>(size - 1) : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_ACP, 0, argv[i], -1, argument.data(), size, nullptr, nullptr);
+    arguments.push_back(std::move(argument));
+  }
+  LocalFree(argv);
+  return arguments;
+}
+
+std::optional<std::string> ShowOpenBookDialog(HWND owner) {
+  char file[MAX_PATH * 4] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = "Vell Book Files\0*.zip;*.vlq\0All Files\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof(file);
+  ofn.lpstrDefExt = "vlq";
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(file);
+}
+
+TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
+  Name = "frmMain";
+  SetCaption("Vell Reader");
+  SetBounds(0, 0, 800, 600);
+  SetPosition(ui::TPosition::poScreenCenter);
+  Font().SetName("MS Sans Serif");
+  Font().SetHeight(-11);
+
+  pnlMain = new ui::TPanel(this);
+  pnlMain->Name = "pnlMain";
+  pnlMain->SetBevelOuter(ui::TBevelCut::bvNone);
+  pnlMain->SetCaption("");
+  pnlMain->SetParent(this);
+  pnlMain->SetAlign(ui::TAlign::alClient);
+
+  pnlStartUp = new ui::TPanel(this);
+  pnlStartUp->Name = "pnlStartUp";
+  pnlStartUp->SetBevelOuter(ui::TBevelCut::bvNone);
+  pnlStartUp->SetCaption("pnlStartUp");
+  pnlStartUp->SetParent(this);
+  pnlStartUp->SetAlign(ui::TAlign::alClient);
+  pnlStartUp->OnResize = [this](ui::TObject* sender) { pnlStartUpResize(sender); };
+
+  ActionList1 = new ui::TActionList(this);
+  ActionList1->Name = "ActionList1";
+  actOpen = ActionList1->Add("actOpen", "&Open");
+  actOpen->OnExecute = [this](ui::TObject* sender) { actOpenExecute(sender); };
+  actClose = ActionList1->Add("actClose", "&Close");
+  actClose->OnExecute = [this](ui::TObject* sender) { actCloseExecute(sender); };
+
+  BuildMenu();
+
+  Historyprojects = new THistoryFiles(this);
+  Historyprojects->Name = "Historyprojects";
+  Historyprojects->SetMaxItems(20);
+  Historyprojects->SetSeparator(TSeparatorStyle::sepBoth);
+  Historyprojects->SetParentMenu(Recent1);
+  Historyprojects->SetPosition(0);
+  Historyprojects->OnClickHistoryItem = [this](ui::TObject* sender, ui::TMenuItem* item, const std::string& file) {
+    HistoryprojectsClickHistoryItem(sender, item, file);
+  };
+
+  CreateStartupFrame();
+  FrameStartup1->Label16->OnClick = [this](ui::TObject* sender) { FrameStartup1Label16Click(sender); };
+
+  CommandLineArguments = ProgramArguments();
+  BookBesideExe = PathBesideExe(FileNameWithoutExt(ExecutablePath()) + ".vlq");
+  ChooseBookFile = [this] { return ShowOpenBookDialog(Handle()); };
+  OnShow = [this](ui::TObject* sender) { FormShow(sender); };
+
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+  BeginDestroy();
+  FormDestroy();
+}
+
+ui::TMenuItem* TfrmMain::AddMenuItem(ui::TMenuItem* parent, const std::string& name, const std::string& caption) {
+  auto* item = new ui::TMenuItem(this);
+  item->Name = name;
+  item->SetCaption(caption);
+  parent->Add(item);
+  return item;
+}
+
+void TfrmMain::BuildMenu() {
+  mm1 = new ui::TMainMenu(this);
+  mm1->Name = "mm1";
+  ui::TMenuItem* bar = mm1->Items();
+
+  File1 = AddMenuItem(bar, "File1", "&File");
+  Open1 = AddMenuItem(File1, "Open1", "");
+  Open1->SetAction(actOpen);
+  Close1 = AddMenuItem(File1, "Close1", "");
+  Close1->SetAction(actClose);
+  AddMenuItem(File1, "N1", "-");
+  Recent1 = AddMenuItem(File1, "Recent1", "Recent files");
+  AddMenuItem(File1, "N2", "-");
+  Exit1 = AddMenuItem(File1, "Exit1", "Exit");
+  Exit1->OnClick = [this](ui::TObject* sender) { Exit1Click(sender); };
+
+  // Full screen comes with the window-mode handling; the items are here so
+  // that the menu is complete.
+  Options1 = AddMenuItem(bar, "Options1", "Options");
+  Fullscreen1 = AddMenuItem(Options1, "Fullscreen1", "&Fullscreen");
+  ExitFullscreen1 = AddMenuItem(Options1, "ExitFullscreen1", "&Exit Fullscreen");
+
+  Help1 = AddMenuItem(bar, "Help1", "&Help");
+  Help2 = AddMenuItem(Help1, "Help2", "&Contact us");
+  Help2->OnClick = [this](ui::TObject* sender) { Help2Click(sender); };
+  AddMenuItem(Help1, "N3", "-");
+  About1 = AddMenuItem(Help1, "About1", "&About");
+  About1->OnClick = [this](ui::TObject* sender) { About1Click(sender); };
+
+  SetMenu(mm1);
+}
+
+void TfrmMain::FormCreate() {
+  ui::Application().SetTitle(Caption());
+  TLog4DP::Log("Loading book.swf...");
+
+  // The player control comes here: owned by this window, parent pnlMain,
+  // filling it, with the full-screen and resource handlers; then the
+  // process-wide content-provider callback with this window as target.
+
+  // Recent books. Without an all-users folder the paths stay relative to the
+  // current folder, which still works.
+  const std::string root = AddTrailingBackslash(CommonAppDataFolder());
+  const std::string folder = root + kRecentsFolder;
+  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  Historyprojects->SetLocalPath(folder);
+  Historyprojects->SetIniFile(folder + "open.ini");
+  Historyprojects->SetMaxItems(8);
+  Historyprojects->UpdateMenu();
+}
+
+void TfrmMain::FormShow(ui::TObject*) {
+  // An archive error at start (a missing or unreadable file) must not leave
+  // the window without its panel: report it, then show the start-up panel.
+  try {
+    OpenFirstBook();
+  } catch (...) {
+    ui::Application().HandleException(std::current_exception());
+    ShowStartupPanel();
+  }
+}
+
+void TfrmMain::OpenFirstBook() {
+  if (!BookBesideExe.empty() && GetFileAttributesA(BookBesideExe.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // The bundled book owns the window: no menus for the life of the process.
+    File1->SetVisible(false);
+    Options1->SetVisible(false);
+    Help1->SetVisible(false);
+    if (!OpenBook(BookBesideExe)) ShowStartupPanel();
+    return;
+  }
+  std::optional<std::string> book = BookPathFromArguments(CommandLineArguments);
+  if (!book) {
+    ShowStartupPanel();
+    return;
+  }
+  if (!OpenBook(*book)) ShowStartupPanel();
+}
+
+void TfrmMain::FormDestroy() { zipReader_.reset(); }
+
+void TfrmMain::CreateStartupFrame() {
+  FrameStartup1 = new TFrameStartup(nullptr);
+  FrameStartup1->Name = "FrameStartup1";
+  FrameStartup1->RecentMenu = Recent1;
+  FrameStartup1->OpenBook = [this](const std::string& path) { return OpenBook(path); };
+  FrameStartup1->ExecuteOpen = [this] { actOpen->Execute(); };
+  FrameStartup1->ShowAbout = [this] { About1Click(About1); };
+  FrameStartup1->SetParent(pnlStartUp);
+}
+
+void TfrmMain::ShowStartupPanel() {
+  delete FrameStartup1;
+  FrameStartup1 = nullptr;
+  CreateStartupFrame();
+  FrameStartup1->FillStartupPanel();
+  FrameStartup1->SetAlign(ui::TAlign::alNone);
+  pnlStartUp->SetVisible(true);
+  pnlStartUp->BringToFront();
+  pnlStartUp->SetAlign(ui::TAlign::alClient);
+  pnlStartUpResize(pnlStartUp);
+}
+
+void TfrmMain::HideStartupPanel() { pnlStartUp->SetVisible(false); }
+
+void TfrmMain::pnlStartUpResize(ui::TObject*) {
+  if (FrameStartup1) {
+    FrameStartup1->SetBounds(ui::CentredOffset(pnlStartUp->Width(), FrameStartup1->Width()),
+                             ui::CentredOffset(pnlStartUp->Height(), FrameStartup1->Height()),
+                             FrameStartup1->Width(), FrameStartup1->Height());
+  }
+  pnlStartUp->SetCaption("");
+}
+
+void TfrmMain::actOpenExecute(ui::TObject*) {
+  if (!ChooseBookFile) return;
+  if (std::optional<std::string> path = ChooseBookFile()) OpenBook(*path);
+}
+
+bool TfrmMain::OpenBook(std::string path) {
+  zipReader_.reset();
+  zipReader_ = std::make_unique<TZipReader>();
+  zipReader_->SetZipName(path);
+  SetBookCaption(path);
+  zipReader_->ReadZipDirectory();
+  if (FindBookEntry("book.swf") == 0) {
+    ShowNotBookMessage();
+    return false;
+  }
+  if (FindBookEntry("./files/book.bin") == 0 && FindBookEntry("./files/config.xml") == 0) {
+    ShowNotBookMessage();
+    return false;
+  }
+  Historyprojects->AddFile(path);
+  // Next come the book's window settings and its movie handed to the player
+  // control, each with the issue that brings it.
+  HideStartupPanel();
+  return true;
+}
+
+void TfrmMain::ShowNotBookMessage() { ui::Application().MessageBox(kNotBookText, kNotBookCaption, kNotBookFlags); }
+
+int TfrmMain::FindBookEntry(const std::string& name) const { return ::FindBookEntry(zipReader_.get(), name); }
+
+void TfrmMain::ExtractEntryToStream(const std::string& name, TStream& stream) {
+  if (!zipReader_) return;
+  zipReader_->UnpackToStream(&stream, NormalizeBookEntryName(name));
+}
+
+std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {
+  auto stream = std::make_unique<TMemoryStream>();
+  ExtractEntryToStream(name, *stream);
+  return stream;
+}
+
+void TfrmMain::actCloseExecute(ui::TObject*) {
+  // Detaching the player's handlers and loading the empty movie come with
+  // the player control.
+  zipReader_.reset();
+  ShowStartupPanel();
+}
+
+void TfrmMain::HistoryprojectsClickHistoryItem(ui::TObject*, ui::TMenuItem*, const std::string& filename) {
+  OpenBook(filename);
+}
+
+void TfrmMain::SetBookCaption(const std::string& text) { SetCaption(kBookCaptionPrefix + text); }
+
+void TfrmMain::Exit1Click(ui::TObject*) { Close(); }
+
+void TfrmMain::Help2Click(ui::TObject*) { ShellOpen(kMakerContactPage); }
+
+void TfrmMain::About1Click(ui::TObject*) {
+  auto about = std::make_unique<TfrmAbout>(nullptr);
+  about->ShowModal();
+}
+
+void TfrmMain::FrameStartup1Label16Click(ui::TObject* sender) {
+  if (FrameStartup1) FrameStartup1->Label16Click(sender);
+}

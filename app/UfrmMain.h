@@ -1,0 +1,92 @@
+// The main window: its menu, the start-up panel, and the open book.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Stream.h"
+#include "ui/Action.h"
+#include "ui/Form.h"
+#include "ui/Menu.h"
+#include "ui/Panel.h"
+
+class TZipReader;
+class THistoryFiles;
+class TFrameStartup;
+
+class TfrmMain : public ui::TForm {
+public:
+  explicit TfrmMain(ui::TComponent* owner);
+  ~TfrmMain() override;
+
+  // Window life.
+  void FormCreate();
+  void FormShow(ui::TObject* sender);
+  void FormDestroy();
+
+  // Start-up panel.
+  void ShowStartupPanel();
+  void HideStartupPanel();
+  void pnlStartUpResize(ui::TObject* sender);
+
+  // Books.
+  void actOpenExecute(ui::TObject* sender);
+  bool OpenBook(std::string path);
+  int FindBookEntry(const std::string& name) const;
+  void ExtractEntryToStream(const std::string& name, TStream& stream);
+  std::unique_ptr<TMemoryStream> ExtractEntry(const std::string& name);
+  void actCloseExecute(ui::TObject* sender);
+  void HistoryprojectsClickHistoryItem(ui::TObject* sender, ui::TMenuItem* item, const std::string& filename);
+  void SetBookCaption(const std::string& text);
+  TZipReader* ZipReader() const { return zipReader_.get(); }
+
+  // Menu and link handlers.
+  void Exit1Click(ui::TObject* sender);
+  void Help2Click(ui::TObject* sender);
+  void About1Click(ui::TObject* sender);
+  void FrameStartup1Label16Click(ui::TObject* sender);
+
+  // Where the first show looks for its book: the arguments after the
+  // program's name, and the book beside the executable. Tests replace them.
+  std::vector<std::string> CommandLineArguments;
+  std::string BookBesideExe;
+  // The open dialog: the chosen path, or nothing when cancelled.
+  std::function<std::optional<std::string>()> ChooseBookFile;
+
+  ui::TPanel* pnlMain;
+  ui::TPanel* pnlStartUp;
+  TFrameStartup* FrameStartup1 = nullptr;
+  ui::TMainMenu* mm1;
+  ui::TActionList* ActionList1;
+  ui::TAction* actOpen;
+  ui::TAction* actClose;
+  ui::TMenuItem* File1;
+  ui::TMenuItem* Open1;
+  ui::TMenuItem* Close1;
+  ui::TMenuItem* Recent1;
+  ui::TMenuItem* Exit1;
+  ui::TMenuItem* Options1;
+  ui::TMenuItem* Fullscreen1;
+  ui::TMenuItem* ExitFullscreen1;
+  ui::TMenuItem* Help1;
+  ui::TMenuItem* Help2;
+  ui::TMenuItem* About1;
+  THistoryFiles* Historyprojects;
+
+private:
+  void BuildMenu();
+  ui::TMenuItem* AddMenuItem(ui::TMenuItem* parent, const std::string& name, const std::string& caption);
+  void CreateStartupFrame();
+  void ShowNotBookMessage();
+  void OpenFirstBook();
+
+  std::unique_ptr<TZipReader> zipReader_;
+};
+
+// The program's arguments as the platform splits them, in the system code page.
+std::vector<std::string> ProgramArguments();
+// The open dialog of the reader.
+std::optional<std::string> ShowOpenBookDialog(HWND owner);

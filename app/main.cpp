@@ -1,0 +1,29 @@
+// The reader's entry point.
+#include <windows.h>
+
+#include <memory>
+
+#include "FileTypeRegistration.h"
+#include "UfrmMain.h"
+#include "ui/Application.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // First of all, the embedded player code is installed here.
+
+  TSetupSwitchOutcome setup = RunSetupSwitch();
+  if (!setup.startUserInterface) return setup.exitCode;
+
+  ui::TApplication& application = ui::Application();
+  application.Initialize();
+  std::unique_ptr<TfrmMain> frmMain;
+  try {
+    frmMain = std::make_unique<TfrmMain>(nullptr);
+  } catch (...) {
+    application.HandleException(std::current_exception());
+    return 1;
+  }
+  application.SetMainForm(frmMain.get());
+  application.Run();
+  frmMain.reset();
+  return 0;
+}
