@@ -4,11 +4,13 @@
 #include <memory>
 
 #include "FileTypeRegistration.h"
+#include "player/hooks/EmbeddedPlayer.h"
 #include "UfrmMain.h"
 #include "ui/Application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // First of all, the embedded player code is installed here.
+  InstallEmbeddedPlayerCode();
 
   TSetupSwitchOutcome setup = RunSetupSwitch();
   if (!setup.startUserInterface) return setup.exitCode;
