@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "BookEntryName.h"
+#include "BookCheck.h"
 #include "SharedRoutines.h"
 #include "ui/Types.h"
 
@@ -51,7 +51,7 @@ TEST(BookEntryName, Normalisation) {
       {"files\\book.bin", "files\\book.bin"},
       {"", ""},
   };
-  for (const auto& [in, out] : cases) EXPECT_EQ(NormaliseBookEntryName(in), out) << in;
+  for (const auto& [in, out] : cases) EXPECT_EQ(NormalizeBookEntryName(in), out) << in;
 }
 
 TEST(StartupPanelCentring, TruncatesTowardZeroAndGoesNegative) {
