@@ -1,0 +1,160 @@
+// Archives without a usable end record or central directory.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "ZipReader.h"
+
+using namespace testsupport;
+
+namespace {
+
+TEntrySpec Entry(const std::string& name, const std::string& data = "data") {
+  TEntrySpec e;
+  e.Name = name;
+  e.Data = data;
+  return e;
+}
+
+std::vector<std::string> Names(const TZipReader& reader) {
+  std::vector<std::string> names;
+  for (int i = 0; i < reader.EntryCount(); ++i) names.push_back(reader.EntryFullName(i));
+  return names;
+}
+
+const std::vector<std::string> kBookNames{"book.swf",       "files\\",       "files\\config.xml",
+                                          "files\\book.bin", "files\\pages\\", "files\\pages\\001.jpg"};
+
+TEST(Damaged, CutEndRecordIsRebuiltFromLocalHeadersWhenAssumedBad) {
+  for (const char* name : {"cut.zip", "cut-central.zip", "stub.exe"}) {
+    SCOPED_TRACE(name);
+    TZipReader reader;
+    reader.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+    reader.SetZipName(FixturePath(name));
+    reader.ReadZipDirectory();
+    EXPECT_EQ(Names(reader), kBookNames);
+    EXPECT_TRUE(reader.DirectoryRebuilt());
+    EXPECT_TRUE(reader.ArchiveDamaged());
+  }
+  // The central records after the last local header were merged in.
+  TZipReader merged;
+  merged.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+  merged.SetZipName(FixturePath("cut.zip"));
+  merged.ReadZipDirectory();
+  EXPECT_NE(merged.Entry(0).VersionMadeBy, 0);
+  EXPECT_EQ(merged.Entry(0).EffectiveLocalHeaderOffset(), 0u);
+}
+
+TEST(Damaged, CutEndRecordUnderDefaultModeListsNothing) {
+  TZipReader reader;
+  reader.SetZipName(FixturePath("cut.zip"));
+  EXPECT_NO_THROW(reader.ReadZipDirectory());
+  EXPECT_EQ(reader.EntryCount(), 0);
+  EXPECT_FALSE(reader.DirectoryRebuilt());
+}
+
+TEST(Damaged, ExeScanStartsAt14000) {
+  TZipReader reader;
+  reader.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+  reader.SetZipName(FixturePath("nostub.exe"));
+  try {
+    reader.ReadZipDirectory();
+    FAIL();
+  } catch (const EBadZipFile& e) {
+    EXPECT_STREQ(e.what(), "Not a valid zip file!");
+  }
+  EXPECT_EQ(reader.ZipName(), "");
+}
+
+TEST(Damaged, ScanSkipsHeadersNeedingAVersionOf2560OrMore) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("skipped"), Entry("found")};
+  spec.Entries[0].VersionNeeded = 0x0A14;
+  std::string bytes = BuildArchive(spec);
+  bytes.resize(bytes.size() - 22);
+  TZipReader reader;
+  reader.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+  reader.SetZipName(dir.Write("v.zip", bytes));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"found"}));
+}
+
+TEST(Damaged, TwoRecordsAtOneOffsetTriggerTheScan) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  spec.Entries[2].OffsetOverride = 0;  // claims the local header of "a"
+  TZipReader reader;
+  reader.SetZipName(dir.Write("dup.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_TRUE(reader.DirectoryRebuilt());
+  // The scan finds all three local headers; central records are then merged
+  // by offset, so the record that lied about its offset lands on "a"'s.
+  const auto names = Names(reader);
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[1], "b");
+  EXPECT_EQ(names[2], "c");
+}
+
+TEST(Damaged, UnreadableCentralDirectoryWithoutLocalHeadersIsNotAZip) {
+  TScratchDir dir;
+  // An end record that points at a central directory that is not there.
+  const std::string bytes = std::string(100, 'x') + U32(0x06054B50) + U16(0) + U16(0) + U16(3) + U16(3) +
+                            U32(46 * 3) + U32(10) + U16(0);
+  TZipReader reader;
+  reader.SetZipName(dir.Write("broken.zip", bytes));
+  try {
+    reader.ReadZipDirectory();
+    FAIL();
+  } catch (const EBadZipFile& e) {
+    EXPECT_STREQ(e.what(), "Not a valid zip file!");
+  }
+  EXPECT_EQ(reader.EntryCount(), 0);
+}
+
+TEST(Damaged, IncompleteHandlerMayChangeTheModeOrSupplyTheFile) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("late")};
+  std::string cut = BuildArchive(spec);
+  cut.resize(cut.size() - 22);
+  TZipReader reader;
+  int calls = 0;
+  // Asked on every attempt; the second time it gives up on the missing part.
+  reader.OnInCompleteZip = [&](TZipReader*, TIncompleteZipMode& mode) {
+    EXPECT_EQ(mode, calls == 0 ? TIncompleteZipMode::izAssumeMulti : mode);
+    if (++calls == 2) mode = TIncompleteZipMode::izAssumeBad;
+  };
+  reader.SetZipName(dir.Write("late.zip", cut));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"late"}));
+
+  TZipReader refusing;
+  refusing.OnInCompleteZip = [](TZipReader*, TIncompleteZipMode& mode) {
+    mode = TIncompleteZipMode::izAssumeNotAZip;
+  };
+  refusing.SetZipName(dir.Write("text.vlq", "plain text, no archive"));
+  EXPECT_THROW(refusing.ReadZipDirectory(), ENotAZipFile);
+  EXPECT_EQ(refusing.IncompleteZipMode(), TIncompleteZipMode::izAssumeNotAZip);
+}
+
+TEST(Damaged, SideFileSuppliesTheDirectory) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("one", "1111"), Entry("two", "22")};
+  spec.Comment = "set comment";
+  const std::string whole = BuildArchive(spec);
+  const auto central = whole.find(std::string("PK\x01\x02", 4));
+  dir.Write("book.zip", whole.substr(0, central));  // local headers only
+  dir.Write("book.zfc", whole.substr(central));     // directory from offset 0, then the end record
+  TZipReader reader;
+  reader.SetZipName(dir.Path("book.zip"));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(reader.Entry(1).EffectiveLocalHeaderOffset(), 30u + 3 + 4);
+  EXPECT_EQ(reader.ArchiveComment(), "set comment");
+  EXPECT_FALSE(reader.DirectoryRebuilt());
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// Directories written by the tests' own writer, for records that real tools
+// do not produce on request.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "TestSupport.h"
+#include "ZipReader.h"
+
+using namespace testsupport;
+
+namespace {
+
+TEntrySpec Entry(const std::string& name, const std::string& data = "data") {
+  TEntrySpec e;
+  e.Name = name;
+  e.Data = data;
+  return e;
+}
+
+std::vector<std::string> Names(const TZipReader& reader) {
+  std::vector<std::string> names;
+  for (int i = 0; i < reader.EntryCount(); ++i) names.push_back(reader.EntryFullName(i));
+  return names;
+}
+
+TEST(CraftedDirectory, EntriesFollowLocalHeaderOrderNotCentralOrder) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  spec.CentralOrder = {2, 0, 1};
+  TZipReader reader;
+  reader.SetZipName(dir.Write("order.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST(CraftedDirectory, AnnouncedButMissingExtraFieldIsRepaired) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("first"), Entry("second"), Entry("third")};
+  spec.Entries[0].PhantomExtraLength = 9;
+  TZipReader reader;
+  reader.SetZipName(dir.Write("phantom.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"first", "second", "third"}));
+  EXPECT_EQ(reader.Entry(0).ExtraFieldLength, 0);
+  EXPECT_FALSE(reader.DirectoryRebuilt());
+}
+
+TEST(CraftedDirectory, DosDatesAreClampedIntoRange) {
+  struct Case {
+    std::uint32_t stored, expected;
+  } cases[] = {
+      // month 0, day 0 -> month 1, day 1
+      {(45u << 25) | (0u << 21) | (0u << 16) | (10u << 11) | (20u << 5) | 15u,
+       (45u << 25) | (1u << 21) | (1u << 16) | (10u << 11) | (20u << 5) | 15u},
+      // hour 31, minute 63, second 62 -> 23:59:58
+      {(45u << 25) | (6u << 21) | (15u << 16) | (31u << 11) | (63u << 5) | 31u,
+       (45u << 25) | (6u << 21) | (15u << 16) | (23u << 11) | (59u << 5) | 29u},
+      // month 13 -> 12; a valid value is left alone
+      {(2u << 25) | (13u << 21) | (5u << 16), (2u << 25) | (12u << 21) | (5u << 16)},
+      {0x5A8C6000u, 0x5A8C6000u},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NormalizeDosDateTime(c.stored), c.expected) << std::hex << c.stored;
+
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("d")};
+  spec.Entries[0].DosDateTime = cases[1].stored;
+  TZipReader reader;
+  reader.SetZipName(dir.Write("dates.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(reader.Entry(0).ModifDateTime, cases[1].expected);
+}
+
+TEST(CraftedDirectory, ReloadsWhenTheFileChangesAndOnlyThen) {
+  TScratchDir dir;
+  TArchiveSpec before, after;
+  before.Entries = {Entry("old")};
+  after.Entries = {Entry("new-1"), Entry("new-2")};
+  const std::string path = dir.Write("book.vlq", BuildArchive(before));
+  TZipReader reader;
+  reader.SetZipName(path);
+  reader.ReadZipDirectory();
+  const TZipHeaderInfo* loaded = &reader.Entry(0);
+  reader.ReadZipDirectory();
+  EXPECT_EQ(&reader.Entry(0), loaded);  // unchanged file: same list
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  dir.Write("book.vlq", BuildArchive(after));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"new-1", "new-2"}));
+}
+
+TEST(CraftedDirectory, SameNameInOtherCaseKeepsTheDirectory) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("x")};
+  const std::string path = dir.Write("Book.vlq", BuildArchive(spec));
+  TZipReader reader;
+  reader.SetZipName(path);
+  reader.ReadZipDirectory();
+  std::string upper = path;
+  upper.replace(upper.size() - 8, 8, "BOOK.VLQ");
+  reader.SetZipName(upper);
+  EXPECT_EQ(reader.ZipName(), path);
+  EXPECT_EQ(reader.EntryCount(), 1);
+  reader.SetZipName(path + ".other");
+  EXPECT_EQ(reader.EntryCount(), 0);
+}
+
+TEST(CraftedDirectory, SecondEndSignatureInTheCommentWins) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("a"), Entry("b")};
+  // A complete end record claiming an empty archive, followed by more text.
+  spec.Comment = U32(0x06054B50) + std::string(18, '\0') + "and then some more comment text";
+  TZipReader reader;
+  reader.SetZipName(dir.Write("comment.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(reader.EntryCount(), 0);
+  EXPECT_EQ(reader.EndCentral().CommentLength, 0);
+}
+
+TEST(CraftedDirectory, Zip64EndRecordAndEscapedFields) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("one", std::string(300, '1')), Entry("two", "22")};
+  spec.Entries[1].Zip64 = true;
+  spec.Zip64End = true;
+  TZipReader reader;
+  reader.SetZipName(dir.Write("zip64.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  ASSERT_EQ(reader.EntryCount(), 2);
+  EXPECT_TRUE(reader.EndCentral().Zip64End != nullptr);
+  EXPECT_EQ(reader.EndCentral().EffectiveTotalEntries(), 2u);
+  const TZipHeaderInfo& two = reader.Entry(1);
+  EXPECT_EQ(two.UncompressedSize, 0xFFFFFFFFu);
+  EXPECT_EQ(two.EffectiveUncompressedSize(), 2u);
+  EXPECT_EQ(two.EffectiveLocalHeaderOffset(), 30u + 3 + 300);
+  EXPECT_EQ(two.Zip64ExtraLength, 28);
+}
+
+TEST(CraftedDirectory, UnicodePathAndAesBlocks) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("TECT.TXT"), Entry("secret.bin")};
+  const std::string utf8 = "docs/\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt";
+  spec.Entries[0].CentralExtra = ExtraBlock(0x5455, "\x01\x02\x03\x04\x05") +
+                                 ExtraBlock(0x7075, std::string("\x01", 1) + U32(0x12345678) + utf8);
+  spec.Entries[1].CentralExtra = ExtraBlock(0x9901, U16(2) + "AE" + std::string("\x03", 1) + U16(8));
+  std::string archive = BuildArchive(spec);
+  // Method 99 on the second central record.
+  const auto central = archive.rfind(std::string("PK\x01\x02", 4));
+  archive[central + 10] = 99;
+  TZipReader reader;
+  reader.SetZipName(dir.Write("extras.zip", archive));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(reader.EntryFullName(0), "docs\\\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.txt");
+  ASSERT_TRUE(reader.Entry(0).UnicodePath);
+  EXPECT_EQ(reader.Entry(0).UnicodePath->NameCRC, 0x12345678u);
+  const TZipHeaderInfo& aes = reader.Entry(1);
+  EXPECT_EQ(aes.AesStrength, 3);
+  EXPECT_EQ(aes.CompressionMethod, 8);
+  ASSERT_TRUE(aes.Aes);
+  EXPECT_EQ(aes.Aes->VendorVersion, 2);
+}
+
+TEST(CraftedDirectory, TruncatedExtraBlocksEndTheWalkQuietly) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("a"), Entry("b")};
+  spec.Entries[0].CentralExtra = U16(0x7075) + U16(200) + "short";
+  spec.Entries[1].CentralExtra = U16(0x0001) + U16(8) + "\x01\x02";
+  TZipReader reader;
+  reader.SetZipName(dir.Write("extras.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"a", "b"}));
+}
+
+// Which conversion a stored name gets, by flags, version made by and mode.
+TEST(CraftedDirectory, NameConversionModes) {
+  struct Case {
+    TOEMConvert mode;
+    std::uint16_t flag, madeBy;
+    const char* name;
+    const char* expected;
+  } cases[] = {
+      {TOEMConvert::oemAlways, 0, 20, "a.txt", "oem-a.txt"},
+      {TOEMConvert::oemAlways, 0x800, 20, "a.txt", "utf8-a.txt"},
+      {TOEMConvert::oemAlways, 0, 20, "a~b.txt", "utf8-a~b.txt"},  // failed round trip
+      {TOEMConvert::oemNever, 0, 20, "a.txt", "utf8-a.txt"},
+      {TOEMConvert::oemFlexible, 0, 0x0B14, "a.txt", "utf8-a.txt"},
+      {TOEMConvert::oemFlexible, 0, 0x0014, "a.txt", "oem-a.txt"},
+  };
+  TScratchDir dir;
+  for (const Case& c : cases) {
+    TArchiveSpec spec;
+    spec.Entries = {Entry(c.name)};
+    spec.Entries[0].Flag = c.flag;
+    spec.Entries[0].VersionMadeBy = c.madeBy;
+    TFakePlatform platform;
+    platform.TagCodePages = true;
+    TZipReader reader(platform);
+    reader.SetOEMConvert(c.mode);
+    reader.SetZipName(dir.Write("names.zip", BuildArchive(spec)));
+    reader.ReadZipDirectory();
+    EXPECT_EQ(reader.EntryFullName(0), c.expected) << c.name << " flag " << c.flag;
+  }
+}
+
+TEST(CraftedDirectory, YieldsOncePerRecordUnlessTold) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  const std::string path = dir.Write("y.zip", BuildArchive(spec));
+  TFakePlatform platform;
+  {
+    TZipReader reader(platform);
+    reader.SetZipName(path);
+    reader.ReadZipDirectory();
+    EXPECT_EQ(platform.Yields, 3);
+  }
+  platform.Yields = 0;
+  TZipReader quiet(platform);
+  quiet.SetDoProcessMessages(false);
+  quiet.SetZipName(path);
+  quiet.ReadZipDirectory();
+  EXPECT_EQ(platform.Yields, 0);
+}
+
+TEST(CraftedDirectory, IndexErrorsAndFixedVersion) {
+  TZipReader reader;
+  EXPECT_EQ(reader.EntryCount(), 0);
+  try {
+    reader.EntryFileName(-1);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "Index -1 is out of range");
+  }
+  EXPECT_THROW(reader.EntryComment(0), EListError);
+  reader.SetThisVersion(1);
+  reader.SetThisReleaseLevel("Beta");
+  EXPECT_EQ(reader.ThisVersion(), 451);
+  EXPECT_EQ(reader.ThisBuild(), 1);
+  EXPECT_EQ(reader.ThisReleaseLevel(), "Release");
+}
+
+TEST(CraftedDirectory, QuestionMarkNameAsksForAFile) {
+  TScratchDir dir;
+  TArchiveSpec spec;
+  spec.Entries = {Entry("chosen")};
+  const std::string path = dir.Write("chosen.zip", BuildArchive(spec));
+  TFakePlatform platform;
+  TZipReader reader(platform);
+  try {
+    reader.SetZipName("/no/such/folder/?");
+    FAIL();
+  } catch (const EUserCanceled& e) {
+    EXPECT_STREQ(e.what(), "User canceled setting zip file name.");
+  }
+  EXPECT_EQ(platform.DialogInitialDir, "C:\\");
+  platform.DialogAccepts = true;
+  platform.DialogChoice = path;
+  reader.SetZipName(dir.Path("?"));
+  EXPECT_EQ(platform.DialogInitialDir, dir.Path(""));
+  EXPECT_EQ(reader.ZipName(), path);
+  reader.ReadZipDirectory();
+  EXPECT_EQ(reader.EntryFullName(0), "chosen");
+}
+
+}  // namespace

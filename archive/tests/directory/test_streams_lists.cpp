@@ -1,0 +1,173 @@
+// The buffered stream and the reader's lists.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "BufferStream.h"
+#include "ObjectList.h"
+#include "Stream.h"
+
+namespace {
+
+// A memory stream that counts the reads reaching it.
+class TCountingStream : public TMemoryStream {
+public:
+  int Reads = 0;
+  std::size_t Read(void* buffer, std::size_t count) override {
+    ++Reads;
+    return TMemoryStream::Read(buffer, count);
+  }
+};
+
+TEST(BufferStream, SeekToCurrentPositionKeepsReadAhead) {
+  TCountingStream under;
+  under.Write("abcdef", 6);
+  under.SetPosition(0);
+  TS_BufferStream stream(&under, 4);
+  char c = 0;
+  ASSERT_EQ(stream.Read(&c, 1), 1u);
+  EXPECT_EQ(c, 'a');
+  EXPECT_EQ(stream.Seek(0, TSeekOrigin::soCurrent), 1);
+  ASSERT_EQ(stream.Read(&c, 1), 1u);
+  EXPECT_EQ(c, 'b');
+  EXPECT_EQ(under.Reads, 1);
+  // A real move drops the read-ahead.
+  stream.Seek(5, TSeekOrigin::soBeginning);
+  ASSERT_EQ(stream.Read(&c, 1), 1u);
+  EXPECT_EQ(c, 'f');
+}
+
+TEST(BufferStream, SeekFromEndCountsBackWhateverTheSign) {
+  TMemoryStream under;
+  under.Write(std::string(100, 'x').data(), 100);
+  TS_BufferStream stream(&under, 8);
+  EXPECT_EQ(stream.Seek(10, TSeekOrigin::soEnd), 90);
+  EXPECT_EQ(stream.Seek(-10, TSeekOrigin::soEnd), 90);
+  EXPECT_THROW(
+      {
+        try {
+          stream.Seek(0, static_cast<TSeekOrigin>(7));
+        } catch (const EStreamError& e) {
+          EXPECT_STREQ(e.what(), "Invalid seek origin (7)");
+          throw;
+        }
+      },
+      EStreamError);
+}
+
+TEST(BufferStream, ReadingPastTheEndIsShortAndLeavesStateUnknown) {
+  TMemoryStream under;
+  under.Write("hello", 5);
+  under.SetPosition(0);
+  TS_BufferStream stream(&under, 3);
+  char buffer[10] = {};
+  EXPECT_EQ(stream.Read(buffer, sizeof buffer), 5u);
+  EXPECT_EQ(std::string(buffer, 5), "hello");
+  EXPECT_EQ(stream.State(), TS_BufferStream::TState::Unknown);
+  EXPECT_EQ(stream.Position(), 5);
+}
+
+TEST(BufferStream, WritesReachTheUnderlyingStreamAndCountInTheSize) {
+  TMemoryStream under;
+  {
+    TS_BufferStream stream(&under, 4);
+    stream.Write("0123456789", 10);
+    EXPECT_EQ(stream.Size(), 10);  // two bytes still buffered
+    EXPECT_EQ(under.Size(), 8);
+    stream.Seek(2, TSeekOrigin::soBeginning);
+    char c = 0;
+    stream.Read(&c, 1);
+    EXPECT_EQ(c, '2');
+    stream.Write("X", 1);  // switches from reading to writing at the logical position
+  }
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(under.Memory()), 10), "012X456789");
+}
+
+TEST(BufferStream, PutBackNeedsAByteBefore) {
+  TMemoryStream under;
+  under.Write("ab", 2);
+  under.SetPosition(0);
+  TS_BufferStream stream(&under, 8);
+  EXPECT_THROW(stream.PutBack('z'), EStreamError);
+  char c = 0;
+  stream.Read(&c, 1);
+  stream.PutBack('z');
+  stream.Read(&c, 1);
+  EXPECT_EQ(c, 'z');
+}
+
+struct TItem {
+  int Key;
+};
+
+class TItemList : public TSortedObjectList<TItem> {
+public:
+  using TSortedObjectList<TItem>::TSortedObjectList;
+
+protected:
+  int Compare(const TItem* a, const TItem* b) const override { return a->Key - b->Key; }
+};
+
+TEST(ObjectList, CapacityGrowsByTheHistoricalSteps) {
+  TObjectList<TItem> list;
+  std::vector<int> capacities{list.Capacity()};
+  for (int i = 0; i < 30; ++i) {
+    list.Add(new TItem{i});
+    if (capacities.back() != list.Capacity()) capacities.push_back(list.Capacity());
+    if (i == 8) EXPECT_EQ(list.Capacity(), 16);
+  }
+  EXPECT_EQ(capacities, (std::vector<int>{0, 4, 8, 16, 20, 24, 29, 34}));
+}
+
+TEST(ObjectList, IndexErrorsCarryTheIndex) {
+  TObjectList<TItem> list;
+  list.Add(new TItem{1});
+  try {
+    list.Get(3);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+  }
+  EXPECT_THROW(list.Insert(2, nullptr), EListError);
+  EXPECT_THROW(list.SetCapacity(0), EListError);  // below the count
+}
+
+TEST(SortedObjectList, DuplicatePolicies) {
+  TItemList rejecting(TDuplicates::dupError);
+  for (int key : {5, 1, 3}) rejecting.Add(new TItem{key});
+  auto* duplicate = new TItem{3};
+  try {
+    rejecting.Add(duplicate);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "Duplicate Object index");
+  }
+  delete duplicate;
+  ASSERT_EQ(rejecting.Count(), 3);
+  EXPECT_EQ(rejecting[0]->Key, 1);
+  EXPECT_EQ(rejecting[2]->Key, 5);
+  EXPECT_EQ(rejecting.IndexOf(rejecting[1]), 1);
+  try {
+    rejecting.Set(0, nullptr);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "Cannot <Put> an Object in a sorted list!");
+  }
+
+  TItemList ignoring(TDuplicates::dupIgnore);
+  ignoring.Add(new TItem{2});
+  TItem extra{2};
+  EXPECT_EQ(ignoring.Add(&extra), -1);
+  EXPECT_EQ(ignoring.Count(), 1);
+
+  // Accepted equal keys go before the equal items already listed.
+  TItemList accepting(TDuplicates::dupAccept, false);
+  TItem first{4}, second{4}, low{1};
+  accepting.Add(&first);
+  accepting.Add(&low);
+  accepting.Add(&second);
+  EXPECT_EQ(accepting[1], &second);
+  EXPECT_EQ(accepting[2], &first);
+}
+
+}  // namespace
