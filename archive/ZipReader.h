@@ -283,5 +283,8 @@ private:
   bool unpackToStream_ = false;
   TStream* targetStream_ = nullptr;
   int ExtractSelected();
+  friend class TUnpackSession;  // one ExtractSelected call: buffers, counts, entry decoding
+  friend class TEntryInput;     // an entry's bytes out of the archive
+  friend class TEntryOutput;    // an entry's bytes into the target stream
   // ---- End of extraction state ------------------------------------------
 };

@@ -33,7 +33,10 @@ public:
                                                     std::span<const std::uint8_t> salt,
                                                     std::span<const std::uint8_t> verifier);
 
+    // Authenticates and decrypts ciphertext in place.
     void Decrypt(std::uint8_t* data, std::size_t length);
+    // Only takes ciphertext into the authentication code (when someone else decrypts).
+    void Authenticate(const std::uint8_t* data, std::size_t length) { mac_.Update(data, length); }
     // The first ten bytes of the HMAC over all ciphertext passed to Decrypt.
     AuthCode AuthenticationCode();
 

@@ -76,7 +76,9 @@ TEST(LegacyMethods, DamagedInputEndsQuietlyWithinTheAnnouncedSize) {
             Bytes flipped(e.data.begin(), e.data.end());
             for (std::size_t i = 7; i < flipped.size(); i += 97) flipped[i] ^= 0x5A;
             const Bytes garbled = Decode(e, flipped, 32768);
-            if (e.method != 1) EXPECT_LE(garbled.size(), e.uncompressedSize) << name;
+            if (e.method != 1) {  // shrink has no size of its own; the reader's output guard bounds it
+                EXPECT_LE(garbled.size(), e.uncompressedSize) << name;
+            }
             EXPECT_NE(Crc32Of(garbled.data(), garbled.size()), e.crc) << name << " method " << e.method;
         }
     }

@@ -1,0 +1,129 @@
+// Which entries a name selects, in what order the events come, and what the
+// target stream looks like afterwards.
+#include <gtest/gtest.h>
+
+#include "UnpackTestSupport.h"
+
+using namespace unpacktest;
+
+namespace {
+
+class Selection : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TRawEntry directory = StoredEntry("files/", "");
+    path_ = scratch_.Write("book.vlq", BuildArchive({
+                                           StoredEntry("BOOK.SWF", "FWS movie"),
+                                           directory,
+                                           DeflatedEntry("files/a.xml", "0123456789"),
+                                           StoredEntry("files/pages/b.jpg", "ABCDE"),
+                                           StoredEntry("empty.txt", ""),
+                                       }));
+    reader_.SetZipName(path_);
+  }
+
+  // Records every event as one line.
+  void Record() {
+    reader_.OnStartUnZipInfo = [this](TZipReader*, int n, std::int64_t total, bool&) {
+      log_.push_back("info " + std::to_string(n) + " " + std::to_string(total));
+    };
+    reader_.OnStartUnZip = [this](TZipReader*, int i, std::string& name, bool&) {
+      log_.push_back("start " + std::to_string(i) + " '" + name + "'");
+    };
+    reader_.OnFilePercentDone = [this](TZipReader*, int p) { log_.push_back("file% " + std::to_string(p)); };
+    reader_.OnTotalPercentDone = [this](TZipReader*, int p) { log_.push_back("total% " + std::to_string(p)); };
+    reader_.OnEndUnZip = [this](TZipReader*, int i, const std::string& name) {
+      log_.push_back("end " + std::to_string(i) + " '" + name + "'");
+    };
+    reader_.OnUnZipComplete = [this](TZipReader*, int n) { log_.push_back("complete " + std::to_string(n)); };
+  }
+
+  TScratchDir scratch_;
+  std::string path_;
+  TCountingPlatform platform_;
+  TZipReader reader_{platform_};
+  std::vector<std::string> log_;
+};
+
+}  // namespace
+
+TEST_F(Selection, NamesMatchWithoutRegardToCase) {
+  TWatchedStream stream;
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "book.swf"), 1);
+  EXPECT_EQ(stream.Contents(), "FWS movie");
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "FILES\\A.XML"), 1);
+}
+
+TEST_F(Selection, APatternExtractsEveryMatchIntoTheSameStreamInTurn) {
+  Record();
+  TWatchedStream stream;
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "files\\*"), 2);  // the directory entry is not selected
+  // Each entry is written from the start: the last one's bytes, then the
+  // longer tail of the earlier one.
+  EXPECT_EQ(stream.Contents(), "ABCDE56789");
+  EXPECT_EQ(stream.Position(), 5);
+  const std::vector<std::string> expected = {
+      "info 2 15",  "start 2 ''", "file% 100", "total% 67",  "end 2 ''",
+      "start 3 ''", "file% 100",  "total% 100", "end 3 ''", "complete 2",
+  };
+  EXPECT_EQ(log_, expected);
+}
+
+TEST_F(Selection, NothingMatchingLeavesTheStreamAloneButStillReports) {
+  Record();
+  TWatchedStream stream;
+  stream.Write("keep", 4);
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "missing.txt"), 0);
+  EXPECT_EQ(stream.Contents(), "keep");
+  EXPECT_EQ(stream.Writes, 1);
+  EXPECT_EQ(log_, (std::vector<std::string>{"info 0 0", "complete 0"}));
+}
+
+TEST_F(Selection, BlankNamesAndAbsentStreamsDoNothingAtAll) {
+  Record();
+  TWatchedStream stream;
+  for (const char* name : {"", "   ", "\t"}) EXPECT_EQ(reader_.UnpackToStream(&stream, name), 0);
+  EXPECT_EQ(reader_.UnpackToStream(nullptr, "book.swf"), 0);
+  EXPECT_TRUE(log_.empty());
+  EXPECT_EQ(stream.Writes, 0);
+  EXPECT_EQ(platform_.Yields, 0);
+}
+
+TEST_F(Selection, StopNowAndSkipExtractNothing) {
+  TWatchedStream stream;
+  reader_.OnStartUnZipInfo = [](TZipReader*, int, std::int64_t, bool& stop) { stop = true; };
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "*"), 0);
+  reader_.OnStartUnZipInfo = nullptr;
+  reader_.OnStartUnZip = [](TZipReader*, int, std::string&, bool& skip) { skip = true; };
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "*"), 0);
+  EXPECT_EQ(stream.Writes, 0);
+  EXPECT_EQ(stream.LargestSizeSet, 0);
+}
+
+TEST_F(Selection, TheStreamKeepsItsSizeAndEndsJustAfterTheEntry) {
+  TWatchedStream stream;
+  const std::string before = "longer text already here";
+  stream.Write(before.data(), before.size());
+  stream.SetPosition(7);  // the start position does not matter
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "files\\pages\\b.jpg"), 1);
+  EXPECT_EQ(stream.Contents(), "ABCDE" + before.substr(5));
+  EXPECT_EQ(stream.Position(), 5);
+
+  TWatchedStream empty;
+  EXPECT_EQ(reader_.UnpackToStream(&empty, "empty.txt"), 1);
+  EXPECT_EQ(empty.Size(), 0);
+  EXPECT_EQ(empty.Position(), 0);
+}
+
+TEST_F(Selection, YieldsOncePerEntryWhileSelectingAndOncePerBlockWhileReading) {
+  TWatchedStream stream;
+  reader_.ReadZipDirectory();
+  platform_.Yields = 0;
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "book.swf"), 1);
+  // Five entries examined, one block of data read.
+  EXPECT_EQ(platform_.Yields, 5 + 1);
+  platform_.Yields = 0;
+  reader_.SetDoProcessMessages(false);
+  EXPECT_EQ(reader_.UnpackToStream(&stream, "book.swf"), 1);
+  EXPECT_EQ(platform_.Yields, 0);
+}
