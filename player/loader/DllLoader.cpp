@@ -5,13 +5,12 @@
 #include <utility>
 
 #include "player/loader/BoundedMemory.h"
+#include "player/loader/GuardedEntryCall.h"
 #include "player/loader/PeHeaders.h"
 
 namespace vell::player {
 
 namespace {
-
-using TDllEntry = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
 
 // Larger images are refused rather than attempted: no player comes close.
 constexpr std::uint32_t kMaxImageSize = 512u * 1024 * 1024;
@@ -148,8 +147,8 @@ void TDLLLoader::LoadModule(std::span<const std::byte> stream) {
   if (entryPoint != 0) {
     auto* entry = reinterpret_cast<TDllEntry>(image.Bytes(entryPoint, 1, "the entry point"));
     auto* instance = reinterpret_cast<HINSTANCE>(memory.get());
-    entry(instance, DLL_PROCESS_ATTACH, nullptr);
-    entry(instance, DLL_THREAD_ATTACH, nullptr);
+    CallEntryGuarded(entry, instance, DLL_PROCESS_ATTACH);
+    CallEntryGuarded(entry, instance, DLL_THREAD_ATTACH);
   }
 
   libraries_ = libraries.Release();
@@ -182,7 +181,12 @@ void TDLLLoader::Unload() noexcept {
   importedFunctions_.reset();
   if (!base_) return;
   if (entryPoint_ != 0) {
-    reinterpret_cast<TDllEntry>(base_ + entryPoint_)(reinterpret_cast<HINSTANCE>(base_), DLL_PROCESS_DETACH, nullptr);
+    try {
+      CallEntryGuarded(reinterpret_cast<TDllEntry>(base_ + entryPoint_), reinterpret_cast<HINSTANCE>(base_),
+                       DLL_PROCESS_DETACH);
+    } catch (const ELoaderError&) {
+      // A module that faults on its way out is unmapped all the same.
+    }
   }
   for (HMODULE library : libraries_) FreeLibrary(library);
   libraries_.clear();

@@ -86,5 +86,27 @@ TEST(DllLoaderMalformedImage, ReleasesTheLibrariesOfAFailedLoad) {
   EXPECT_EQ(GetModuleHandleA("ws2_32.dll"), nullptr);
 }
 
+LONG WINAPI SomeFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+
+TEST(DllLoaderMalformedImage, AFaultInTheEntryPointEndsInALoaderError) {
+  const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(SomeFilter);
+  {
+    TDLLLoader loader;
+    EXPECT_THROW(loader.LoadModule(ReadBesideExecutable("faulting_module.dll")), ELoaderError);
+    EXPECT_EQ(loader.ModuleBase(), nullptr);
+  }
+  EXPECT_EQ(SetUnhandledExceptionFilter(previous), SomeFilter) << "the process's own filter is back";
+
+  // The thread goes on normally: later loads and faults behave as usual.
+  TDLLLoader loader;
+  loader.LoadModule(ReadBesideExecutable("basic_module.dll"));
+  EXPECT_EQ(reinterpret_cast<int (*)()>(loader.FindExport("MixedCaseExport"))(), 42);
+  try {
+    throw std::runtime_error("still unwinding");
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "still unwinding");
+  }
+}
+
 }  // namespace
 }  // namespace vell::player
