@@ -51,7 +51,7 @@ convert -size 56x56 xc:"$band" \
   "${jpeg[@]}" "$out/reader-mark.jpg"
 
 # About box background, 497 x 369: a banner with the name, the rest calm so
-# that the labels stay readable.
+# that the labels stay readable; a thin edge, as the box has no border.
 convert -size 497x369 xc:"$panel" \
   \( -size 497x112 gradient:'rgb(214,223,238)'-'rgb(250,251,253)' -rotate 180 \
      -fill 'rgba(86,99,146,0.10)' -draw 'circle 450,140 450,40' \) -geometry +0+0 -composite \
@@ -62,4 +62,5 @@ convert -size 497x369 xc:"$panel" \
   -fill "$ink" -draw 'rectangle 0,112 496,113' \
   -fill "$band" -draw 'rectangle 0,318 496,368' \
   -fill 'rgb(200,205,218)' -draw 'rectangle 0,318 496,318' \
+  -fill none -stroke "$ink" -strokewidth 1 -draw 'rectangle 0,0 496,368' \
   "${jpeg[@]}" "$out/about-background.jpg"
