@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "player/loader/DllLoader.h"
 #include "player/tests/TestModules.h"
@@ -84,6 +85,47 @@ TEST(DllLoaderMalformedImage, ReleasesTheLibrariesOfAFailedLoad) {
   TDLLLoader loader;
   EXPECT_THROW(loader.LoadModule(bytes), ELoaderError);
   EXPECT_EQ(GetModuleHandleA("ws2_32.dll"), nullptr);
+}
+
+// Byte damage anywhere the loader reads structures: the headers, the section
+// table, the import and relocation tables. No code of the module runs (its
+// entry point is gone), so every outcome is the loader's own.
+TEST(DllLoaderMalformedImage, RandomlyDamagedTablesLoadOrFailCleanly) {
+  TBytes pristine = ReadBesideExecutable("basic_module.dll");
+  const TPeFile pe(pristine);
+  pe.Nt().OptionalHeader.AddressOfEntryPoint = 0;
+  const auto entryField = static_cast<std::size_t>(
+      reinterpret_cast<std::byte*>(&pe.Nt().OptionalHeader.AddressOfEntryPoint) - pristine.data());
+  std::vector<std::pair<std::size_t, std::size_t>> ranges = {{0, pe.Nt().OptionalHeader.SizeOfHeaders}};
+  for (const unsigned directory : {IMAGE_DIRECTORY_ENTRY_IMPORT, IMAGE_DIRECTORY_ENTRY_BASERELOC}) {
+    const IMAGE_DATA_DIRECTORY& table = pe.Nt().OptionalHeader.DataDirectory[directory];
+    ranges.push_back({pe.OffsetOf(table.VirtualAddress), table.Size});
+  }
+
+  std::mt19937 random(20261210);
+  int loaded = 0, refused = 0;
+  for (int round = 0; round < 1500; ++round) {
+    TBytes bytes = pristine;
+    const int damages = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < damages; ++i) {
+      const auto& [start, size] = ranges[random() % ranges.size()];
+      const std::size_t at = start + random() % size;
+      // The header's position and the entry point stay as they are.
+      const std::size_t lfanew = offsetof(IMAGE_DOS_HEADER, e_lfanew);
+      if ((at >= lfanew && at < lfanew + 4) || (at >= entryField && at < entryField + 4)) continue;
+      bytes[at] = static_cast<std::byte>(random());
+    }
+    TDLLLoader loader;
+    try {
+      loader.LoadModule(bytes);
+      ++loaded;
+    } catch (const ELoaderError&) {
+      ++refused;
+      EXPECT_EQ(loader.ModuleBase(), nullptr);
+    }
+  }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(loaded, 0);
 }
 
 LONG WINAPI SomeFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
