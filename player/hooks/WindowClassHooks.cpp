@@ -130,11 +130,4 @@ HWND WINAPI HookCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR window
   return nullptr;
 }
 
-HINSTANCE HostInstance() {
-  HMODULE self = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&HostInstance), &self);
-  return self;
-}
-
 }  // namespace vell::player::hooks
