@@ -1,0 +1,340 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the reader's start-up and book check, from outside.
+
+Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
+CHECK: startup, accept, reject, beside, missing.
+The reader runs under Wine (scripts/wine-run, the project's private prefix)
+on the display given by DISPLAY; the probe helper reads window titles, menu
+bars, child windows and message boxes through the platform. Every reader
+started here is killed by its own process id.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+SOURCE, BIN, PROBE, WORK, CHECK = sys.argv[1:6]
+MAKE_BOOK = sys.argv[6] if len(sys.argv) > 6 else ""
+WINE_RUN = os.path.join(SOURCE, "scripts", "wine-run")
+READER = os.path.join(BIN, "reader.exe")
+FRAME_SIZE = (547, 434)
+NOT_BOOK_CAPTION = "Not the VellBook file"
+NOT_BOOK_TEXT = "The file you selected is not the VellBook file!"
+
+failures = []
+running = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message, flush=True)
+    if not condition:
+        failures.append(message)
+    return condition
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wait_for(predicate, timeout=90, interval=0.3):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return None
+
+
+def probe(*args):
+    # Output goes through a file: a pipe would stay open as long as any Wine
+    # helper process that inherited it, long after the probe has ended.
+    with tempfile.TemporaryFile() as out:
+        result = subprocess.run([WINE_RUN, PROBE, *args], stdout=out, stderr=subprocess.DEVNULL, timeout=120)
+        out.seek(0)
+        text = out.read().decode("latin-1")
+    return result.returncode, text.replace("\r", "").splitlines()
+
+
+def main_window(prefix):
+    """What the probe sees of the top-level window whose title starts with prefix, or None."""
+    code, lines = probe("main", prefix)
+    if code != 0:
+        return None
+    info = {"children": []}
+    for line in lines:
+        key, _, value = line.partition("=")
+        if key == "child":
+            geometry, _, cls = value.partition("|")
+            info["children"].append((tuple(int(v) for v in geometry.split(",")), cls))
+        else:
+            info[key] = value
+    x, y, w, h = (int(v) for v in info["client"].split(","))
+    info["client"] = (x, y, w, h)
+    return info
+
+
+def dialogs():
+    _, lines = probe("dialogs")
+    found = []
+    for line in lines:
+        if line.startswith("dialog="):
+            title, text, buttons = (line[len("dialog="):].split("|") + ["", ""])[:3]
+            found.append({"title": title, "text": text, "buttons": buttons})
+    return found
+
+
+def x_window(title_pattern):
+    """Id and geometry (x, y, w, h) of the X window that shows a reader window."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
+                           capture_output=True, text=True).stdout.split()
+    if not found:
+        return None
+    shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", found[0]],
+                           capture_output=True, text=True).stdout
+    values = dict(line.split("=", 1) for line in shell.split())
+    return found[0], tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def dark_pixels(x, y, w, h):
+    """Number of dark (text-coloured) pixels on the screen in a rectangle."""
+    if w <= 0 or h <= 0:
+        return 0
+    data = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "ppm:-"],
+                          capture_output=True, check=True).stdout
+    pixels = data.split(maxsplit=4)[4]
+    return sum(1 for i in range(0, len(pixels) - 2, 3) if sum(pixels[i:i + 3]) < 200)
+
+
+def menu_bar_text(info, title_pattern):
+    """Dark pixels between the top of the reader's X window and its client area:
+    the menu bar's captions when it has menus, none when it is empty."""
+    window = x_window(title_pattern)
+    if window is None:
+        return None
+    _, (x, y, w, _) = window
+    client_top = info["client"][1]
+    return dark_pixels(x, y, w, client_top - y)
+
+
+def startup_frame(info):
+    """Position of the visible start-up frame in the client area, or None."""
+    for (x, y, w, h), _ in info["children"]:
+        if (w, h) == FRAME_SIZE:
+            return (x, y)
+    return None
+
+
+def start(args, exe=READER):
+    process = subprocess.Popen([WINE_RUN, exe, *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    running.append(process)
+    return process
+
+
+def reader_windows():
+    _, lines = probe("windows")
+    return [line for line in lines if line.startswith("window=VellToolkitWindow|") or line.startswith("window=#32770|")]
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+    process.wait(timeout=60)
+    running.remove(process)
+    # The next case must not see this reader's windows.
+    wait_for(lambda: not reader_windows(), timeout=30)
+
+
+def make_zip(path, entries):
+    """A book written by the real zip tool: entries maps archive names to contents."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    stage = path + ".stage"
+    shutil.rmtree(stage, ignore_errors=True)
+    for name, data in entries.items():
+        target = os.path.join(stage, name)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, "wb") as f:
+            f.write(data)
+    if os.path.exists(path):
+        os.remove(path)
+    # zip picks its output format from the name; write .zip, then rename.
+    subprocess.run(["zip", "-q", "-r", os.path.abspath(path) + ".zip", *sorted(entries)], cwd=stage, check=True)
+    os.replace(os.path.abspath(path) + ".zip", path)
+    shutil.rmtree(stage)
+    return path
+
+
+MOVIE = b"FWS\x0a" + (30).to_bytes(4, "little") + bytes(22)
+CONFIG = b'<book title="t"><page src="files/pages/001.jpg"/></book>'
+
+
+def make_valid_book(path):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    if MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK):
+        subprocess.run([MAKE_BOOK, "--demo", "3", path], check=True, stdout=subprocess.DEVNULL)
+        return path
+    return make_zip(path, {"book.swf": MOVIE, "files/config.xml": CONFIG, "files/book.bin": CONFIG})
+
+
+def expect_startup_panel(info, label):
+    frame = startup_frame(info)
+    if not check(frame is not None, f"{label}: the start-up panel shows"):
+        return
+    _, _, w, h = info["client"]
+    expected = (int((w - FRAME_SIZE[0]) / 2), int((h - FRAME_SIZE[1]) / 2))
+    check(frame == expected, f"{label}: the start-up frame is centred ({frame} == {expected})")
+
+
+def run_startup_case(label, args):
+    process = start(args)
+    try:
+        info = wait_for(lambda: main_window("Vell Reader"))
+        if not check(info is not None, f"{label}: the main window appears"):
+            return
+        check(info["title"] == "Vell Reader", f"{label}: the caption stays 'Vell Reader' ({info['title']!r})")
+        expect_startup_panel(info, label)
+        check(not dialogs(), f"{label}: no message box")
+    finally:
+        stop(process)
+
+
+def check_startup():
+    book = make_valid_book(os.path.join(WORK, "startup", "a book.vlq"))
+    as_zip = os.path.join(WORK, "startup", "a book.zip")
+    shutil.copy(book, as_zip)
+    run_startup_case("no argument", [])
+    run_startup_case("a book without -s", [windows_path(book)])
+    run_startup_case("a .zip after -s", ["-s" + windows_path(as_zip)])
+
+
+def check_accept():
+    cases = [
+        ("a valid book", make_valid_book(os.path.join(WORK, "accept", "valid book.vlq"))),
+        ("a book with files/config.xml only", make_zip(os.path.join(WORK, "accept", "config only.VLQ"),
+                                                         {"book.swf": MOVIE, "files/config.xml": CONFIG})),
+    ]
+    for label, book in cases:
+        path = windows_path(book)
+        process = start(["-s" + path])
+        try:
+            info = wait_for(lambda: main_window("Vell Book Reader--"))
+            if not check(info is not None, f"{label}: a window captioned 'Vell Book Reader--...' appears"):
+                continue
+            check(info["title"] == "Vell Book Reader--" + path, f"{label}: caption {info['title']!r}")
+            check(startup_frame(info) is None, f"{label}: the start-up panel is hidden")
+            text = menu_bar_text(info, "^Vell Book Reader--")
+            check(text is not None and text > 50, f"{label}: the menu bar shows its menus ({text} dark pixels)")
+            check(not dialogs(), f"{label}: no message box")
+        finally:
+            stop(process)
+
+
+def check_reject():
+    folder = os.path.join(WORK, "reject")
+    os.makedirs(folder, exist_ok=True)
+    text_file = os.path.join(folder, "text.vlq")
+    with open(text_file, "w") as f:
+        f.write("This is a plain text file, not an archive.\n" * 20)
+    empty_file = os.path.join(folder, "empty.vlq")
+    open(empty_file, "wb").close()
+    cases = [
+        ("a ZIP without book.swf", make_zip(os.path.join(folder, "no movie.vlq"),
+                                             {"files/config.xml": CONFIG, "content/book.swf": MOVIE})),
+        ("a ZIP with Book.swf only", make_zip(os.path.join(folder, "capital.vlq"),
+                                               {"Book.swf": MOVIE, "files/book.bin": CONFIG})),
+        ("a ZIP with book.swf but no run-time file", make_zip(os.path.join(folder, "movie only.vlq"),
+                                                               {"book.swf": MOVIE})),
+        ("a text file named .vlq", text_file),
+        ("an empty file", empty_file),
+    ]
+    for label, book in cases:
+        path = windows_path(book)
+        process = start(["-s" + path])
+        try:
+            box = wait_for(lambda: [d for d in dialogs() if d["title"] == NOT_BOOK_CAPTION])
+            if not check(box is not None, f"{label}: a message box captioned {NOT_BOOK_CAPTION!r} appears"):
+                print("     dialogs seen:", dialogs())
+                continue
+            check(box[0]["text"] == NOT_BOOK_TEXT, f"{label}: its text is {box[0]['text']!r}")
+            check(box[0]["buttons"] == "OK", f"{label}: it has one OK button ({box[0]['buttons']!r})")
+            probe("press", NOT_BOOK_CAPTION)
+            gone = wait_for(lambda: not [d for d in dialogs() if d["title"] == NOT_BOOK_CAPTION], timeout=30)
+            check(gone, f"{label}: OK closes the message box")
+            info = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window("Vell Book Reader--")),
+                            timeout=30)
+            if check(info is not None, f"{label}: then the start-up panel shows"):
+                check(info["title"] == "Vell Book Reader--" + path, f"{label}: the caption names the file")
+        finally:
+            stop(process)
+
+
+def check_beside():
+    folder = os.path.join(WORK, "beside")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    exe = os.path.join(folder, "Anna Reader.exe")
+    shutil.copy(READER, exe)
+    book = make_valid_book(os.path.join(folder, "Anna Reader.vlq"))
+    other = make_valid_book(os.path.join(folder, "other.vlq"))
+    for label, args in [("no argument", []), ("another book on the command line", ["-s" + windows_path(other)])]:
+        process = start(args, exe=exe)
+        try:
+            info = wait_for(lambda: main_window("Vell Book Reader--"))
+            if not check(info is not None, f"book beside the executable, {label}: it opens"):
+                continue
+            check(info["title"].lower() == ("Vell Book Reader--" + windows_path(book)).lower(),
+                  f"book beside the executable, {label}: caption {info['title']!r}")
+            text = menu_bar_text(info, "^Vell Book Reader--")
+            check(text == 0, f"book beside the executable, {label}: the menu bar is empty ({text} dark pixels)")
+            check(startup_frame(info) is None, f"book beside the executable, {label}: no start-up panel")
+        finally:
+            stop(process)
+
+
+def check_missing():
+    path = windows_path(os.path.join(WORK, "missing", "not there.vlq"))
+    process = start(["-s" + path])
+    try:
+        box = wait_for(lambda: [d for d in dialogs() if d["title"] == "Vell Reader"])
+        if check(box is not None, "a missing book: an error box captioned 'Vell Reader' reports it"):
+            check(box[0]["text"] != "" and box[0]["text"] != NOT_BOOK_TEXT,
+                  f"a missing book: the box carries the archive's error ({box[0]['text']!r})")
+            probe("press", "Vell Reader")
+        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window("Vell Book Reader--")),
+                        timeout=30)
+        if not check(info is not None, "a missing book: then the start-up panel shows"):
+            return
+        check(info["enabled"] == "1", "a missing book: the window is enabled")
+        # Usable: the keyboard reaches the menu, and Help/About opens the About box.
+        window = x_window("^Vell Book Reader--")
+        if check(window is not None, "a missing book: the window is on the screen"):
+            subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], capture_output=True)
+            subprocess.run(["xdotool", "key", "alt+h"], check=True)
+            time.sleep(1)
+            subprocess.run(["xdotool", "key", "a"], check=True)
+            about = wait_for(lambda: main_window("About"), timeout=30)
+            check(about is not None, "a missing book: Help/About still opens the About box")
+    finally:
+        stop(process)
+
+
+CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
+          "beside": check_beside, "missing": check_missing}
+
+if __name__ == "__main__":
+    if not os.environ.get("DISPLAY"):
+        print("needs a display (run under scripts/with-xvfb)")
+        sys.exit(1)
+    os.makedirs(WORK, exist_ok=True)
+    try:
+        CHECKS[CHECK]()
+    finally:
+        for process in list(running):
+            stop(process)
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        sys.exit(1)
+    print("all checks passed")
