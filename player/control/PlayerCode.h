@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+class TStream;
+
 namespace vell::player {
 
 // Replaces the process-wide player code with the module held by `stream`
@@ -12,6 +14,8 @@ namespace vell::player {
 // created afterwards comes from it. The bytes are copied: the caller may free
 // them right after the call.
 void InstallPlayerCode(std::span<const std::byte> stream);
+// The same with the whole of `stream`, read from its start whatever its position.
+void InstallPlayerCode(TStream& stream);
 
 // Packed version (major in the top byte) of the loaded player module, 0 when
 // there is no provider or its module has no version.

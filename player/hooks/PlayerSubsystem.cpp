@@ -1,8 +1,8 @@
 #include "player/hooks/PlayerSubsystem.h"
 
-#include <stdexcept>
 #include <utility>
 
+#include "Exception.h"
 #include "player/content/ContentManager.h"
 #include "player/hooks/HookMaps.h"
 #include "player/hooks/PlayerCodeProvider.h"
@@ -46,14 +46,14 @@ void Initialize(TPlayerProcessState& state) {
   state.SoundLock = std::make_unique<std::mutex>();
 
   state.Urlmon = LoadLibraryA("urlmon.dll");
-  if (!state.Urlmon) throw std::runtime_error("LoadLibrary(urlmon.dll) failed");
+  if (!state.Urlmon) throw Exception("LoadLibrary(urlmon.dll) failed");
   state.RealCreateURLMoniker = LookUp<decltype(state.RealCreateURLMoniker)>(state.Urlmon, "CreateURLMoniker");
-  if (!state.RealCreateURLMoniker) throw std::runtime_error("GetProcAddress(CreateURLMoniker) failed");
+  if (!state.RealCreateURLMoniker) throw Exception("GetProcAddress(CreateURLMoniker) failed");
   state.RealRegisterBindStatusCallback =
       LookUp<decltype(state.RealRegisterBindStatusCallback)>(state.Urlmon, "RegisterBindStatusCallback");
-  if (!state.RealRegisterBindStatusCallback) throw std::runtime_error("GetProcAddress(RegisterBindStatusCallback) failed");
+  if (!state.RealRegisterBindStatusCallback) throw Exception("GetProcAddress(RegisterBindStatusCallback) failed");
   state.User32 = LoadLibraryA("user32.dll");
-  if (!state.User32) throw std::runtime_error("LoadLibrary(user32.dll) failed");
+  if (!state.User32) throw Exception("LoadLibrary(user32.dll) failed");
 
   state.Volume = 100;
   state.WaveDevices = std::make_unique<TMapCardinal2Cardinal>();

@@ -1,13 +1,13 @@
 #pragma once
-#include <stdexcept>
+#include "Exception.h"
 
 namespace vell::player {
 
 // A module image that cannot be mapped: malformed structures, a failed
 // allocation. The owner treats the module as absent.
-class ELoaderError : public std::runtime_error {
+class ELoaderError : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 }  // namespace vell::player

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "Stream.h"
 #include "player/control/PlayerCode.h"
 #include "player/hooks/EmbeddedPlayer.h"
 #include "player/hooks/PlayerCodeProvider.h"
@@ -59,6 +60,14 @@ TEST(EmbeddedPlayer, InstallingItMapsThePagePlayerAndCreatesObjectsThroughItsFac
   ASSERT_TRUE(GetClassInfoExW(hooks::HostInstance(), privateName.c_str(), &stage));
   EXPECT_NE(stage.hCursor, nullptr);
   EXPECT_NE(stage.hCursor, LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+}
+
+TEST(EmbeddedPlayer, InstallsFromTheWholeOfAStreamWhateverItsPosition) {
+  const auto module = testing::ReadBesideExecutable("pageplayer.dll");
+  TMemoryStream stream;
+  stream.WriteBuffer(module.data(), module.size());
+  InstallPlayerCode(stream);
+  EXPECT_EQ(LoadedPlayerVersion(), kPagePlayerVersion);
 }
 
 TEST(EmbeddedPlayer, WithoutAUsableModuleThereIsNoPlayer) {
