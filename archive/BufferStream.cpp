@@ -135,6 +135,15 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     default: throw EStreamError(FormatWithInt("Invalid seek origin (%d)", static_cast<int>(origin)));
   }
   if (target == LogicalPosition()) return target;
+  // A target inside the read-ahead just moves within it: the reader steps
+  // back over fields it has looked at, and must not pay a reread for that.
+  if (state_ == TState::Reading && hasCurrent_) {
+    const std::int64_t bufferStart = underlyingPosition_ - static_cast<std::int64_t>(end_);
+    if (target >= bufferStart && target <= underlyingPosition_) {
+      current_ = static_cast<std::size_t>(target - bufferStart);
+      return target;
+    }
+  }
   if (state_ == TState::Writing && FlushBuffer() != 0) throw EStreamError("Seek error");
   underlyingPosition_ = underlying_->Seek(target, TSeekOrigin::soBeginning);
   hasCurrent_ = false;

@@ -81,6 +81,9 @@ bool TZipReader::LocateEndRecord(TStream& stream) {
 }
 
 std::string TZipReader::ConvertOEMName(const std::string& stored, const TZipHeaderInfo& entry) const {
+  // Plain ASCII reads the same in every code page and through UTF-8.
+  if (std::all_of(stored.begin(), stored.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return stored;
   const bool utf8Flag = entry.IsUtf8Name();
   const bool tryOem = !utf8Flag && (entry.OEMConvert == TOEMConvert::oemAlways ||
                                     (entry.OEMConvert == TOEMConvert::oemFlexible &&
@@ -248,8 +251,10 @@ void TZipReader::LoadDirectory() {
       DirectoryStream().Seek(0, TSeekOrigin::soBeginning);
       return;
     }
-    const std::uint32_t startDisk = endCentral_.EffectiveStartDisk();
-    if (multi && static_cast<std::int64_t>(startDisk) != currentDisk_) SwitchToPart(static_cast<int>(startDisk) + 1);
+    // The start disk is not above this disk, whose count was bounded.
+    const auto startDisk = static_cast<int>(
+        std::min<std::int64_t>(endCentral_.EffectiveStartDisk(), numberOfDisks_ - 1));
+    if (multi && startDisk != currentDisk_) SwitchToPart(startDisk + 1);
     DirectoryStream().Seek(static_cast<std::int64_t>(endCentral_.EffectiveCentralDirOffset()),
                            TSeekOrigin::soBeginning);
   };
@@ -328,8 +333,9 @@ void TZipReader::LoadDirectory() {
     if (directoryRebuilt_ || gathered.empty()) break;
     // Order physically; two records at the same disk and offset are a format error.
     const TSortedZip& order = *primary_;
-    std::stable_sort(gathered.begin(), gathered.end(),
-                     [&order](const auto& a, const auto& b) { return order.SortsBefore(a.get(), b.get()); });
+    const auto physical = [&order](const auto& a, const auto& b) { return order.SortsBefore(a.get(), b.get()); };
+    if (!std::is_sorted(gathered.begin(), gathered.end(), physical))
+      std::stable_sort(gathered.begin(), gathered.end(), physical);
     bool duplicate = false;
     for (std::size_t k = 1; k < gathered.size() && !duplicate; ++k)
       duplicate = !order.SortsBefore(gathered[k - 1].get(), gathered[k].get());

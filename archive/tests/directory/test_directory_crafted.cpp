@@ -188,12 +188,13 @@ TEST(CraftedDirectory, NameConversionModes) {
     const char* name;
     const char* expected;
   } cases[] = {
-      {TOEMConvert::oemAlways, 0, 20, "a.txt", "oem-a.txt"},
-      {TOEMConvert::oemAlways, 0x800, 20, "a.txt", "utf8-a.txt"},
-      {TOEMConvert::oemAlways, 0, 20, "a~b.txt", "utf8-a~b.txt"},  // failed round trip
-      {TOEMConvert::oemNever, 0, 20, "a.txt", "utf8-a.txt"},
-      {TOEMConvert::oemFlexible, 0, 0x0B14, "a.txt", "utf8-a.txt"},
-      {TOEMConvert::oemFlexible, 0, 0x0014, "a.txt", "oem-a.txt"},
+      {TOEMConvert::oemAlways, 0, 20, "\x8E.txt", "oem-\x8E.txt"},
+      {TOEMConvert::oemAlways, 0x800, 20, "\x8E.txt", "utf8-\x8E.txt"},
+      {TOEMConvert::oemAlways, 0, 20, "\x8E~b.txt", "utf8-\x8E~b.txt"},  // failed round trip
+      {TOEMConvert::oemNever, 0, 20, "\x8E.txt", "utf8-\x8E.txt"},
+      {TOEMConvert::oemFlexible, 0, 0x0B14, "\x8E.txt", "utf8-\x8E.txt"},
+      {TOEMConvert::oemFlexible, 0, 0x0014, "\x8E.txt", "oem-\x8E.txt"},
+      {TOEMConvert::oemAlways, 0, 20, "plain.txt", "plain.txt"},  // ASCII is never converted
   };
   TScratchDir dir;
   for (const Case& c : cases) {
