@@ -94,6 +94,7 @@ void TApplication::HandleException(std::exception_ptr error) {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  if (OnMessageBox) return OnMessageBox(text, caption, flags);
   HWND owner = GetActiveWindow();
   if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);

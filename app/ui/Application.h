@@ -46,6 +46,9 @@ public:
 
   // A modal message box owned by the active window; returns the button id.
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+  // When set, answers message boxes instead of showing them (for tests and
+  // tools that run without anyone to press a button).
+  std::function<int(const std::string& text, const std::string& caption, UINT flags)> OnMessageBox;
 
   TBiDiMode BiDiMode() const { return biDiMode_; }
   void SetBiDiMode(TBiDiMode mode) { biDiMode_ = mode; }

@@ -1,0 +1,274 @@
+// The main window in process: first show, the book check, closing, the
+// start-up panel and the menu, with message boxes and error reports caught.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HistoryFiles.h"
+#include "TestBooks.h"
+#include "UFrameStartup.h"
+#include "UfrmMain.h"
+#include "ZipReader.h"
+#include "ui/Application.h"
+
+namespace {
+
+struct ShownBox {
+  std::string text, caption;
+  UINT flags;
+};
+
+const std::string kMovie = std::string("FWS\x0a\x1e\0\0\0", 8) + std::string(22, '\0');
+const std::string kConfig = "<book title=\"t\"><page src=\"files/pages/001.jpg\"/></book>";
+
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ = MakeTempFolder("main");
+    valid_ = folder_ + "valid.vlq";
+    WriteStoredZip(valid_, {{"book.swf", kMovie}, {"files/config.xml", kConfig}, {"files/book.bin", "bin"}});
+    notBook_ = folder_ + "capital.vlq";
+    WriteStoredZip(notBook_, {{"Book.swf", kMovie}, {"files/book.bin", "bin"}});
+    missing_ = folder_ + "not there.vlq";
+    ui::Application().OnMessageBox = [this](const std::string& text, const std::string& caption, UINT flags) {
+      boxes_.push_back({text, caption, flags});
+      return IDOK;
+    };
+    ui::Application().OnException = [this](const std::string& message) { errors_.push_back(message); };
+  }
+
+  void TearDown() override {
+    form_.reset();
+    ui::Application().OnMessageBox = nullptr;
+    ui::Application().OnException = nullptr;
+  }
+
+  // A main window whose first show sees these arguments and this book beside
+  // the executable, with its recent list in the test's own folder.
+  TfrmMain& Form(std::vector<std::string> arguments = {}, std::string besideExe = {}) {
+    form_ = std::make_unique<TfrmMain>(nullptr);
+    form_->CommandLineArguments = std::move(arguments);
+    form_->BookBesideExe = std::move(besideExe);
+    form_->Historyprojects->SetLocalPath(folder_ + "recents\\");
+    form_->Historyprojects->SetIniFile(folder_ + "open.ini");
+    form_->Historyprojects->UpdateMenu();
+    return *form_;
+  }
+
+  TfrmMain& Shown(std::vector<std::string> arguments = {}, std::string besideExe = {}) {
+    TfrmMain& form = Form(std::move(arguments), std::move(besideExe));
+    form.Show();
+    ui::Application().ProcessMessages();
+    return form;
+  }
+
+  static bool StartupPanelShown(TfrmMain& form) {
+    return form.pnlStartUp->Visible() && form.FrameStartup1 && form.FrameStartup1->Parent() == form.pnlStartUp;
+  }
+
+  void ExpectNotBookBox() {
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "The file you selected is not the VellBook file!");
+    EXPECT_EQ(boxes_[0].caption, "Not the VellBook file");
+    EXPECT_EQ(boxes_[0].flags, 48u);
+  }
+
+  std::string folder_, valid_, notBook_, missing_;
+  std::vector<ShownBox> boxes_;
+  std::vector<std::string> errors_;
+  std::unique_ptr<TfrmMain> form_;
+};
+
+TEST_F(MainWindowTest, FirstShowOpensOnlyABookNamedAfterTheSwitch) {
+  std::string asZip = folder_ + "valid.zip";
+  CopyFileA(valid_.c_str(), asZip.c_str(), FALSE);
+  struct Case {
+    std::vector<std::string> args;
+    bool opens;
+  };
+  const Case cases[] = {
+      {{}, false},
+      {{valid_}, false},
+      {{"-s" + asZip}, false},
+      {{"-S" + valid_}, true},
+      {{"-s" + valid_, "-s" + notBook_}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? std::string("(no argument)") : c.args[0]);
+    TfrmMain& form = Shown(c.args);
+    EXPECT_EQ(StartupPanelShown(form), !c.opens);
+    EXPECT_EQ(form.Caption(), c.opens ? "Vell Book Reader--" + valid_ : std::string("Vell Reader"));
+    EXPECT_EQ(form.ZipReader() != nullptr, c.opens);
+    EXPECT_TRUE(boxes_.empty());
+  }
+}
+
+TEST_F(MainWindowTest, NotABookAtStartShowsTheBoxThenTheStartupPanel) {
+  std::string text = folder_ + "text.vlq", empty = folder_ + "empty.vlq", movieOnly = folder_ + "movie.vlq";
+  WriteFile(text, "plain text, no archive\r\n");
+  WriteFile(empty, "");
+  WriteStoredZip(movieOnly, {{"book.swf", kMovie}, {"content/files/config.xml", kConfig}});
+  for (const std::string& path : {notBook_, text, empty, movieOnly}) {
+    SCOPED_TRACE(path);
+    boxes_.clear();
+    TfrmMain& form = Shown({"-s" + path});
+    ExpectNotBookBox();
+    EXPECT_TRUE(StartupPanelShown(form));
+    EXPECT_EQ(form.Caption(), "Vell Book Reader--" + path);
+    EXPECT_TRUE(form.Historyprojects->Files().empty());
+  }
+}
+
+TEST_F(MainWindowTest, BookBesideTheExecutableWinsAndEmptiesTheMenuBar) {
+  TfrmMain& form = Shown({"-s" + notBook_}, valid_);
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + valid_);
+  EXPECT_FALSE(StartupPanelShown(form));
+  EXPECT_EQ(GetMenuItemCount(GetMenu(form.Handle())), 0);
+  EXPECT_TRUE(boxes_.empty());
+
+  // A bundled file that is no book still leaves the menus hidden.
+  TfrmMain& rejected = Shown({}, notBook_);
+  ExpectNotBookBox();
+  EXPECT_TRUE(StartupPanelShown(rejected));
+  EXPECT_EQ(GetMenuItemCount(GetMenu(rejected.Handle())), 0);
+}
+
+TEST_F(MainWindowTest, MissingBookAtStartIsReportedAndTheWindowGoesOn) {
+  TfrmMain& form = Shown({"-s" + missing_});
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_NE(errors_[0].find("not there.vlq"), std::string::npos) << errors_[0];
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(StartupPanelShown(form));
+  EXPECT_TRUE(form.Visible());
+  // Still usable: a book opens afterwards.
+  EXPECT_TRUE(form.OpenBook(valid_));
+}
+
+TEST_F(MainWindowTest, ArchiveErrorsFromTheMenuReachTheDefaultReport) {
+  TfrmMain& form = Shown();
+  EXPECT_ANY_THROW(form.OpenBook(missing_));
+  EXPECT_NE(form.ZipReader(), nullptr);  // the new reader stays current
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + missing_);
+
+  // Chosen through File/Open, the error lands in the default report and the
+  // window goes on.
+  form.ChooseBookFile = [this] { return std::optional<std::string>(missing_); };
+  HMENU file = GetSubMenu(GetMenu(form.Handle()), 0);
+  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 0), 0), 0);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_NE(errors_[0].find("not there.vlq"), std::string::npos) << errors_[0];
+  form.ChooseBookFile = [this] { return std::optional<std::string>(valid_); };
+  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 0), 0), 0);
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + valid_);
+}
+
+TEST_F(MainWindowTest, RejectedBookKeepsWhatWasShown) {
+  TfrmMain& form = Shown({"-s" + valid_});
+  ASSERT_FALSE(StartupPanelShown(form));
+  EXPECT_FALSE(form.OpenBook(notBook_));
+  ExpectNotBookBox();
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + notBook_);
+  EXPECT_FALSE(form.pnlStartUp->Visible());  // visibility unchanged
+  ASSERT_NE(form.ZipReader(), nullptr);
+  EXPECT_EQ(form.ZipReader()->ZipName(), notBook_);
+  ASSERT_EQ(form.Historyprojects->Files().size(), 1u);
+  EXPECT_EQ(form.Historyprojects->Files()[0], valid_);
+}
+
+TEST_F(MainWindowTest, AcceptedBooksGoToTheTopOfTheRecentList) {
+  std::string second = folder_ + "second.vlq";
+  WriteStoredZip(second, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  TfrmMain& form = Shown();
+  EXPECT_TRUE(form.OpenBook(valid_));
+  EXPECT_TRUE(form.OpenBook(second));
+  std::vector<std::string> expected{second, valid_};
+  EXPECT_EQ(form.Historyprojects->Files(), expected);
+  EXPECT_GT(form.Recent1->Count(), 0);
+}
+
+TEST_F(MainWindowTest, FindBookEntryAndExtraction) {
+  TfrmMain& form = Shown();
+  EXPECT_EQ(form.FindBookEntry("book.swf"), 0);  // no book yet
+  EXPECT_EQ(form.ExtractEntry("book.swf")->Size(), 0);
+  ASSERT_TRUE(form.OpenBook(valid_));
+  const std::pair<const char*, int> cases[] = {
+      {"book.swf", 1}, {"./book.swf", 1}, {"././book.swf", 1}, {"Book.swf", 0},
+      {"files/config.xml", 2}, {"./files/config.xml", 2}, {"files\\book.bin", 3}, {"files/", 0},
+  };
+  for (const auto& [name, index] : cases) EXPECT_EQ(form.FindBookEntry(name), index) << name;
+
+  std::unique_ptr<TMemoryStream> config = form.ExtractEntry("./files/config.xml");
+  ASSERT_EQ(config->Size(), static_cast<std::int64_t>(kConfig.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(config->Memory()), kConfig.size()), kConfig);
+  EXPECT_EQ(form.ExtractEntry("files/nothing.jpg")->Size(), 0);
+}
+
+TEST_F(MainWindowTest, CloseFreesTheBookAndRebuildsTheStartupPanel) {
+  TfrmMain& form = Shown({"-s" + valid_});
+  ASSERT_NE(form.ZipReader(), nullptr);
+  form.actClose->Execute();
+  EXPECT_EQ(form.ZipReader(), nullptr);
+  EXPECT_TRUE(StartupPanelShown(form));
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + valid_);  // left as it was
+  // The rebuilt panel offers the book just closed.
+  EXPECT_TRUE(form.FrameStartup1->lbRtPJ->Visible());
+  EXPECT_EQ(form.FrameStartup1->lbRtPJ->Hint(), valid_);
+
+  // Without a book it runs all the same.
+  form.actClose->Execute();
+  EXPECT_TRUE(StartupPanelShown(form));
+  EXPECT_EQ(form.ZipReader(), nullptr);
+}
+
+TEST_F(MainWindowTest, OpenDialogChoiceOpensTheBookAndCancelChangesNothing) {
+  TfrmMain& form = Shown();
+  form.ChooseBookFile = [] { return std::optional<std::string>(); };
+  form.actOpen->Execute();
+  EXPECT_EQ(form.ZipReader(), nullptr);
+  EXPECT_EQ(form.Caption(), "Vell Reader");
+  form.ChooseBookFile = [this] { return std::optional<std::string>(valid_); };
+  form.actOpen->Execute();
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + valid_);
+  EXPECT_FALSE(StartupPanelShown(form));
+}
+
+TEST_F(MainWindowTest, StartupFrameStaysCentredAtEverySize) {
+  TfrmMain& form = Shown();
+  const std::pair<int, int> sizes[] = {{1000, 800}, {547, 434}, {546, 433}, {400, 300}, {100, 50}};
+  for (const auto& [width, height] : sizes) {
+    form.SetClientSize(width, height);
+    ui::Application().ProcessMessages();
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    ASSERT_EQ(form.pnlStartUp->Width(), form.ClientWidth());
+    EXPECT_EQ(form.FrameStartup1->Left(), (form.pnlStartUp->Width() - 547) / 2);
+    EXPECT_EQ(form.FrameStartup1->Top(), (form.pnlStartUp->Height() - 434) / 2);
+    EXPECT_EQ(form.pnlStartUp->Caption(), "");
+  }
+  form.SetClientSize(400, 300);
+  EXPECT_LT(form.FrameStartup1->Left(), 0);
+  EXPECT_LT(form.FrameStartup1->Top(), 0);
+}
+
+TEST_F(MainWindowTest, MenuHoldsEveryItemInOrder) {
+  TfrmMain& form = Shown();
+  std::vector<std::string> menus;
+  std::vector<std::vector<std::string>> items;
+  ui::TMenuItem* bar = form.mm1->Items();
+  for (int i = 0; i < bar->Count(); ++i) {
+    menus.push_back(bar->Items(i)->Caption());
+    items.emplace_back();
+    for (int j = 0; j < bar->Items(i)->Count(); ++j) items.back().push_back(bar->Items(i)->Items(j)->Caption());
+  }
+  EXPECT_EQ(menus, (std::vector<std::string>{"&File", "Options", "&Help"}));
+  EXPECT_EQ(items[0], (std::vector<std::string>{"&Open", "&Close", "-", "Recent files", "-", "Exit"}));
+  EXPECT_EQ(items[1], (std::vector<std::string>{"&Fullscreen", "&Exit Fullscreen"}));
+  EXPECT_EQ(items[2], (std::vector<std::string>{"&Contact us", "-", "&About"}));
+  EXPECT_EQ(GetMenuItemCount(GetMenu(form.Handle())), 3);
+  EXPECT_EQ(ui::Application().Title(), "Vell Reader");
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// The toolkit's own behaviour where the main window relies on it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/Application.h"
+#include "ui/Button.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/Menu.h"
+#include "ui/Panel.h"
+
+namespace {
+
+class ToolkitTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ui::Application().OnException = [this](const std::string& message) { errors_.push_back(message); };
+    form_ = std::make_unique<ui::TForm>(nullptr);
+    form_->SetBounds(10, 10, 400, 300);
+  }
+  void TearDown() override {
+    form_.reset();
+    ui::Application().OnException = nullptr;
+  }
+
+  ui::TPanel* Panel(ui::TWinControl* parent, ui::TAlign align, int size) {
+    auto* panel = new ui::TPanel(form_.get());
+    panel->SetBounds(0, 0, size, size);
+    panel->SetParent(parent);
+    panel->SetAlign(align);
+    return panel;
+  }
+
+  std::vector<std::string> errors_;
+  std::unique_ptr<ui::TForm> form_;
+};
+
+TEST_F(ToolkitTest, ExceptionInAHandlerIsReportedAndTheProgramGoesOn) {
+  form_->OnKeyDown = [](ui::TObject*, std::uint16_t&, ui::TShiftState) { throw std::runtime_error("key failed"); };
+  form_->Show();
+  SendMessageA(form_->Handle(), WM_KEYDOWN, 'A', 0);
+  SendMessageA(form_->Handle(), WM_KEYDOWN, 'B', 0);
+  EXPECT_EQ(errors_, (std::vector<std::string>{"key failed", "key failed"}));
+  EXPECT_TRUE(IsWindow(form_->Handle()));
+}
+
+TEST_F(ToolkitTest, AlignedChildrenShareTheClientArea) {
+  form_->SetClientSize(300, 200);
+  ui::TPanel* top = Panel(form_.get(), ui::TAlign::alTop, 20);
+  ui::TPanel* bottom = Panel(form_.get(), ui::TAlign::alBottom, 30);
+  ui::TPanel* left = Panel(form_.get(), ui::TAlign::alLeft, 40);
+  ui::TPanel* client = Panel(form_.get(), ui::TAlign::alClient, 5);
+  form_->Show();
+  auto bounds = [](ui::TControl* c) { return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()}; };
+  EXPECT_EQ(bounds(top), (std::vector<int>{0, 0, 300, 20}));
+  EXPECT_EQ(bounds(bottom), (std::vector<int>{0, 170, 300, 30}));
+  EXPECT_EQ(bounds(left), (std::vector<int>{0, 20, 40, 150}));
+  EXPECT_EQ(bounds(client), (std::vector<int>{40, 20, 260, 150}));
+  top->Hide();
+  EXPECT_EQ(bounds(left), (std::vector<int>{0, 0, 40, 170}));
+  form_->SetClientSize(500, 400);
+  EXPECT_EQ(bounds(client), (std::vector<int>{40, 0, 460, 370}));
+}
+
+TEST_F(ToolkitTest, LabelsTakeHoverAndClicksFromTheirParentWindow) {
+  ui::TPanel* panel = Panel(form_.get(), ui::TAlign::alClient, 0);
+  auto* label = new ui::TLabel(form_.get());
+  label->SetParent(panel);
+  label->SetBounds(50, 40, 60, 15);
+  label->SetAutoSize(false);
+  std::vector<std::string> events;
+  label->OnMouseEnter = [&](ui::TObject*) { events.push_back("enter"); };
+  label->OnMouseLeave = [&](ui::TObject*) { events.push_back("leave"); };
+  label->OnClick = [&](ui::TObject*) { events.push_back("click"); };
+  form_->Show();
+  HWND hwnd = panel->Handle();
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(55, 45));
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(60, 50));
+  SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
+  SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(61, 50));
+  SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
+  SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(200, 200));  // released elsewhere: no click
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "click", "leave"}));
+
+  label->SetUnderline(true);
+  EXPECT_TRUE(label->Font().Style() & ui::fsUnderline);
+  label->SetUnderline(false);
+  EXPECT_FALSE(label->Font().Style() & ui::fsUnderline);
+}
+
+TEST_F(ToolkitTest, MenuLeavesHiddenItemsOutAndRunsClickedOnes) {
+  auto* menu = new ui::TMainMenu(form_.get());
+  auto* file = new ui::TMenuItem(form_.get());
+  file->SetCaption("&File");
+  menu->Items()->Add(file);
+  int clicks = 0;
+  for (const char* caption : {"&One", "-", "&Two"}) {
+    auto* item = new ui::TMenuItem(form_.get());
+    item->SetCaption(caption);
+    item->OnClick = [&](ui::TObject*) { ++clicks; };
+    file->Add(item);
+  }
+  auto* help = new ui::TMenuItem(nullptr);
+  help->SetCaption("&Help");
+  menu->Items()->Add(help);
+  form_->SetMenu(menu);
+  form_->Show();
+  HMENU bar = GetMenu(form_->Handle());
+  ASSERT_EQ(GetMenuItemCount(bar), 2);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 3);
+  SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(GetSubMenu(bar, 0), 2), 0), 0);
+  EXPECT_EQ(clicks, 1);
+
+  file->SetVisible(false);
+  help->SetVisible(false);
+  EXPECT_EQ(GetMenuItemCount(GetMenu(form_->Handle())), 0);
+  delete file->Items(0);  // freeing an item takes it out of its menu
+  EXPECT_EQ(file->Count(), 2);
+  file->SetVisible(true);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(GetMenu(form_->Handle()), 0)), 2);
+}
+
+TEST_F(ToolkitTest, EnterAndEscPressTheDefaultAndCancelButtons) {
+  auto* ok = new ui::TButton(form_.get());
+  ok->SetParent(form_.get());
+  ok->SetDefault(true);
+  ok->SetModalResult(ui::mrOk);
+  auto* cancel = new ui::TButton(form_.get());
+  cancel->SetParent(form_.get());
+  cancel->SetCancel(true);
+  cancel->SetModalResult(ui::mrCancel);
+  form_->Show();
+  EXPECT_TRUE(form_->DialogKey(VK_ESCAPE));
+  EXPECT_EQ(form_->ModalResult(), ui::mrCancel);
+  EXPECT_TRUE(form_->DialogKey(VK_RETURN));
+  EXPECT_EQ(form_->ModalResult(), ui::mrOk);
+}
+
+TEST_F(ToolkitTest, FreedControlsLeaveParentAndOwner) {
+  ui::TPanel* outer = Panel(form_.get(), ui::TAlign::alClient, 0);
+  ui::TPanel* inner = Panel(outer, ui::TAlign::alNone, 10);
+  auto* label = new ui::TLabel(nullptr);  // no owner: its parent frees it
+  label->SetParent(inner);
+  form_->Show();
+  int before = form_->ComponentCount();
+  delete inner;
+  EXPECT_EQ(outer->ControlCount(), 0);
+  EXPECT_EQ(form_->ComponentCount(), before - 1);
+  delete outer;
+  EXPECT_EQ(form_->ControlCount(), 0);
+}
+
+}  // namespace
