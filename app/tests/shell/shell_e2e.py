@@ -382,6 +382,18 @@ def check_screens():
                 subprocess.run(["xdotool", "key", "Escape"])
                 gone = wait_for(lambda: not find_windows("^About$"), timeout=20)
                 check(gone is not None, "Esc closes the About box")
+            if window:
+                # File, then Recent files: separators around "&1 ...", "&2 ...".
+                geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                                          capture_output=True, text=True).stdout
+                at = dict(line.split("=", 1) for line in geometry.split())
+                wx, wy = int(at["X"]), int(at["Y"])
+                subprocess.run(["xdotool", "mousemove", str(wx + 15), str(wy + 10), "click", "1"])
+                time.sleep(1)
+                subprocess.run(["xdotool", "mousemove", str(wx + 60), str(wy + 73)])
+                time.sleep(1.5)
+                screenshot("recent-files-menu.png")
+                subprocess.run(["xdotool", "key", "Escape", "Escape"])
         finally:
             stop(process)
     finally:
