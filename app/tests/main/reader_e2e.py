@@ -188,7 +188,7 @@ def expect_startup_panel(info, label):
     check(frame == expected, f"{label}: the start-up frame is centred ({frame} == {expected})")
 
 
-def run_startup_case(label, args):
+def run_startup_case(label, args, close_by_keyboard=False):
     process = start(args)
     try:
         info = wait_for(lambda: main_window("Vell Reader"))
@@ -197,6 +197,14 @@ def run_startup_case(label, args):
         check(info["title"] == "Vell Reader", f"{label}: the caption stays 'Vell Reader' ({info['title']!r})")
         expect_startup_panel(info, label)
         check(not dialogs(), f"{label}: no message box")
+        if close_by_keyboard:
+            window = x_window("^Vell Reader$")
+            if check(window is not None, f"{label}: the window is on the screen"):
+                subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], capture_output=True)
+                subprocess.run(["xdotool", "key", "alt+F4"], check=True)
+                ended = wait_for(lambda: process.poll() is not None, timeout=60)
+                check(ended and process.returncode == 0,
+                      f"{label}: closing the window ends the program with exit code 0 ({process.poll()})")
     finally:
         stop(process)
 
@@ -205,7 +213,7 @@ def check_startup():
     book = make_valid_book(os.path.join(WORK, "startup", "a book.vlq"))
     as_zip = os.path.join(WORK, "startup", "a book.zip")
     shutil.copy(book, as_zip)
-    run_startup_case("no argument", [])
+    run_startup_case("no argument", [], close_by_keyboard=True)
     run_startup_case("a book without -s", [windows_path(book)])
     run_startup_case("a .zip after -s", ["-s" + windows_path(as_zip)])
 
