@@ -27,8 +27,9 @@ TEST_P(RealToolArchives, ListEveryEntryWithBackslashesInPhysicalOrder) {
   std::map<std::string, std::uint64_t> sizes;
   for (int i = 0; i < reader.EntryCount(); ++i) {
     sizes[names[static_cast<std::size_t>(i)]] = reader.Entry(i).EffectiveUncompressedSize();
-    if (i > 0)
+    if (i > 0) {
       EXPECT_LT(reader.Entry(i - 1).EffectiveLocalHeaderOffset(), reader.Entry(i).EffectiveLocalHeaderOffset());
+    }
   }
   EXPECT_EQ(sizes.size(), 6u);
   EXPECT_EQ(sizes["book.swf"], 43u);

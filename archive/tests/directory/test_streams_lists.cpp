@@ -114,7 +114,9 @@ TEST(ObjectList, CapacityGrowsByTheHistoricalSteps) {
   for (int i = 0; i < 30; ++i) {
     list.Add(new TItem{i});
     if (capacities.back() != list.Capacity()) capacities.push_back(list.Capacity());
-    if (i == 8) EXPECT_EQ(list.Capacity(), 16);
+    if (i == 8) {
+      EXPECT_EQ(list.Capacity(), 16);
+    }
   }
   EXPECT_EQ(capacities, (std::vector<int>{0, 4, 8, 16, 20, 24, 29, 34}));
 }
