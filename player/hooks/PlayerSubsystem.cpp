@@ -106,4 +106,8 @@ TPlayerSubsystemInitializer::TPlayerSubsystemInitializer() {
 
 TPlayerSubsystemInitializer::~TPlayerSubsystemInitializer() { FinalizePlayerSubsystem(); }
 
+// Ahead of every static object of default priority in the program, so that
+// the subsystem is ready before any of the application's start code runs.
+TPlayerSubsystemInitializer earliestInitializer __attribute__((init_priority(200)));
+
 }  // namespace vell::player
