@@ -44,7 +44,7 @@ if(WIN32)
   # End to end: bin/reader.exe under Wine and the display that scripts/test
   # provides, checked from outside. They share the prefix's recent list and
   # registry with other reader tests, hence the lock.
-  foreach(check history startup registry log screens)
+  foreach(check history startup clicks registry log screens)
     add_test(NAME shell_e2e_${check}
       COMMAND python3 ${_shell_dir}/tests/shell/shell_e2e.py ${VELL_SOURCE_DIR} ${CMAKE_BINARY_DIR}/bin/reader.exe
               ${CMAKE_CURRENT_BINARY_DIR}/shell-e2e ${check})

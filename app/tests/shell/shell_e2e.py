@@ -2,7 +2,7 @@
 """End-to-end checks of the reader's shell, run from outside under Wine and Xvfb.
 
 Usage: shell_e2e.py SOURCE_DIR READER_EXE WORK_DIR CHECK
-CHECK is one of: history, startup, registry, log, screens.
+CHECK is one of: history, startup, clicks, registry, log, screens.
 The reader runs in the project's private Wine prefix through scripts/wine-run;
 every process started here is stopped by its own id.
 """
@@ -22,6 +22,8 @@ INI = os.path.join(RECENTS, "open.ini")
 SCREENS = os.environ.get("VELL_SCREENS_DIR", os.path.join(WORK, "screens"))
 LINK = (86, 99, 146)
 PANEL = (248, 248, 249)
+# What the screens check saves for people to look at; other shots stay in WORK.
+KEPT_SCREENS = {"startup-panel.png", "startup-panel-hover.png", "about.png", "recent-files-menu.png"}
 
 failures = []
 
@@ -112,8 +114,8 @@ def open_book(path):
 
 
 def screenshot(name, window=None):
-    os.makedirs(SCREENS, exist_ok=True)
-    target = os.path.join(SCREENS, name)
+    target = os.path.join(SCREENS if name in KEPT_SCREENS else os.path.join(WORK, "screens"), name)
+    os.makedirs(os.path.dirname(target), exist_ok=True)
     subprocess.run(["import", "-window", window or "root", target], check=True)
     return target
 
@@ -250,6 +252,58 @@ def check_startup():
             open(INI, "wb").write(saved)
 
 
+def window_origin(window):
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                              capture_output=True, text=True).stdout
+    at = dict(line.split("=", 1) for line in geometry.split())
+    return int(at["X"]), int(at["Y"])
+
+
+def check_clicks():
+    """A recent book opens from the start-up panel's link and from the Recent files menu."""
+    saved = open(INI, "rb").read() if os.path.exists(INI) else None
+    books = os.path.join(WORK, "clicks")
+    shutil.rmtree(books, ignore_errors=True)
+    first = windows_path(make_book(os.path.join(books, "First.vlq")))
+    second = windows_path(make_book(os.path.join(books, "Second.vlq")))
+    try:
+        write_ini([first, second])
+        process = start([])
+        try:
+            window = wait_window("^Vell Reader$")
+            check(window is not None, "the main window opens")
+            time.sleep(2)
+            origin, bands = link_bands(screenshot("clicks-startup.png"))
+            check(len(bands) == 3, f"two recent links and Open... ({bands})")
+            if origin and len(bands) == 3:
+                subprocess.run(["xdotool", "mousemove", str(origin[0] + 60), str(origin[1] + bands[1][0] + 4),
+                                "click", "1"])
+                opened = wait_window(re.escape("Vell Book Reader--" + second), timeout=30)
+                check(opened is not None, "the second link opens its book")
+                check(read_ini().get("1") == second, "and moves it to the top of the list")
+            if window:
+                # File, Recent files, then the item below the top separator: now the second book.
+                wx, wy = window_origin(window)
+                subprocess.run(["xdotool", "mousemove", str(wx + 15), str(wy + 10), "click", "1"])
+                time.sleep(1)
+                subprocess.run(["xdotool", "mousemove", str(wx + 60), str(wy + 73)])
+                time.sleep(1.5)
+                subprocess.run(["xdotool", "mousemove", str(wx + 180), str(wy + 99)])
+                time.sleep(0.5)
+                screenshot("clicks-menu.png")
+                subprocess.run(["xdotool", "click", "1"])
+                opened = wait_window(re.escape("Vell Book Reader--" + first), timeout=30)
+                check(opened is not None, "the menu item \"&2\" opens the other book")
+                check(read_ini().get("1") == first, "and moves it to the top of the list")
+        finally:
+            stop(process)
+    finally:
+        if saved is None:
+            os.remove(INI) if os.path.exists(INI) else None
+        else:
+            open(INI, "wb").write(saved)
+
+
 def reg_query(key):
     result = subprocess.run([WINE_RUN, "reg", "query", key, "/s"], capture_output=True, text=True,
                             encoding="latin-1")
@@ -361,8 +415,7 @@ def check_screens():
             window = wait_window("^Vell Reader$")
             check(window is not None, "the main window opens")
             time.sleep(2)
-            screenshot("startup-panel.png")
-            origin, bands = link_bands(os.path.join(SCREENS, "startup-panel.png"))
+            origin, bands = link_bands(screenshot("startup-panel.png"))
             if origin and bands:
                 x, y = origin[0] + 60, origin[1] + bands[0][0] + 4
                 subprocess.run(["xdotool", "mousemove", str(x), str(y)])
@@ -384,10 +437,7 @@ def check_screens():
                 check(gone is not None, "Esc closes the About box")
             if window:
                 # File, then Recent files: separators around "&1 ...", "&2 ...".
-                geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
-                                          capture_output=True, text=True).stdout
-                at = dict(line.split("=", 1) for line in geometry.split())
-                wx, wy = int(at["X"]), int(at["Y"])
+                wx, wy = window_origin(window)
                 subprocess.run(["xdotool", "mousemove", str(wx + 15), str(wy + 10), "click", "1"])
                 time.sleep(1)
                 subprocess.run(["xdotool", "mousemove", str(wx + 60), str(wy + 73)])
@@ -403,7 +453,7 @@ def check_screens():
             open(INI, "wb").write(saved)
 
 
-{"history": check_history, "startup": check_startup, "registry": check_registry,
+{"history": check_history, "startup": check_startup, "clicks": check_clicks, "registry": check_registry,
  "log": check_log, "screens": check_screens}[CHECK]()
 print(f"{CHECK}: {len(failures)} failed", flush=True)
 sys.exit(1 if failures else 0)
