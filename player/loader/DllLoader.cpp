@@ -113,6 +113,8 @@ void TDLLLoader::LoadModule(std::span<const std::byte> stream) {
   Relocate(image, headers);
 
   TLoadedLibraries libraries;
+  // Recorded slots point into the image: only a completed load keeps them.
+  auto importedFunctions = std::make_unique<TImportedFunctions>();
   const IMAGE_DATA_DIRECTORY imports = headers.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
   for (std::uint64_t at = imports.VirtualAddress; imports.VirtualAddress != 0; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
     const auto descriptor = image.Read<IMAGE_IMPORT_DESCRIPTOR>(at, "an import descriptor");
@@ -133,7 +135,7 @@ void TDLLLoader::LoadModule(std::span<const std::byte> stream) {
         proc = TImportProc::ByNumber(static_cast<WORD>(thunk & 0xFFFF));
       } else {
         proc = TImportProc::ByName(image.String(std::uint64_t{thunk} + 2, "an import name"));
-        importedFunctions_->Add(libraryName, proc.Name, reinterpret_cast<void**>(slot));
+        importedFunctions->Add(libraryName, proc.Name, reinterpret_cast<void**>(slot));
       }
       FARPROC address = ImportOverride(libraryName, proc);
       if (!address) address = GetProcAddress(library, proc.ByOrdinal() ? MAKEINTRESOURCEA(proc.Ordinal) : proc.Name);
@@ -152,6 +154,7 @@ void TDLLLoader::LoadModule(std::span<const std::byte> stream) {
   }
 
   libraries_ = libraries.Release();
+  importedFunctions_ = std::move(importedFunctions);
   imageSize_ = headers.Optional.SizeOfImage;
   entryPoint_ = entryPoint;
   base_ = memory.release();
