@@ -72,6 +72,7 @@ TEST(DllLoaderMalformedImage, EndsInALoaderErrorAndLeavesNothingLoaded) {
     EXPECT_THROW(loader.LoadModule(bytes), ELoaderError);
     EXPECT_EQ(loader.ModuleBase(), nullptr);
     EXPECT_TRUE(loader.Libraries().empty());
+    EXPECT_TRUE(loader.ImportedFunctions()->Items().empty());
     EXPECT_EQ(loader.FindExport("MixedCaseExport"), nullptr);
   }
 }
