@@ -423,6 +423,13 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SIZE:
+      if (!IsIconic(handle_)) {
+        UpdateBoundsFromWindow();
+        // The client area also changes without the bounds: a menu bar that
+        // comes, goes or wraps.
+        Realign();
+      }
+      break;
     case WM_MOVE:
       if (!IsIconic(handle_)) UpdateBoundsFromWindow();
       break;

@@ -68,6 +68,20 @@ TEST_F(ToolkitTest, AlignedChildrenShareTheClientArea) {
   EXPECT_EQ(bounds(client), (std::vector<int>{40, 0, 460, 370}));
 }
 
+TEST_F(ToolkitTest, AlignedChildrenFollowAMenuBarThatComesLater) {
+  ui::TPanel* client = Panel(form_.get(), ui::TAlign::alClient, 5);
+  form_->Show();
+  int before = form_->ClientHeight();
+  auto* menu = new ui::TMainMenu(form_.get());
+  auto* item = new ui::TMenuItem(form_.get());
+  item->SetCaption("&File");
+  menu->Items()->Add(item);
+  form_->SetMenu(menu);
+  ASSERT_LT(form_->ClientHeight(), before);
+  EXPECT_EQ(client->Height(), form_->ClientHeight());
+  EXPECT_EQ(client->Width(), form_->ClientWidth());
+}
+
 TEST_F(ToolkitTest, LabelsTakeHoverAndClicksFromTheirParentWindow) {
   ui::TPanel* panel = Panel(form_.get(), ui::TAlign::alClient, 0);
   auto* label = new ui::TLabel(form_.get());
