@@ -158,3 +158,46 @@ TEST(Damaged, SideFileSuppliesTheDirectory) {
 }
 
 }  // namespace
+
+namespace {
+
+// End records that promise what the file does not hold. Each read ends in
+// entries or in one of the reader's exceptions; sanitizers watch the rest.
+TEST(Damaged, HostileEndRecordsEndInAnAnswer) {
+  auto endRecord = [](std::uint16_t disk, std::uint16_t startDisk, std::uint16_t entries, std::uint32_t size,
+                      std::uint32_t offset) {
+    return U32(0x06054B50) + U16(disk) + U16(startDisk) + U16(entries) + U16(entries) + U32(size) + U32(offset) +
+           U16(0);
+  };
+  auto zip64 = [](std::uint32_t disk, std::uint32_t startDisk, std::uint64_t entries, std::uint64_t offset) {
+    const std::string record = U32(0x06064B50) + U64(44) + U16(45) + U16(45) + U32(disk) + U32(startDisk) +
+                               U64(entries) + U64(entries) + U64(0) + U64(offset);
+    return record + U32(0x07064B50) + U32(0) + U64(0) + U32(1);
+  };
+  const std::string escaped = endRecord(0xFFFF, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
+  const std::vector<std::string> files = {
+      endRecord(0, 0, 65535, 46, 0),                          // many entries, no records
+      endRecord(0, 0, 3, 0, 0xFFFFFFF0),                      // directory far beyond the end
+      zip64(0, 0, 1ull << 62, 0) + escaped,                   // Zip64 count of 2^62
+      zip64(0xFFFFFFFF, 0x7FFFFFFF, 5, 0) + escaped,          // parts beyond any name
+      U32(0x07064B50) + U32(0) + U64(1ull << 40) + U32(1) + escaped,  // locator beyond the end
+      endRecord(3, 9, 1, 0, 0),                               // starts on a later disk than its own
+  };
+  TScratchDir dir;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    for (TIncompleteZipMode mode : {TIncompleteZipMode::izAssumeMulti, TIncompleteZipMode::izAssumeBad}) {
+      SCOPED_TRACE(i);
+      TZipReader reader;
+      reader.SetIncompleteZipMode(mode);
+      reader.SetZipName(dir.Write("hostile" + std::to_string(i) + ".zip", files[i]));
+      try {
+        reader.ReadZipDirectory();
+        EXPECT_LE(reader.EntryCount(), 1);
+      } catch (const EZipReaderException&) {
+      } catch (const EFOpenError&) {  // a part that does not exist
+      }
+    }
+  }
+}
+
+}  // namespace
