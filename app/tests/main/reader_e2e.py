@@ -139,13 +139,14 @@ def reader_windows():
     return [line for line in lines if line.startswith("window=VellToolkitWindow|") or line.startswith("window=#32770|")]
 
 
-def stop(process):
+def stop(process, others_running=False):
     if process.poll() is None:
         process.kill()
     process.wait(timeout=60)
     running.remove(process)
     # The next case must not see this reader's windows.
-    wait_for(lambda: not reader_windows(), timeout=30)
+    if not others_running:
+        wait_for(lambda: not reader_windows(), timeout=30)
 
 
 def make_zip(path, entries):
@@ -216,6 +217,19 @@ def check_startup():
     run_startup_case("no argument", [], close_by_keyboard=True)
     run_startup_case("a book without -s", [windows_path(book)])
     run_startup_case("a .zip after -s", ["-s" + windows_path(as_zip)])
+
+    # No single-instance check: a second start gives a second window.
+    first, second = start([]), start([])
+    try:
+        def count():
+            return len([w for w in reader_windows() if w.endswith("|Vell Reader")])
+        check(wait_for(lambda: count() == 2), "two starts: two independent windows")
+        stop(first, others_running=True)
+        check(wait_for(lambda: count() == 1, timeout=30), "two starts: the second window stays when the first ends")
+    finally:
+        for process in (first, second):
+            if process in running:
+                stop(process)
 
 
 def check_accept():
