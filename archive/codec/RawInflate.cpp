@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -32,15 +33,16 @@ private:
 InflateError::InflateError(int zlibResult)
     : std::runtime_error("inflate failed (" + std::to_string(zlibResult) + ")"), zlibResult_(zlibResult) {}
 
-void InflateRaw(ByteSource& input, ByteSink& output, std::span<std::uint8_t> work) {
-    if (work.empty() || work.size() > std::numeric_limits<uInt>::max())
+void InflateRaw(ByteSource& input, ByteSink& output, std::span<std::uint8_t> work, std::size_t largestPut) {
+    if (work.empty() || largestPut == 0 || work.size() > std::numeric_limits<uInt>::max())
         throw std::invalid_argument("inflate work buffer");
     InflateStream z;
     z->next_out = work.data();
     z->avail_out = static_cast<uInt>(work.size());
     auto deliver = [&] {
         const std::size_t produced = work.size() - z->avail_out;
-        if (produced) output.Put(work.data(), produced);
+        for (std::size_t at = 0; at < produced; at += largestPut)
+            output.Put(work.data() + at, std::min(largestPut, produced - at));
         z->next_out = work.data();
         z->avail_out = static_cast<uInt>(work.size());
     };

@@ -20,8 +20,12 @@ private:
 };
 
 // Inflates one raw deflate stream (no zlib or gzip wrapper, 32 KiB window)
-// from `input` into `output`, using `work` as the output block. Returns at the
-// end of the deflate stream; bytes of the input after it are ignored.
-void InflateRaw(ByteSource& input, ByteSink& output, std::span<std::uint8_t> work);
+// from `input` into `output`. `work` receives what inflate produces; it is
+// handed to `output` whenever it is full and at the end, in pieces of at most
+// `largestPut` bytes. A work area well above 32 KiB spares zlib from copying
+// every output block into its window as well. Returns at the end of the
+// deflate stream; bytes of the input after it are ignored.
+void InflateRaw(ByteSource& input, ByteSink& output, std::span<std::uint8_t> work,
+                std::size_t largestPut = 32768);
 
 }  // namespace vell::codec

@@ -42,8 +42,8 @@ Bytes SampleData(std::size_t n) {
 Bytes Inflate(const Bytes& compressed, std::size_t blockSize, std::size_t* largestPut = nullptr) {
     MemorySource source(compressed, blockSize);
     MemorySink sink;
-    Bytes work(32768);
-    InflateRaw(source, sink, work);
+    Bytes work(100000);  // larger than the pieces handed on
+    InflateRaw(source, sink, work, 32768);
     if (largestPut) *largestPut = sink.largestPut;
     return sink.bytes;
 }
