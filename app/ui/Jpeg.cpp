@@ -29,7 +29,7 @@ void OnJpegMessage(j_common_ptr, int) {}
 
 // Pixel limit well above any picture this program shows; guards against
 // headers that promise gigabytes.
-constexpr unsigned long long kMaxPixels = 64ull * 1024 * 1024;
+constexpr unsigned long long kMaxPixels = 16ull * 1024 * 1024;
 
 }  // namespace
 
