@@ -17,6 +17,8 @@
 
 namespace {
 
+// The windows are created but not shown: what is tested here does not need
+// them on the screen, and hiding a shown window costs seconds under Xvfb.
 class ToolkitTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -43,7 +45,7 @@ protected:
 
 TEST_F(ToolkitTest, ExceptionInAHandlerIsReportedAndTheProgramGoesOn) {
   form_->OnKeyDown = [](ui::TObject*, std::uint16_t&, ui::TShiftState) { throw std::runtime_error("key failed"); };
-  form_->Show();
+  form_->Handle();
   SendMessageA(form_->Handle(), WM_KEYDOWN, 'A', 0);
   SendMessageA(form_->Handle(), WM_KEYDOWN, 'B', 0);
   EXPECT_EQ(errors_, (std::vector<std::string>{"key failed", "key failed"}));
@@ -56,7 +58,7 @@ TEST_F(ToolkitTest, AlignedChildrenShareTheClientArea) {
   ui::TPanel* bottom = Panel(form_.get(), ui::TAlign::alBottom, 30);
   ui::TPanel* left = Panel(form_.get(), ui::TAlign::alLeft, 40);
   ui::TPanel* client = Panel(form_.get(), ui::TAlign::alClient, 5);
-  form_->Show();
+  form_->Handle();
   auto bounds = [](ui::TControl* c) { return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()}; };
   EXPECT_EQ(bounds(top), (std::vector<int>{0, 0, 300, 20}));
   EXPECT_EQ(bounds(bottom), (std::vector<int>{0, 170, 300, 30}));
@@ -70,7 +72,7 @@ TEST_F(ToolkitTest, AlignedChildrenShareTheClientArea) {
 
 TEST_F(ToolkitTest, AlignedChildrenFollowAMenuBarThatComesLater) {
   ui::TPanel* client = Panel(form_.get(), ui::TAlign::alClient, 5);
-  form_->Show();
+  form_->Handle();
   int before = form_->ClientHeight();
   auto* menu = new ui::TMainMenu(form_.get());
   auto* item = new ui::TMenuItem(form_.get());
@@ -92,7 +94,7 @@ TEST_F(ToolkitTest, LabelsTakeHoverAndClicksFromTheirParentWindow) {
   label->OnMouseEnter = [&](ui::TObject*) { events.push_back("enter"); };
   label->OnMouseLeave = [&](ui::TObject*) { events.push_back("leave"); };
   label->OnClick = [&](ui::TObject*) { events.push_back("click"); };
-  form_->Show();
+  form_->Handle();
   HWND hwnd = panel->Handle();
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(55, 45));
@@ -126,7 +128,7 @@ TEST_F(ToolkitTest, MenuLeavesHiddenItemsOutAndRunsClickedOnes) {
   help->SetCaption("&Help");
   menu->Items()->Add(help);
   form_->SetMenu(menu);
-  form_->Show();
+  form_->Handle();
   HMENU bar = GetMenu(form_->Handle());
   ASSERT_EQ(GetMenuItemCount(bar), 2);
   EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 3);
@@ -151,7 +153,7 @@ TEST_F(ToolkitTest, EnterAndEscPressTheDefaultAndCancelButtons) {
   cancel->SetParent(form_.get());
   cancel->SetCancel(true);
   cancel->SetModalResult(ui::mrCancel);
-  form_->Show();
+  form_->Handle();
   EXPECT_TRUE(form_->DialogKey(VK_ESCAPE));
   EXPECT_EQ(form_->ModalResult(), ui::mrCancel);
   EXPECT_TRUE(form_->DialogKey(VK_RETURN));
@@ -163,7 +165,7 @@ TEST_F(ToolkitTest, FreedControlsLeaveParentAndOwner) {
   ui::TPanel* inner = Panel(outer, ui::TAlign::alNone, 10);
   auto* label = new ui::TLabel(nullptr);  // no owner: its parent frees it
   label->SetParent(inner);
-  form_->Show();
+  form_->Handle();
   int before = form_->ComponentCount();
   delete inner;
   EXPECT_EQ(outer->ControlCount(), 0);
