@@ -16,8 +16,7 @@ int Percent(std::uint64_t done, std::uint64_t total) {
 
 }  // namespace
 
-TEntryInput::TEntryInput(TZipReader& reader, std::uint8_t* buffer, std::int64_t remaining,
-                         TEntryDecryption& decryption)
+TEntryInput::TEntryInput(TZipReader& reader, std::uint8_t* buffer, std::int64_t remaining, TEntryDecryption& decryption)
     : reader_(reader), buffer_(buffer), remaining_(std::max<std::int64_t>(remaining, 0)), decryption_(decryption) {}
 
 std::span<const std::uint8_t> TEntryInput::NextBlock() {
@@ -55,8 +54,9 @@ void TEntryOutput::Put(const std::uint8_t* data, std::size_t length) {
   reader_.totalDone_ += static_cast<std::int64_t>(length);
   if (reader_.OnFilePercentDone) reader_.OnFilePercentDone(&reader_, Percent(written_, uncompressedSize_));
   if (reader_.OnTotalPercentDone)
-    reader_.OnTotalPercentDone(&reader_, Percent(static_cast<std::uint64_t>(std::max<std::int64_t>(reader_.totalDone_, 0)),
-                                                 static_cast<std::uint64_t>(std::max<std::int64_t>(reader_.totalSize_, 0))));
+    reader_.OnTotalPercentDone(&reader_,
+                               Percent(static_cast<std::uint64_t>(std::max<std::int64_t>(reader_.totalDone_, 0)),
+                                       static_cast<std::uint64_t>(std::max<std::int64_t>(reader_.totalSize_, 0))));
 }
 
 std::uint32_t TEntryOutput::Crc() const { return vell::codec::Crc32Final(crc_); }

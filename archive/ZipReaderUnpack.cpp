@@ -65,8 +65,7 @@ public:
   static constexpr std::size_t kInflateAreaSize = 256 * 1024;
 
   explicit TUnpackSession(TZipReader& reader)
-      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]),
-        output_(new std::uint8_t[kInflateAreaSize]) {}
+      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]), output_(new std::uint8_t[kInflateAreaSize]) {}
 
   int Select();
   // Decodes view entry index; true when it must be tried again (a new password).
@@ -79,8 +78,7 @@ private:
   bool AskForNewPassword(int index);
   bool EstablishTraditionalKey(const TZipHeaderInfo& entry, int index, std::uint64_t dataStart,
                                TEntryDecryption& decryption);
-  bool EstablishAesKey(const TZipHeaderInfo& entry, int index, std::uint64_t dataStart,
-                       TEntryDecryption& decryption);
+  bool EstablishAesKey(const TZipHeaderInfo& entry, int index, std::uint64_t dataStart, TEntryDecryption& decryption);
   void Decode(std::uint16_t method, const TZipHeaderInfo& entry, TEntryInput& input, TEntryOutput& output);
   void ReportFailure(const TZipHeaderInfo& entry, int index, bool encrypted, std::uint32_t crc);
 
@@ -217,8 +215,8 @@ bool TUnpackSession::EstablishTraditionalKey(const TZipHeaderInfo& entry, int in
                                              TEntryDecryption& decryption) {
   // With a data descriptor the CRC was not known when the header was written,
   // so the writer checks against the modification time instead.
-  const auto check = static_cast<std::uint8_t>(entry.HasDataDescriptor() ? entry.ModifDateTime >> 8
-                                                                          : entry.CRC32 >> 24);
+  const auto check =
+      static_cast<std::uint8_t>(entry.HasDataDescriptor() ? entry.ModifDateTime >> 8 : entry.CRC32 >> 24);
   for (;;) {
     if (!r_.password_.empty()) {
       r_.archive_->Seek(static_cast<std::int64_t>(dataStart), TSeekOrigin::soBeginning);

@@ -91,19 +91,41 @@ void WriteArchive(const std::string& path, const std::string& name, std::uint16_
                   const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint32_t size) {
   std::string local, central, end;
   Put32(local, 0x04034B50);
-  Put16(local, 20); Put16(local, 0); Put16(local, method); Put32(local, 0x5A8C6000); Put32(local, crc);
-  Put32(local, static_cast<std::uint32_t>(data.size())); Put32(local, size);
-  Put16(local, static_cast<std::uint32_t>(name.size())); Put16(local, 0);
+  Put16(local, 20);
+  Put16(local, 0);
+  Put16(local, method);
+  Put32(local, 0x5A8C6000);
+  Put32(local, crc);
+  Put32(local, static_cast<std::uint32_t>(data.size()));
+  Put32(local, size);
+  Put16(local, static_cast<std::uint32_t>(name.size()));
+  Put16(local, 0);
   local += name;
   Put32(central, 0x02014B50);
-  Put16(central, 20); Put16(central, 20); Put16(central, 0); Put16(central, method); Put32(central, 0x5A8C6000);
-  Put32(central, crc); Put32(central, static_cast<std::uint32_t>(data.size())); Put32(central, size);
-  Put16(central, static_cast<std::uint32_t>(name.size())); Put16(central, 0); Put16(central, 0); Put16(central, 0);
-  Put16(central, 0); Put32(central, 0x20); Put32(central, 0);
+  Put16(central, 20);
+  Put16(central, 20);
+  Put16(central, 0);
+  Put16(central, method);
+  Put32(central, 0x5A8C6000);
+  Put32(central, crc);
+  Put32(central, static_cast<std::uint32_t>(data.size()));
+  Put32(central, size);
+  Put16(central, static_cast<std::uint32_t>(name.size()));
+  Put16(central, 0);
+  Put16(central, 0);
+  Put16(central, 0);
+  Put16(central, 0);
+  Put32(central, 0x20);
+  Put32(central, 0);
   central += name;
-  Put32(end, 0x06054B50); Put16(end, 0); Put16(end, 0); Put16(end, 1); Put16(end, 1);
+  Put32(end, 0x06054B50);
+  Put16(end, 0);
+  Put16(end, 0);
+  Put16(end, 1);
+  Put16(end, 1);
   Put32(end, static_cast<std::uint32_t>(central.size()));
-  Put32(end, static_cast<std::uint32_t>(local.size() + data.size())); Put16(end, 0);
+  Put32(end, static_cast<std::uint32_t>(local.size() + data.size()));
+  Put16(end, 0);
   std::ofstream out(path, std::ios::binary);
   out.write(local.data(), static_cast<std::streamsize>(local.size()));
   out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
@@ -180,10 +202,10 @@ void ReportPeak(const char* self, const std::string& archive, const std::string&
   Check(read && extracted == 1, "peak-memory child failed");
   const double growthMiB = (peak - before) / 1024.0;
   const double workingMiB = growthMiB - static_cast<double>(size) / (1024.0 * 1024.0);
-  std::printf("%-9s peak memory: %.1f MiB extracted, resident growth %.1f MiB, working memory %.2f MiB  "
-              "(target < 1 MiB)  %s\n",
-              label, static_cast<double>(size) / (1024.0 * 1024.0), growthMiB, workingMiB,
-              workingMiB < 1.0 ? "OK" : "MISSED");
+  std::printf(
+      "%-9s peak memory: %.1f MiB extracted, resident growth %.1f MiB, working memory %.2f MiB  "
+      "(target < 1 MiB)  %s\n",
+      label, static_cast<double>(size) / (1024.0 * 1024.0), growthMiB, workingMiB, workingMiB < 1.0 ? "OK" : "MISSED");
 }
 
 void Compare(const char* label, double ours, double baseline, double target) {
@@ -263,9 +285,10 @@ int main(int argc, char** argv) {
   const double copyFresh = MedianMilliseconds(runs, unpack(storedZip, true));
   Compare("deflated", inflateOurs, inflateBaseline, 1.15);
   Compare("stored", copyOurs, copyBaseline, 1.3);
-  std::printf("into a fresh memory stream (allocation and page faults included): deflated %.1f ms (%.3fx), "
-              "stored %.1f ms (%.3fx)\n",
-              inflateFresh, inflateFresh / inflateBaseline, copyFresh, copyFresh / copyBaseline);
+  std::printf(
+      "into a fresh memory stream (allocation and page faults included): deflated %.1f ms (%.3fx), "
+      "stored %.1f ms (%.3fx)\n",
+      inflateFresh, inflateFresh / inflateBaseline, copyFresh, copyFresh / copyBaseline);
   ReportPeak(argv[0], deflatedZip, "book.swf", "deflated");
   ReportPeak(argv[0], storedZip, "book.swf", "stored");
 

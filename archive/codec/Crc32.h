@@ -19,7 +19,7 @@ inline std::uint32_t Crc32Final(std::uint32_t crc) noexcept { return ~crc; }
 
 // Complete CRC of one buffer (start, update, complement).
 inline std::uint32_t Crc32Of(const void* data, std::size_t length) noexcept {
-    return Crc32Final(Crc32Update(kCrc32Init, data, length));
+  return Crc32Final(Crc32Update(kCrc32Init, data, length));
 }
 
 namespace detail {

@@ -12,11 +12,11 @@ namespace vell::codec {
 // deflate stream did). Carries zlib's result code.
 class InflateError : public std::runtime_error {
 public:
-    explicit InflateError(int zlibResult);
-    int ZlibResult() const { return zlibResult_; }
+  explicit InflateError(int zlibResult);
+  int ZlibResult() const { return zlibResult_; }
 
 private:
-    int zlibResult_;
+  int zlibResult_;
 };
 
 // Inflates one raw deflate stream (no zlib or gzip wrapper, 32 KiB window)
@@ -25,7 +25,6 @@ private:
 // `largestPut` bytes. A work area well above 32 KiB spares zlib from copying
 // every output block into its window as well. Returns at the end of the
 // deflate stream; bytes of the input after it are ignored.
-void InflateRaw(ByteSource& input, ByteSink& output, std::span<std::uint8_t> work,
-                std::size_t largestPut = 32768);
+void InflateRaw(ByteSource& input, ByteSink& output, std::span<std::uint8_t> work, std::size_t largestPut = 32768);
 
 }  // namespace vell::codec

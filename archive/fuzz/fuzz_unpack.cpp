@@ -61,9 +61,7 @@ public:
   }
   void ProcessMessages() override {}
   void Sleep(unsigned) override {}
-  int ShowMessage(const std::string&, const std::string&, unsigned, bool) override {
-    return MessageBoxFlags::IdCancel;
-  }
+  int ShowMessage(const std::string&, const std::string&, unsigned, bool) override { return MessageBoxFlags::IdCancel; }
   bool ChooseFileToOpen(const std::string&, const std::string&, const std::string&, std::string&) override {
     return false;
   }

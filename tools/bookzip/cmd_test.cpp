@@ -32,7 +32,8 @@ int Run(TZipReader& reader, const TBookzipArguments&, std::ostream& out, std::os
     std::string verdict;
     try {
       const bool plainName = name.find_first_of("*?<") == std::string::npos;
-      if (reader.UnpackToStream(&stream, plainName ? name : "*") != 1) verdict = report.Problem.empty() ? "failed" : report.Problem;
+      if (reader.UnpackToStream(&stream, plainName ? name : "*") != 1)
+        verdict = report.Problem.empty() ? "failed" : report.Problem;
     } catch (const std::exception& error) {
       verdict = error.what();
     }

@@ -12,81 +12,80 @@ using namespace vell::codec::testing;
 namespace {
 
 Bytes Deflate(const Bytes& input, int level) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    Bytes out(deflateBound(&z, input.size()));
-    z.next_in = const_cast<Bytef*>(input.data());
-    z.avail_in = static_cast<uInt>(input.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  Bytes out(deflateBound(&z, input.size()));
+  z.next_in = const_cast<Bytef*>(input.data());
+  z.avail_in = static_cast<uInt>(input.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
 }
 
 // Text-like data: compressible, but not trivially.
 Bytes SampleData(std::size_t n) {
-    std::mt19937 rng(7);
-    static const char* words[] = {"page ", "book ", "turn ", "reader ", "movie ", "\r\n", "zip ", "vell "};
-    Bytes b;
-    while (b.size() < n) {
-        const char* w = words[rng() % 8];
-        b.insert(b.end(), w, w + std::char_traits<char>::length(w));
-        if (rng() % 5 == 0) b.push_back(static_cast<std::uint8_t>(rng()));
-    }
-    b.resize(n);
-    return b;
+  std::mt19937 rng(7);
+  static const char* words[] = {"page ", "book ", "turn ", "reader ", "movie ", "\r\n", "zip ", "vell "};
+  Bytes b;
+  while (b.size() < n) {
+    const char* w = words[rng() % 8];
+    b.insert(b.end(), w, w + std::char_traits<char>::length(w));
+    if (rng() % 5 == 0) b.push_back(static_cast<std::uint8_t>(rng()));
+  }
+  b.resize(n);
+  return b;
 }
 
 Bytes Inflate(const Bytes& compressed, std::size_t blockSize, std::size_t* largestPut = nullptr) {
-    MemorySource source(compressed, blockSize);
-    MemorySink sink;
-    Bytes work(100000);  // larger than the pieces handed on
-    InflateRaw(source, sink, work, 32768);
-    if (largestPut) *largestPut = sink.largestPut;
-    return sink.bytes;
+  MemorySource source(compressed, blockSize);
+  MemorySink sink;
+  Bytes work(100000);  // larger than the pieces handed on
+  InflateRaw(source, sink, work, 32768);
+  if (largestPut) *largestPut = sink.largestPut;
+  return sink.bytes;
 }
 
 }  // namespace
 
 TEST(RawInflate, RestoresWhatDeflateMadeAtEveryLevelAndInputBlocking) {
-    const Bytes original = SampleData(300000);
-    for (int level : {0, 1, 6, 9}) {
-        const Bytes compressed = Deflate(original, level);
-        for (std::size_t blockSize : {std::size_t(1), std::size_t(4093), std::size_t(32768)}) {
-            std::size_t largestPut = 0;
-            EXPECT_EQ(Inflate(compressed, blockSize, &largestPut), original)
-                << "level " << level << " block " << blockSize;
-            EXPECT_LE(largestPut, 32768u);
-        }
+  const Bytes original = SampleData(300000);
+  for (int level : {0, 1, 6, 9}) {
+    const Bytes compressed = Deflate(original, level);
+    for (std::size_t blockSize : {std::size_t(1), std::size_t(4093), std::size_t(32768)}) {
+      std::size_t largestPut = 0;
+      EXPECT_EQ(Inflate(compressed, blockSize, &largestPut), original) << "level " << level << " block " << blockSize;
+      EXPECT_LE(largestPut, 32768u);
     }
-    EXPECT_TRUE(Inflate(Deflate({}, 6), 32768).empty());
+  }
+  EXPECT_TRUE(Inflate(Deflate({}, 6), 32768).empty());
 }
 
 TEST(RawInflate, IgnoresBytesAfterTheEndOfTheStream) {
-    const Bytes original = SampleData(5000);
-    Bytes compressed = Deflate(original, 6);
-    compressed.insert(compressed.end(), {0xDE, 0xAD, 0xBE, 0xEF});
-    EXPECT_EQ(Inflate(compressed, 32768), original);
+  const Bytes original = SampleData(5000);
+  Bytes compressed = Deflate(original, 6);
+  compressed.insert(compressed.end(), {0xDE, 0xAD, 0xBE, 0xEF});
+  EXPECT_EQ(Inflate(compressed, 32768), original);
 }
 
 TEST(RawInflate, RefusesDamagedOrShortStreams) {
-    const Bytes compressed = Deflate(SampleData(70000), 6);
-    struct Case {
-        const char* what;
-        Bytes data;
-    };
-    Bytes truncated(compressed.begin(), compressed.begin() + compressed.size() / 2);
-    Bytes badBlockType = compressed;
-    badBlockType[0] |= 0x06;  // block type 3 does not exist
-    const Case cases[] = {{"truncated", truncated}, {"bad block type", badBlockType}, {"empty", {}}};
-    for (const auto& c : cases) {
-        try {
-            Inflate(c.data, 1000);
-            ADD_FAILURE() << c.what << " was accepted";
-        } catch (const InflateError& e) {
-            EXPECT_LT(e.ZlibResult(), 0) << c.what;
-        }
+  const Bytes compressed = Deflate(SampleData(70000), 6);
+  struct Case {
+    const char* what;
+    Bytes data;
+  };
+  Bytes truncated(compressed.begin(), compressed.begin() + compressed.size() / 2);
+  Bytes badBlockType = compressed;
+  badBlockType[0] |= 0x06;  // block type 3 does not exist
+  const Case cases[] = {{"truncated", truncated}, {"bad block type", badBlockType}, {"empty", {}}};
+  for (const auto& c : cases) {
+    try {
+      Inflate(c.data, 1000);
+      ADD_FAILURE() << c.what << " was accepted";
+    } catch (const InflateError& e) {
+      EXPECT_LT(e.ZlibResult(), 0) << c.what;
     }
+  }
 }

@@ -57,7 +57,8 @@ TEST_F(Failures, CorruptDeflateDataRaisesAndTheReaderStaysUsable) {
 
 TEST_F(Failures, AnEntryRunningPastTheEndOfTheFileIsPrematureEnd) {
   for (std::uint16_t method : {0, 8}) {
-    TRawEntry entry = method == 0 ? StoredEntry("page.jpg", SampleData(5000, 5)) : DeflatedEntry("page.jpg", SampleData(5000, 5));
+    TRawEntry entry =
+        method == 0 ? StoredEntry("page.jpg", SampleData(5000, 5)) : DeflatedEntry("page.jpg", SampleData(5000, 5));
     entry.CompressedSize = 100000;  // far beyond the end of the file
     TZipReader reader;
     reader.SetZipName(Archive({entry}));
@@ -69,7 +70,8 @@ TEST_F(Failures, AnEntryRunningPastTheEndOfTheFileIsPrematureEnd) {
 }
 
 TEST_F(Failures, ACutOffEndRecordNeedsTheAssumeBadMode) {
-  const Bytes whole = BuildArchive({DeflatedEntry("book.swf", SampleData(30000, 6)), StoredEntry("files/book.bin", "<book/>")});
+  const Bytes whole =
+      BuildArchive({DeflatedEntry("book.swf", SampleData(30000, 6)), StoredEntry("files/book.bin", "<book/>")});
   const std::string path = scratch_.Write("cut.vlq", whole.substr(0, whole.size() - 22));
 
   TZipReader plain;
@@ -130,9 +132,9 @@ TEST_F(Failures, CrcMismatchKeepsTheBytesButDoesNotCount) {
   EXPECT_EQ(a.Contents(), "checked bytes");
   EXPECT_EQ(reader.UnpackToStream(&b, "b.txt"), 0);
   EXPECT_EQ(b.Contents(), "unchecked?");
-  EXPECT_EQ(reports, (std::vector<std::string>{"0:" + std::to_string(Crc32("checked bytes")) + "/" +
-                                                   std::to_string(wrongCrc.Crc),
-                                               "1:" + std::to_string(Crc32("unchecked?")) + "/0"}));
+  EXPECT_EQ(reports, (std::vector<std::string>{
+                         "0:" + std::to_string(Crc32("checked bytes")) + "/" + std::to_string(wrongCrc.Crc),
+                         "1:" + std::to_string(Crc32("unchecked?")) + "/0"}));
 }
 
 // A record may claim any size; a memory target must not be made that large

@@ -130,8 +130,8 @@ protected:
     auto putCrc = [&](std::size_t at) {
       for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(crc >> (8 * i));
     };
-    putCrc(14);                                     // local header
-    putCrc(b.find(Bytes("PK\x01\x02", 4)) + 16);    // central record
+    putCrc(14);                                   // local header
+    putCrc(b.find(Bytes("PK\x01\x02", 4)) + 16);  // central record
     return b;
   }
 

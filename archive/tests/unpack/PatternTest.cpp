@@ -27,12 +27,12 @@ TEST(MatchWildcard, Cases) {
       {"<a-c>.txt", "c.txt", true},
       {"<!a-c>.txt", "c.txt", false},
       {"<^a-c>.txt", "d.txt", true},
-      {"p*<0-9>.jpg", "p0042.jpg", true},   // a run of digits only
+      {"p*<0-9>.jpg", "p0042.jpg", true},  // a run of digits only
       {"p*<0-9>.jpg", "p00x2.jpg", false},
-      {"p*<0-9>.jpg", "p.jpg", true},       // the run may be empty
-      {"<a-c.txt", "a.txt", false},         // unclosed set
-      {"<>.txt", ".txt", false},            // empty set
-      {"<a->.txt", "a.txt", false},         // range without an upper end
+      {"p*<0-9>.jpg", "p.jpg", true},  // the run may be empty
+      {"<a-c.txt", "a.txt", false},    // unclosed set
+      {"<>.txt", ".txt", false},       // empty set
+      {"<a->.txt", "a.txt", false},    // range without an upper end
   };
   for (const auto& c : cases) EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.matches) << c.pattern << " ~ " << c.name;
 }

@@ -15,10 +15,10 @@ namespace {
 const char* const kPassword = "Se cret-7";
 
 struct TArchiveCase {
-  const char* name;      // archive file made in the scratch folder
-  const char* make;      // shell command that makes it
-  const char* password;  // for extraction, or ""
-  const char* reference; // extracts one entry to stdout; %A archive, %E entry ("" when the tool cannot)
+  const char* name;       // archive file made in the scratch folder
+  const char* make;       // shell command that makes it
+  const char* password;   // for extraction, or ""
+  const char* reference;  // extracts one entry to stdout; %A archive, %E entry ("" when the tool cannot)
 };
 
 const TArchiveCase kCases[] = {
@@ -32,14 +32,16 @@ const TArchiveCase kCases[] = {
     {"traditional.zip", "zip -q -P 'Se cret-7' -r traditional.zip book.swf files empty.txt big.bin", kPassword,
      "unzip -p -P 'Se cret-7' %A %E"},
     // Encrypted and streamed: the key check compares against the time, not the CRC.
-    {"traditional-streamed.zip", "zip -q -P 'Se cret-7' -r - book.swf files empty.txt big.bin | cat > traditional-streamed.zip",
-     kPassword, "unzip -p -P 'Se cret-7' %A %E"},
+    {"traditional-streamed.zip",
+     "zip -q -P 'Se cret-7' -r - book.swf files empty.txt big.bin | cat > traditional-streamed.zip", kPassword,
+     "unzip -p -P 'Se cret-7' %A %E"},
     {"aes128.zip", "7z a -tzip -mem=AES128 '-pSe cret-7' aes128.zip book.swf files empty.txt big.bin", kPassword,
      "7z e -so '-pSe cret-7' %A %E"},
     {"aes256.zip", "7z a -tzip -mem=AES256 '-pSe cret-7' aes256.zip book.swf files empty.txt big.bin", kPassword,
      "7z e -so '-pSe cret-7' %A %E"},
-    {"aes256-stored.zip", "7z a -tzip -mx=0 -mem=AES256 '-pSe cret-7' aes256-stored.zip book.swf files empty.txt big.bin",
-     kPassword, "7z e -so '-pSe cret-7' %A %E"},
+    {"aes256-stored.zip",
+     "7z a -tzip -mx=0 -mem=AES256 '-pSe cret-7' aes256-stored.zip book.swf files empty.txt big.bin", kPassword,
+     "7z e -so '-pSe cret-7' %A %E"},
     // A split set: split.z01, split.z02, ... and split.zip.
     {"split.zip", "zip -q -s 128k -r split.zip book.swf files empty.txt big.bin", "", ""},
 };

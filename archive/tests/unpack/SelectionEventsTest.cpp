@@ -63,8 +63,8 @@ TEST_F(Selection, APatternExtractsEveryMatchIntoTheSameStreamInTurn) {
   EXPECT_EQ(stream.Contents(), "ABCDE56789");
   EXPECT_EQ(stream.Position(), 5);
   const std::vector<std::string> expected = {
-      "info 2 15",  "start 2 ''", "file% 100", "total% 67",  "end 2 ''",
-      "start 3 ''", "file% 100",  "total% 100", "end 3 ''", "complete 2",
+      "info 2 15",  "start 2 ''", "file% 100",  "total% 67", "end 2 ''",
+      "start 3 ''", "file% 100",  "total% 100", "end 3 ''",  "complete 2",
   };
   EXPECT_EQ(log_, expected);
 }

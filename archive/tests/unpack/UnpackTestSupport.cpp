@@ -112,8 +112,7 @@ Bytes BuildArchive(const std::vector<TRawEntry>& entries) {
   for (const auto& e : entries) {
     const auto offset = static_cast<std::uint32_t>(archive.size());
     const auto compressed = static_cast<std::uint32_t>(e.CompressedSize < 0 ? e.Data.size() : e.CompressedSize);
-    const auto uncompressed =
-        static_cast<std::uint32_t>(e.UncompressedSize < 0 ? e.Data.size() : e.UncompressedSize);
+    const auto uncompressed = static_cast<std::uint32_t>(e.UncompressedSize < 0 ? e.Data.size() : e.UncompressedSize);
     Put32(archive, 0x04034B50);
     Put16(archive, 20);
     Put16(archive, e.Flag);
