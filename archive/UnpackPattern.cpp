@@ -5,22 +5,20 @@
 #include <optional>
 #include <vector>
 
-namespace {
-
-struct TCharSet {
-  std::array<bool, 256> member{};
-  bool Contains(char c) const { return member[static_cast<unsigned char>(c)]; }
-};
-
-struct TToken {
+struct TWildcardPattern::TToken {
   enum class Kind { Literal, AnyOne, AnyRun, OneOf, RunOf } kind;
   char literal = 0;
-  TCharSet set;
+  std::array<bool, 256> set{};  // members of "<...>"
+  bool InSet(char c) const { return set[static_cast<unsigned char>(c)]; }
 };
 
+namespace {
+
+using TToken = TWildcardPattern::TToken;
+
 // Parses "<...>" starting just after the "<"; advances past the ">".
-std::optional<TCharSet> ParseSet(std::string_view pattern, std::size_t& at) {
-  TCharSet set;
+std::optional<std::array<bool, 256>> ParseSet(std::string_view pattern, std::size_t& at) {
+  std::array<bool, 256> set{};
   bool negated = false;
   if (at < pattern.size() && (pattern[at] == '!' || pattern[at] == '^')) {
     negated = true;
@@ -35,13 +33,13 @@ std::optional<TCharSet> ParseSet(std::string_view pattern, std::size_t& at) {
       if (at >= pattern.size() || pattern[at] == '>') return std::nullopt;  // "a-" has no upper end
       high = static_cast<unsigned char>(pattern[at++]);
     }
-    for (unsigned c = low; c <= high; ++c) set.member[c] = true;
+    for (unsigned c = low; c <= high; ++c) set[c] = true;
     any = true;
   }
   if (at >= pattern.size() || !any) return std::nullopt;
   ++at;  // the ">"
   if (negated)
-    for (auto& m : set.member) m = !m;
+    for (auto& m : set) m = !m;
   return set;
 }
 
@@ -73,17 +71,35 @@ std::optional<std::vector<TToken>> Tokenize(std::string_view pattern) {
 
 }  // namespace
 
-bool MatchWildcard(std::string_view pattern, std::string_view name) {
-  if (pattern == "*") return true;
-  const auto tokens = Tokenize(pattern);
-  if (!tokens) return false;
+TWildcardPattern::TWildcardPattern(std::string_view pattern) {
+  if (pattern == "*") {
+    matchesAll_ = true;
+  } else if (pattern.find_first_of("?*<") == std::string_view::npos) {
+    literal_ = std::string(pattern);
+  } else if (auto tokens = Tokenize(pattern)) {
+    tokens_ = std::move(*tokens);
+  } else {
+    malformed_ = true;
+  }
+}
+
+TWildcardPattern::~TWildcardPattern() = default;
+TWildcardPattern::TWildcardPattern(TWildcardPattern&&) noexcept = default;
+TWildcardPattern& TWildcardPattern::operator=(TWildcardPattern&&) noexcept = default;
+
+bool MatchWildcard(std::string_view pattern, std::string_view name) { return TWildcardPattern(pattern).Matches(name); }
+
+bool TWildcardPattern::Matches(std::string_view name) const {
+  if (matchesAll_) return true;
+  if (malformed_) return false;
+  if (literal_) return name == *literal_;
 
   // reach[j]: the tokens so far can match exactly the first j characters.
   // Linear in the name per token, so no pattern can make matching explode.
   const std::size_t n = name.size();
   std::vector<char> reach(n + 1, 0), next(n + 1, 0);
   reach[0] = 1;
-  for (const TToken& t : *tokens) {
+  for (const TToken& t : tokens_) {
     std::fill(next.begin(), next.end(), 0);
     switch (t.kind) {
       case TToken::Kind::AnyRun: {
@@ -93,14 +109,14 @@ bool MatchWildcard(std::string_view pattern, std::string_view name) {
       }
       case TToken::Kind::RunOf:
         for (std::size_t j = 0; j <= n; ++j)
-          next[j] = static_cast<char>(reach[j] || (j > 0 && next[j - 1] && t.set.Contains(name[j - 1])));
+          next[j] = static_cast<char>(reach[j] || (j > 0 && next[j - 1] && t.InSet(name[j - 1])));
         break;
       default:
         for (std::size_t j = 0; j < n; ++j) {
           if (!reach[j]) continue;
           const char c = name[j];
           const bool fits = t.kind == TToken::Kind::AnyOne || (t.kind == TToken::Kind::Literal && c == t.literal) ||
-                            (t.kind == TToken::Kind::OneOf && t.set.Contains(c));
+                            (t.kind == TToken::Kind::OneOf && t.InSet(c));
           if (fits) next[j + 1] = 1;
         }
         break;

@@ -125,7 +125,12 @@ int TZipReader::ExtractSelected() {
   auto finish = [&] {
     filesList_.clear();
     if (physicalOrder) SortEntries(sortMode_);
-    if (OnUnZipComplete) OnUnZipComplete(this, session.Succeeded());
+    try {
+      if (OnUnZipComplete) OnUnZipComplete(this, session.Succeeded());
+    } catch (...) {
+      keepZipOpen_ = oldKeepZipOpen;
+      throw;
+    }
     keepZipOpen_ = oldKeepZipOpen;
   };
   try {
@@ -172,8 +177,8 @@ void TZipReader::SetRootDir(const std::string& dir) {
 }
 
 int TUnpackSession::Select() {
-  std::vector<std::string> patterns;
-  for (const auto& p : r_.filesList_) patterns.push_back(r_.platform_.AnsiLowerCase(p));
+  std::vector<TWildcardPattern> patterns;
+  for (const auto& p : r_.filesList_) patterns.emplace_back(r_.platform_.AnsiLowerCase(p));
   const int count = r_.EntryCount();
   selected_ = count;
   for (int i = 0; i < count; ++i) {
@@ -185,7 +190,7 @@ int TUnpackSession::Select() {
     } else if (!matched) {
       const std::string name = r_.platform_.AnsiLowerCase(entry.FullName());
       matched = std::any_of(patterns.begin(), patterns.end(),
-                            [&](const std::string& pattern) { return MatchWildcard(pattern, name); });
+                            [&](const TWildcardPattern& pattern) { return pattern.Matches(name); });
     }
     entry.MatchedForExtract = matched;
     if (matched)
