@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <new>
 
 #include "UnpackEntryIo.h"
 #include "UnpackPattern.h"
@@ -315,7 +316,13 @@ bool TUnpackSession::DecodeEntry(int index) {
   }
   if (target.Size() == 0) {
     const std::uint64_t upFront = UpFrontSize(method, uncompressed, present);
-    if (upFront) target.SetSize(static_cast<std::int64_t>(upFront));
+    try {
+      if (upFront) target.SetSize(static_cast<std::int64_t>(upFront));
+    } catch (const std::bad_alloc&) {
+      // Only a reservation: without it the stream grows as bytes arrive, and
+      // an entry that really is too large for memory fails when it gets there.
+      target.SetSize(0);
+    }
   }
   target.SetPosition(0);
   r_.archive_->Seek(static_cast<std::int64_t>(dataStart + headerSize), TSeekOrigin::soBeginning);

@@ -154,6 +154,18 @@ TEST_F(Failures, AHugeAnnouncedSizeReservesNoMoreThanTheDataCanYield) {
   EXPECT_EQ(s2.Contents().substr(0, content.size()), content);
 }
 
+// Reserving is an optimisation: a target that cannot take the whole size at
+// once still receives the entry as it arrives.
+TEST_F(Failures, ATargetThatCannotReserveTheSizeStillGetsTheEntry) {
+  const Bytes content = SampleData(200000, 10);
+  TZipReader reader;
+  reader.SetZipName(Archive({DeflatedEntry("big.bin", content)}));
+  TWatchedStream stream;
+  stream.SizeLimit = 1000;
+  EXPECT_EQ(reader.UnpackToStream(&stream, "big.bin"), 1);
+  EXPECT_EQ(stream.Contents(), content);
+}
+
 TEST_F(Failures, OutputBeyondTheAnnouncedSizeStopsTheEntry) {
   const Bytes content = SampleData(100000, 8);
   TRawEntry stored = StoredEntry("stored.bin", content);

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <random>
 #include <stdexcept>
 
@@ -204,6 +205,7 @@ std::size_t TWatchedStream::Write(const void* buffer, std::size_t count) {
 }
 
 void TWatchedStream::SetSize(std::int64_t newSize) {
+  if (newSize > SizeLimit) throw std::bad_alloc();
   LargestSizeSet = std::max(LargestSizeSet, newSize);
   TMemoryStream::SetSize(newSize);
 }

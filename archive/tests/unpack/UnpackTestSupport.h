@@ -67,6 +67,7 @@ public:
 
   std::int64_t LargestSizeSet = 0;
   std::size_t WriteLimit = SIZE_MAX;
+  std::int64_t SizeLimit = INT64_MAX;  // larger sizes fail as if memory ran out
   int Writes = 0;
 };
 
