@@ -25,7 +25,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 1;
   }
   application.SetMainForm(frmMain.get());
-  application.Run();
+  try {
+    application.Run();
+  } catch (...) {
+    // The window could not even be shown: say why instead of vanishing.
+    application.HandleException(std::current_exception());
+    return 1;
+  }
   frmMain.reset();
   return 0;
 }
