@@ -51,10 +51,11 @@ std::vector<THistoryEntry> ReadHistory(IHistoryStore& store, int maxItems,
   for (int key = 1; key <= maxItems; ++key) {
     std::string value = store.Read(key);
     if (fileExists) {
-      // Bounded even when the store refuses writes.
-      for (int pass = key; pass <= maxItems && !value.empty() && !fileExists(value); ++pass) {
-        for (int later = key; later < maxItems; ++later) store.Write(later, store.Read(later + 1));
-        store.Write(maxItems, "");
+      // Bounded even when the store refuses writes. The key past the end takes
+      // part, so that an entry kept there (a list once longer) moves into view.
+      for (int pass = key; pass <= maxItems + 1 && !value.empty() && !fileExists(value); ++pass) {
+        for (int later = key; later <= maxItems; ++later) store.Write(later, store.Read(later + 1));
+        store.Write(maxItems + 1, "");
         value = store.Read(key);
       }
     }

@@ -36,7 +36,8 @@ struct THistoryEntry {
 };
 
 // The non-empty entries in key order. With fileExists given, entries whose
-// file is gone are removed from the store first, later keys moving up.
+// file is gone are removed from the store first, later keys moving up, key
+// maxItems + 1 included (it is left empty).
 std::vector<THistoryEntry> ReadHistory(IHistoryStore& store, int maxItems,
                                        const std::function<bool(const std::string&)>& fileExists = {});
 

@@ -88,17 +88,27 @@ TEST(ReadHistory, SkipsEmptyKeysAndKeepsKeyNumbers) {
 }
 
 TEST(ReadHistory, MissingFilesAreRemovedWhenTheyMustExist) {
+  const auto exists = [](const std::string& p) { return p.rfind("here", 0) == 0; };
+  MemoryStore allGone;
+  allGone.values = {{1, "gone1"}, {2, "gone2"}, {3, "gone3"}, {4, "gone4"}, {5, "gone5"}, {6, "gone6"}};
+  EXPECT_TRUE(ReadHistory(allGone, 5, exists).empty());
+
   MemoryStore store;
-  store.values = {{1, "gone1"}, {2, "here2"}, {3, "gone3"}, {4, "gone4"}, {5, "here5"}};
-  const auto entries = ReadHistory(store, 5, [](const std::string& p) { return p.rfind("here", 0) == 0; });
-  ASSERT_EQ(entries.size(), 2u);
+  // Key 6 lies past the end: it moves into view as the gone ones leave.
+  store.values = {{1, "gone1"}, {2, "here2"}, {3, "gone3"}, {4, "gone4"}, {5, "here5"}, {6, "here6"}};
+  const auto entries = ReadHistory(store, 5, exists);
+  ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].path, "here2");
   EXPECT_EQ(entries[0].key, 1);
   EXPECT_EQ(entries[1].path, "here5");
   EXPECT_EQ(entries[1].key, 2);
+  EXPECT_EQ(entries[2].path, "here6");
+  EXPECT_EQ(entries[2].key, 3);
   EXPECT_EQ(store.values[1], "here2");
   EXPECT_EQ(store.values[2], "here5");
-  EXPECT_EQ(store.values[3], "");
+  EXPECT_EQ(store.values[3], "here6");
+  EXPECT_EQ(store.values[4], "");
+  EXPECT_EQ(store.values[6], "");
 }
 
 TEST(ReadHistory, StoreThatIgnoresWritesStillEnds) {
