@@ -33,6 +33,23 @@ void UnregisterFileType(IClassesRoot& root, const TShellNotifier& notifyShell) {
   if (notifyShell) notifyShell();
 }
 
+TSetupSwitchOutcome GuardSetupSwitch(const std::function<bool()>& handleSetupSwitch,
+                                     const std::function<void(const std::string&)>& report) noexcept {
+  std::string message = "The file type could not be registered.";
+  try {
+    return {handleSetupSwitch(), 0};
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+  }
+  try {
+    if (report) report(message);
+  } catch (...) {
+    // Reporting is a courtesy; the exit code already says it.
+  }
+  return {false, kExitRegistryWriteFailed};
+}
+
 bool HandleSetupSwitch(const std::vector<std::wstring>& arguments, IClassesRoot& root,
                        const std::wstring& exePath, const TShellNotifier& notifyShell) {
   switch (ParseSetupSwitch(arguments)) {

@@ -49,12 +49,6 @@ void UnregisterFileType(IClassesRoot& root, const TShellNotifier& notifyShell);
 bool HandleSetupSwitch(const std::vector<std::wstring>& arguments, IClassesRoot& root,
                        const std::wstring& exePath, const TShellNotifier& notifyShell);
 
-#ifdef _WIN32
-// The same over the real registry, the running executable and its command line.
-bool HandleSetupSwitch();
-void RegisterFileType();
-void UnregisterFileType();
-
 // Exit code of a start whose setup switch could not write the registry.
 inline constexpr int kExitRegistryWriteFailed = 2;
 
@@ -62,6 +56,18 @@ struct TSetupSwitchOutcome {
   bool startUserInterface = true;
   int exitCode = 0;
 };
+// Runs handleSetupSwitch without letting anything escape: whatever it raises
+// ends the start with kExitRegistryWriteFailed and no window, its message
+// handed to report.
+TSetupSwitchOutcome GuardSetupSwitch(const std::function<bool()>& handleSetupSwitch,
+                                     const std::function<void(const std::string&)>& report) noexcept;
+
+#ifdef _WIN32
+// The same over the real registry, the running executable and its command line.
+bool HandleSetupSwitch();
+void RegisterFileType();
+void UnregisterFileType();
+
 // For the program's entry code: never raises. A failed registry write gives
 // kExitRegistryWriteFailed, its message on standard error and in the log.
 TSetupSwitchOutcome RunSetupSwitch() noexcept;

@@ -98,14 +98,10 @@ void UnregisterFileType() {
 }
 
 TSetupSwitchOutcome RunSetupSwitch() noexcept {
-  try {
-    return {HandleSetupSwitch(), 0};
-  } catch (const std::exception& error) {
-    // No window may appear: the exit code and standard error tell the installer.
-    std::fprintf(stderr, "%s\n", error.what());
-    TLog4DP::Log(error.what());
-  } catch (...) {
-    std::fprintf(stderr, "The file type could not be registered.\n");
-  }
-  return {false, kExitRegistryWriteFailed};
+  // No window may appear: the exit code and standard error tell the installer.
+  return GuardSetupSwitch([] { return HandleSetupSwitch(); },
+                          [](const std::string& message) {
+                            std::fprintf(stderr, "%s\n", message.c_str());
+                            TLog4DP::Log(message);
+                          });
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <stdexcept>
 
 #include "FileTypeRegistration.h"
 
@@ -79,6 +81,38 @@ TEST(HandleSetupSwitch, OtherCommandLinesStartTheWindowAndTouchNothing) {
     EXPECT_TRUE(HandleSetupSwitch(arguments, root, kExe, [] { FAIL(); }));
   }
   EXPECT_TRUE(root.values.empty());
+}
+
+TEST(GuardSetupSwitch, AFailedSwitchEndsWithoutWindowAndSaysWhy) {
+  struct Case {
+    const char* name;
+    std::function<bool()> handle;
+    TSetupSwitchOutcome expected;
+    std::vector<std::string> reported;
+  } cases[] = {
+      {"no switch", [] { return true; }, {true, 0}, {}},
+      {"switch handled", [] { return false; }, {false, 0}, {}},
+      {"registry refused",
+       []() -> bool {
+         FakeClassesRoot root;
+         root.failOn = L".vlq";
+         return HandleSetupSwitch({L"-I"}, root, kExe, {});
+       },
+       {false, kExitRegistryWriteFailed},
+       {"refused"}},
+      {"anything else", []() -> bool { throw 42; }, {false, kExitRegistryWriteFailed},
+       {"The file type could not be registered."}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> reported;
+    const TSetupSwitchOutcome outcome = GuardSetupSwitch(c.handle, [&](const std::string& m) { reported.push_back(m); });
+    EXPECT_EQ(outcome.startUserInterface, c.expected.startUserInterface) << c.name;
+    EXPECT_EQ(outcome.exitCode, c.expected.exitCode) << c.name;
+    EXPECT_EQ(reported, c.reported) << c.name;
+  }
+  const auto throwingReport = [](const std::string&) { throw std::runtime_error("no console"); };
+  EXPECT_EQ(GuardSetupSwitch([]() -> bool { throw std::runtime_error("x"); }, throwingReport).exitCode,
+            kExitRegistryWriteFailed);
 }
 
 }  // namespace
