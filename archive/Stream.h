@@ -3,7 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 enum class TSeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
@@ -32,20 +32,35 @@ public:
   void WriteBuffer(const void* buffer, std::size_t count);
 };
 
-// A growable in-memory stream.
+// A growable in-memory stream. Bytes it has not been given read as zero.
 class TMemoryStream : public TStream {
 public:
+  TMemoryStream() = default;
+  ~TMemoryStream() override = default;
+
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
-  std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+  std::int64_t Size() override { return static_cast<std::int64_t>(size_); }
+  // Raises std::bad_alloc when the memory cannot be had; the stream is then unchanged.
   void SetSize(std::int64_t newSize) override;
 
-  const std::uint8_t* Memory() const { return data_.data(); }
-  std::uint8_t* Memory() { return data_.data(); }
+  const std::uint8_t* Memory() const { return data_.get(); }
+  std::uint8_t* Memory() { return data_.get(); }
+  std::size_t Capacity() const { return capacity_; }
   void Clear();
 
 private:
-  std::vector<std::uint8_t> data_;
+  struct TFreeMemory {
+    void operator()(std::uint8_t* p) const;
+  };
+
+  // Exactly `capacity` bytes from now on; new bytes are not initialised.
+  void Reallocate(std::size_t capacity);
+  void ZeroFill(std::size_t from, std::size_t to);
+
+  std::unique_ptr<std::uint8_t[], TFreeMemory> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
   std::int64_t position_ = 0;
 };
