@@ -3,6 +3,9 @@
 // sets spread over several parts.
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "ByteOrder.h"
 #include "ZipReader.h"
@@ -28,6 +31,44 @@ std::string ThreeDigits(int n) {
   char text[16];
   std::snprintf(text, sizeof text, "%3.3d", n);
   return text;
+}
+
+constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;
+
+// A streamed writer leaves the sizes and CRC of a data-described entry out of
+// its local header: only the descriptor after the data knows them. The
+// descriptor is the first signature whose compressed size equals its distance
+// from the data start; its sizes are 64-bit when the local header carries a
+// Zip64 field. Takes the values into the entry and returns the position
+// after the descriptor.
+std::optional<std::uint64_t> FindDataDescriptor(TStream& stream, std::uint64_t dataStart, TZipHeaderInfo& entry,
+                                                const std::function<void()>& yield) {
+  const bool wide = entry.Zip64ExtraLength != 0;
+  const std::size_t descriptorSize = wide ? 24 : 16;
+  constexpr std::size_t kStep = 64 * 1024;
+  std::vector<std::uint8_t> block(kStep + 24);
+  for (std::uint64_t at = dataStart;; at += kStep) {
+    yield();
+    stream.Seek(static_cast<std::int64_t>(at), TSeekOrigin::soBeginning);
+    const std::size_t got = stream.Read(block.data(), block.size());
+    for (std::size_t i = 0; i + descriptorSize <= got; ++i) {
+      if (block[i] != 'P' || GetU32(&block[i]) != kDataDescriptorSignature) continue;
+      const std::uint64_t length = at + i - dataStart;
+      const std::uint8_t* sizes = &block[i + 8];
+      if (wide ? GetU64(sizes) != length : (length > 0xFFFFFFFFu || GetU32(sizes) != length)) continue;
+      entry.CRC32 = GetU32(&block[i + 4]);
+      if (wide) {
+        entry.CompressedSize = entry.UncompressedSize = 0xFFFFFFFFu;
+        entry.Zip64Block().CompressedSize = length;
+        entry.Zip64Block().UncompressedSize = GetU64(sizes + 8);
+      } else {
+        entry.CompressedSize = GetU32(sizes);
+        entry.UncompressedSize = GetU32(sizes + 4);
+      }
+      return at + i + descriptorSize;
+    }
+    if (got < block.size()) return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -154,11 +195,16 @@ bool TZipReader::RecoverFromLocalHeaders() {
     entry->OEMConvert = oemConvert_;
     stop = stream.Position();
     if (!ReadLocalHeader(*entry)) break;
-    std::uint64_t skip = entry->EffectiveCompressedSize() + entry->LocalExtraFieldLength;
-    if (entry->HasDataDescriptor()) skip += 16;
+    const std::uint64_t dataStart = static_cast<std::uint64_t>(stream.Position()) + entry->LocalExtraFieldLength;
+    std::uint64_t next = dataStart + entry->EffectiveCompressedSize() + (entry->HasDataDescriptor() ? 16 : 0);
+    if (entry->HasDataDescriptor() && entry->EffectiveCompressedSize() == 0) {
+      const auto afterDescriptor = FindDataDescriptor(stream, dataStart, *entry, [this] {
+        if (doProcessMessages_) YieldToMessages();
+      });
+      if (afterDescriptor) next = *afterDescriptor;
+    }
     primary_->AppendInOrder(entry.release());
     ++found;
-    const std::uint64_t next = static_cast<std::uint64_t>(stream.Position()) + skip;
     if (next > static_cast<std::uint64_t>(length)) {
       stop = length;
       break;

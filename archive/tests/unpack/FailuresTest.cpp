@@ -81,16 +81,30 @@ TEST_F(Failures, ACutOffEndRecordNeedsTheAssumeBadMode) {
   TWatchedStream stream;
   EXPECT_EQ(MessageOf<EIncompleteZip>([&] { plain.UnpackToStream(&stream, "book.swf"); }), "Incomplete Zip File");
 
-  TZipReader bad;
-  bad.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
-  bad.SetZipName(path);
-  bad.ReadZipDirectory();
-  EXPECT_EQ(bad.EntryCount(), 2);
-  TWatchedStream movie, list;
-  EXPECT_EQ(bad.UnpackToStream(&movie, "book.swf"), 1);
-  EXPECT_EQ(movie.Contents(), SampleData(30000, 6));
-  EXPECT_EQ(bad.UnpackToStream(&list, "files\\book.bin"), 1);
-  EXPECT_EQ(list.Contents(), "<book/>");
+  // Rebuilt from the local headers, with or without the central directory
+  // after them; a streamed archive's sizes come from its data descriptors.
+  for (const bool streamed : {false, true}) {
+    TRawEntry movie = DeflatedEntry("book.swf", SampleData(30000, 6));
+    TRawEntry list = StoredEntry("files/book.bin", "<book/>");
+    movie.Streamed = list.Streamed = streamed;
+    const Bytes archive = BuildArchive({movie, list, StoredEntry("end.txt", "last")});
+    const std::size_t centralStart = archive.find("PK\x01\x02");
+    for (const std::size_t cutTo : {archive.size() - 22, centralStart}) {
+      const std::string cutPath = scratch_.Write("cut" + std::to_string(count_++) + ".vlq", archive.substr(0, cutTo));
+      SCOPED_TRACE((streamed ? "streamed, cut at " : "cut at ") + std::to_string(cutTo));
+      TZipReader bad;
+      bad.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+      bad.SetZipName(cutPath);
+      bad.ReadZipDirectory();
+      EXPECT_EQ(bad.EntryCount(), 3);
+      TWatchedStream movieOut, listOut, lastOut;
+      EXPECT_EQ(bad.UnpackToStream(&movieOut, "book.swf"), 1);
+      EXPECT_EQ(movieOut.Contents(), SampleData(30000, 6));
+      EXPECT_EQ(bad.UnpackToStream(&listOut, "files\\book.bin"), 1);
+      EXPECT_EQ(listOut.Contents(), "<book/>");
+      EXPECT_EQ(bad.UnpackToStream(&lastOut, "end.txt"), 1);
+    }
+  }
 }
 
 TEST_F(Failures, UnknownMethodsShowOneMessageAndFailTheEntry) {

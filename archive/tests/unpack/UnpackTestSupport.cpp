@@ -137,23 +137,30 @@ Bytes BuildArchive(const std::vector<TRawEntry>& entries) {
     const auto offset = static_cast<std::uint32_t>(archive.size());
     const auto compressed = static_cast<std::uint32_t>(e.CompressedSize < 0 ? e.Data.size() : e.CompressedSize);
     const auto uncompressed = static_cast<std::uint32_t>(e.UncompressedSize < 0 ? e.Data.size() : e.UncompressedSize);
+    const std::uint16_t flag = e.Streamed ? e.Flag | 8 : e.Flag;
     Put32(archive, 0x04034B50);
     Put16(archive, 20);
-    Put16(archive, e.Flag);
+    Put16(archive, flag);
     Put16(archive, e.Method);
     Put32(archive, e.DosDateTime);
-    Put32(archive, e.Crc);
-    Put32(archive, compressed);
-    Put32(archive, uncompressed);
+    Put32(archive, e.Streamed ? 0 : e.Crc);
+    Put32(archive, e.Streamed ? 0 : compressed);
+    Put32(archive, e.Streamed ? 0 : uncompressed);
     Put16(archive, static_cast<std::uint32_t>(e.Name.size()));
     Put16(archive, 0);
     archive += e.Name;
     archive += e.Data;
+    if (e.Streamed) {
+      Put32(archive, 0x08074B50);
+      Put32(archive, e.Crc);
+      Put32(archive, compressed);
+      Put32(archive, uncompressed);
+    }
 
     Put32(central, 0x02014B50);
     Put16(central, 20);
     Put16(central, 20);
-    Put16(central, e.Flag);
+    Put16(central, flag);
     Put16(central, e.Method);
     Put32(central, e.DosDateTime);
     Put32(central, e.Crc);

@@ -51,6 +51,9 @@ struct TRawEntry {
   std::int64_t UncompressedSize = -1;  // -1: Data.size()
   std::int64_t CompressedSize = -1;    // -1: Data.size()
   std::uint32_t DosDateTime = 0x5A8C6000;
+  // As a streaming writer leaves it: flag bit 3, no CRC or sizes in the
+  // local header, a signed data descriptor after the data.
+  bool Streamed = false;
 };
 // Local headers with their data, then the central directory and end record.
 Bytes BuildArchive(const std::vector<TRawEntry>& entries);
