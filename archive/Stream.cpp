@@ -1,6 +1,7 @@
 #include "Stream.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -27,9 +28,12 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
 
 namespace {
 
-// Requests beyond what a size_t (or the stream's 64-bit positions) can express.
+// No block can be larger than the address difference type: such requests
+// fail here, without asking the allocator.
+constexpr std::uint64_t kLargestBlock = static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max());
+
 std::size_t CheckedSize(std::int64_t size) {
-  if (size < 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::size_t>::max()) throw std::bad_alloc();
+  if (size < 0 || static_cast<std::uint64_t>(size) > kLargestBlock) throw std::bad_alloc();
   return static_cast<std::size_t>(size);
 }
 
@@ -72,13 +76,13 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   if (count == 0) return 0;
   const std::size_t start = CheckedSize(position_);
-  if (count > std::numeric_limits<std::size_t>::max() - start) throw std::bad_alloc();
+  if (count > kLargestBlock - start) throw std::bad_alloc();
   const std::size_t end = start + count;
   if (end > capacity_) {
     // Geometric growth keeps a stream written block by block linear; the
     // factor stays modest for a 32-bit address space.
-    const std::size_t grown = capacity_ + capacity_ / 2;
-    Reallocate(std::max(end, grown > capacity_ ? grown : end));
+    const auto grown = static_cast<std::size_t>(std::min<std::uint64_t>(capacity_ + capacity_ / 2, kLargestBlock));
+    Reallocate(std::max(end, grown));
   }
   ZeroFill(size_, start);  // a write past the end leaves a gap of zeros
   std::memcpy(data_.get() + start, buffer, count);

@@ -11,6 +11,17 @@
 #include "BufferStream.h"
 #include "Stream.h"
 
+// Under AddressSanitizer an allocation that cannot be had must fail as it
+// does elsewhere (null, then std::bad_alloc) rather than end the test program.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELL_TESTS_UNDER_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(VELL_TESTS_UNDER_ASAN)
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#endif
+
 namespace {
 
 std::string Contents(TMemoryStream& stream) {
