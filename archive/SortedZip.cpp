@@ -13,8 +13,12 @@ std::int64_t DosDateTimeValue(std::uint32_t dosDateTime) {
   const std::uint32_t date = dosDateTime >> 16;
   const std::uint32_t hours = time >> 11, minutes = (time >> 5) & 0x3F, seconds = (time & 0x1F) * 2;
   const std::uint32_t month = (date >> 5) & 0x0F, day = date & 0x1F;
-  if (hours > 23 || minutes > 59 || seconds > 59 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
   const std::int64_t year = (date >> 9) + 1980;
+  if (hours > 23 || minutes > 59 || seconds > 59 || month < 1 || month > 12 || day < 1) return 0;
+  // Normalised dates may still name a day the month does not have (30 February).
+  static constexpr std::uint32_t kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (day > kDaysInMonth[month - 1] + (month == 2 && leap ? 1u : 0u)) return 0;
   const std::int64_t days = year * 372 + (month - 1) * 31 + (day - 1);
   return days * 86400 + hours * 3600 + minutes * 60 + seconds;
 }

@@ -75,6 +75,31 @@ TEST(CraftedDirectory, DosDatesAreClampedIntoRange) {
   EXPECT_EQ(reader.Entry(0).ModifDateTime, cases[1].expected);
 }
 
+// Newest first; a date the calendar does not have counts as 0 and goes last,
+// in physical order.
+TEST(CraftedDirectory, DateViewPutsDaysThatDoNotExistLast) {
+  const auto noon = [](std::uint32_t year, std::uint32_t month, std::uint32_t day) {
+    return (((year - 1980) << 9 | month << 5 | day) << 16) | (12u << 11);
+  };
+  const std::pair<const char*, std::uint32_t> dated[] = {
+      {"30-feb-2020", noon(2020, 2, 30)}, {"1-jan-2020", noon(2020, 1, 1)},
+      {"29-feb-2024", noon(2024, 2, 29)}, {"29-feb-2021", noon(2021, 2, 29)},
+      {"31-apr-2022", noon(2022, 4, 31)}, {"31-dec-2021", noon(2021, 12, 31)},
+  };
+  TScratchDir dir;
+  TArchiveSpec spec;
+  for (const auto& [name, date] : dated) {
+    spec.Entries.push_back(Entry(name));
+    spec.Entries.back().DosDateTime = date;
+  }
+  TZipReader reader;
+  reader.SetSortMode(TZipSortMode::ByDate);
+  reader.SetZipName(dir.Write("dates.zip", BuildArchive(spec)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(Names(reader), (std::vector<std::string>{"29-feb-2024", "31-dec-2021", "1-jan-2020", "30-feb-2020",
+                                                     "29-feb-2021", "31-apr-2022"}));
+}
+
 TEST(CraftedDirectory, ReloadsWhenTheFileChangesAndOnlyThen) {
   TScratchDir dir;
   TArchiveSpec before, after;
