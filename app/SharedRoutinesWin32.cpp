@@ -13,6 +13,11 @@ std::string ExecutablePath() {
   return std::string(path, length);
 }
 
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::string PathBesideExe(const std::string& name) {
   return AddTrailingBackslash(ExtractFilePath(ExecutablePath())) + name;
 }

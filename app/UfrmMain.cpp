@@ -185,7 +185,7 @@ void TfrmMain::FormShow(ui::TObject*) {
 }
 
 void TfrmMain::OpenFirstBook() {
-  if (!BookBesideExe.empty() && GetFileAttributesA(BookBesideExe.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  if (!BookBesideExe.empty() && FileExists(BookBesideExe)) {
     // The bundled book owns the window: no menus for the life of the process.
     File1->SetVisible(false);
     Options1->SetVisible(false);
@@ -201,7 +201,20 @@ void TfrmMain::OpenFirstBook() {
   if (!OpenBook(*book)) ShowStartupPanel();
 }
 
-void TfrmMain::FormDestroy() { zipReader_.reset(); }
+void TfrmMain::FormDestroy() {
+  zipReader_.reset();
+  retiredReaders_.clear();
+}
+
+void TfrmMain::ReleaseZipReader() {
+  if (zipReader_ && zipReader_->Busy()) retiredReaders_.push_back(std::move(zipReader_));
+  zipReader_.reset();
+  DropIdleRetiredReaders();
+}
+
+void TfrmMain::DropIdleRetiredReaders() {
+  std::erase_if(retiredReaders_, [](const std::unique_ptr<TZipReader>& reader) { return !reader->Busy(); });
+}
 
 void TfrmMain::CreateStartupFrame() {
   FrameStartup1 = new TFrameStartup(nullptr);
@@ -242,11 +255,18 @@ void TfrmMain::actOpenExecute(ui::TObject*) {
 }
 
 bool TfrmMain::OpenBook(std::string path) {
-  zipReader_.reset();
+  ReleaseZipReader();
   zipReader_ = std::make_unique<TZipReader>();
-  zipReader_->SetZipName(path);
+  TZipReader* reader = zipReader_.get();
+  reader->SetZipName(path);
   SetBookCaption(path);
-  zipReader_->ReadZipDirectory();
+  reader->ReadZipDirectory();
+  if (zipReader_.get() != reader) {
+    // Closed or replaced by a command handled while the directory loaded:
+    // the later command has the last word.
+    DropIdleRetiredReaders();
+    return false;
+  }
   if (FindBookEntry("book.swf") == 0) {
     ShowNotBookMessage();
     return false;
@@ -269,6 +289,7 @@ int TfrmMain::FindBookEntry(const std::string& name) const { return ::FindBookEn
 void TfrmMain::ExtractEntryToStream(const std::string& name, TStream& stream) {
   if (!zipReader_) return;
   zipReader_->UnpackToStream(&stream, NormalizeBookEntryName(name));
+  DropIdleRetiredReaders();
 }
 
 std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {
@@ -280,7 +301,7 @@ std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {
 void TfrmMain::actCloseExecute(ui::TObject*) {
   // Detaching the player's handlers and loading the empty movie come with
   // the player control.
-  zipReader_.reset();
+  ReleaseZipReader();
   ShowStartupPanel();
 }
 

@@ -82,8 +82,14 @@ private:
   void CreateStartupFrame();
   void ShowNotBookMessage();
   void OpenFirstBook();
+  void ReleaseZipReader();
+  void DropIdleRetiredReaders();
 
   std::unique_ptr<TZipReader> zipReader_;
+  // Readers let go of while one of their operations was still running: the
+  // archive reader yields to the message loop, where a click may close or
+  // replace the book. They are freed once that operation has returned.
+  std::vector<std::unique_ptr<TZipReader>> retiredReaders_;
 };
 
 // The program's arguments as the platform splits them, in the system code page.

@@ -139,6 +139,16 @@ TEST_F(MainWindowTest, BookBesideTheExecutableWinsAndEmptiesTheMenuBar) {
   ExpectNotBookBox();
   EXPECT_TRUE(StartupPanelShown(rejected));
   EXPECT_EQ(GetMenuItemCount(GetMenu(rejected.Handle())), 0);
+
+  // A folder of that name is no book beside the executable: the command line decides.
+  const std::string folder = folder_ + "folder.vlq";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  boxes_.clear();
+  TfrmMain& ordinary = Shown({"-s" + valid_}, folder);
+  EXPECT_EQ(ordinary.Caption(), "Vell Book Reader--" + valid_);
+  EXPECT_EQ(GetMenuItemCount(GetMenu(ordinary.Handle())), 3);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(MainWindowTest, MissingBookAtStartIsReportedAndTheWindowGoesOn) {
@@ -167,6 +177,31 @@ TEST_F(MainWindowTest, ArchiveErrorsFromTheMenuReachTheDefaultReport) {
   form.ChooseBookFile = [this] { return std::optional<std::string>(valid_); };
   SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 0), 0), 0);
   EXPECT_EQ(form.Caption(), "Vell Book Reader--" + valid_);
+}
+
+// The archive reader yields to the message loop while it loads; a command
+// waiting there may close or replace the book whose directory is loading.
+TEST_F(MainWindowTest, CommandsHandledWhileADirectoryLoadsHaveTheLastWord) {
+  std::string second = folder_ + "second.vlq";
+  WriteStoredZip(second, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  TfrmMain& form = Shown();
+  HMENU file = GetSubMenu(GetMenu(form.Handle()), 0);
+
+  PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 1), 0), 0);  // File/Close
+  EXPECT_FALSE(form.OpenBook(valid_));
+  EXPECT_EQ(form.ZipReader(), nullptr);
+  EXPECT_TRUE(StartupPanelShown(form));
+
+  form.ChooseBookFile = [second] { return std::optional<std::string>(second); };
+  PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 0), 0), 0);  // File/Open
+  EXPECT_FALSE(form.OpenBook(valid_));
+  ASSERT_NE(form.ZipReader(), nullptr);
+  EXPECT_EQ(form.ZipReader()->ZipName(), second);
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + second);
+  EXPECT_FALSE(StartupPanelShown(form));
+  EXPECT_EQ(form.Historyprojects->Files(), std::vector<std::string>{second});
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(MainWindowTest, RejectedBookKeepsWhatWasShown) {
