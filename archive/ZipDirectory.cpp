@@ -235,6 +235,10 @@ void TZipReader::LoadDirectory() {
   ArchiveFileTime(zipName_, time);
   fileTimeAtLoad_ = time;
   FreeLists();
+  // A rebuilt list described the file as it was; the file read now gets its
+  // own chance at the central directory and, if need be, at the scan.
+  directoryRebuilt_ = false;
+  recoveryTried_ = false;
 
   bool usingSideFile = false;
   bool found = LocateEndRecord(*archive_);

@@ -1,6 +1,9 @@
 // Archives without a usable end record or central directory.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "TestSupport.h"
 #include "ZipReader.h"
 
@@ -94,6 +97,40 @@ TEST(Damaged, TwoRecordsAtOneOffsetTriggerTheScan) {
   ASSERT_EQ(names.size(), 3u);
   EXPECT_EQ(names[1], "b");
   EXPECT_EQ(names[2], "c");
+}
+
+// A rebuilt directory describes one state of the file: when the file changes
+// on disk, the next load starts from nothing, scan included.
+TEST(Damaged, ReloadAfterARebuildReadsTheNewFileAfresh) {
+  const auto archive = [](std::vector<std::string> names, bool damaged) {
+    TArchiveSpec spec;
+    for (const std::string& name : names) spec.Entries.push_back(Entry(name));
+    if (damaged) spec.Entries.back().OffsetOverride = 0;  // two records at one offset
+    return BuildArchive(spec);
+  };
+  TScratchDir dir;
+  const std::string path = dir.Write("book.vlq", archive({"a", "b", "c"}, true));
+  TZipReader reader;
+  reader.SetZipName(path);
+  reader.ReadZipDirectory();
+  ASSERT_TRUE(reader.DirectoryRebuilt());
+
+  struct Step {
+    std::vector<std::string> names;
+    bool damaged;
+  };
+  const Step steps[] = {{{"d", "e", "f", "g"}, true}, {{"x", "y"}, false}, {{"p", "q", "r"}, true}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.names.front());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    dir.Write("book.vlq", archive(step.names, step.damaged));
+    reader.ReadZipDirectory();
+    EXPECT_EQ(reader.DirectoryRebuilt(), step.damaged);
+    const auto names = Names(reader);
+    ASSERT_EQ(names.size(), step.names.size());
+    // The lying record lands on the first entry's offset; the others keep their names.
+    for (std::size_t i = 1; i < names.size(); ++i) EXPECT_EQ(names[i], step.names[i]);
+  }
 }
 
 TEST(Damaged, UnreadableCentralDirectoryWithoutLocalHeadersIsNotAZip) {
