@@ -14,39 +14,18 @@ import subprocess
 import sys
 import tempfile
 import time
-import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import e2e_support as e2e  # noqa: E402
+from e2e_support import CONFIG, MOVIE, check, wait_for, windows_path, xdo  # noqa: E402
 
 SOURCE, BIN, PROBE, WORK, CHECK = sys.argv[1:6]
 MAKE_BOOK = sys.argv[6] if len(sys.argv) > 6 else ""
-WINE_RUN = os.path.join(SOURCE, "scripts", "wine-run")
+WINE_RUN = e2e.wine_run(SOURCE)
 READER = os.path.join(BIN, "reader.exe")
 FRAME_SIZE = (547, 434)
 NOT_BOOK_CAPTION = "Not the VellBook file"
 NOT_BOOK_TEXT = "The file you selected is not the VellBook file!"
-
-failures = []
-running = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message, flush=True)
-    if not condition:
-        failures.append(message)
-    return condition
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def wait_for(predicate, timeout=90, interval=0.3):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(interval)
-    return None
 
 
 def probe(*args):
@@ -87,33 +66,20 @@ def dialogs():
     return found
 
 
-def xdo(*args):
-    """Runs xdotool; a call that hangs (focus that never comes) does not stop the test."""
-    try:
-        return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=20).stdout
-    except subprocess.TimeoutExpired:
-        return ""
-
-
 def x_window(title_pattern):
     """Id and geometry (x, y, w, h) of the X window that shows a reader window."""
-    found = xdo("search", "--onlyvisible", "--name", title_pattern).split()
+    found = e2e.find_windows(title_pattern)
     if not found:
         return None
-    shell = xdo("getwindowgeometry", "--shell", found[0])
-    values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
-    if not all(k in values for k in ("X", "Y", "WIDTH", "HEIGHT")):
-        return None
-    return found[0], tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    geometry = e2e.geometry(found[0])
+    return (found[0], geometry) if geometry else None
 
 
 def dark_pixels(x, y, w, h):
     """Number of dark (text-coloured) pixels on the screen in a rectangle."""
     if w <= 0 or h <= 0:
         return 0
-    data = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "ppm:-"],
-                          capture_output=True, check=True).stdout
-    pixels = data.split(maxsplit=4)[4]
+    _, _, pixels = e2e.read_screen(x, y, w, h)
     return sum(1 for i in range(0, len(pixels) - 2, 3) if sum(pixels[i:i + 3]) < 200)
 
 
@@ -137,9 +103,7 @@ def startup_frame(info):
 
 
 def start(args, exe=READER):
-    process = subprocess.Popen([WINE_RUN, exe, *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    running.append(process)
-    return process
+    return e2e.start(SOURCE, exe, args)
 
 
 def reader_windows():
@@ -148,10 +112,7 @@ def reader_windows():
 
 
 def stop(process, others_running=False):
-    if process.poll() is None:
-        process.kill()
-    process.wait(timeout=60)
-    running.remove(process)
+    e2e.stop(process)
     # The next case must not see this reader's windows.
     if not others_running:
         wait_for(lambda: not reader_windows(), timeout=30)
@@ -174,10 +135,6 @@ def make_zip(path, entries):
     os.replace(os.path.abspath(path) + ".zip", path)
     shutil.rmtree(stage)
     return path
-
-
-MOVIE = b"FWS\x0a" + (30).to_bytes(4, "little") + bytes(22)
-CONFIG = b'<book title="t"><page src="files/pages/001.jpg"/></book>'
 
 
 def make_valid_book(path):
@@ -236,7 +193,7 @@ def check_startup():
         check(wait_for(lambda: count() == 1, timeout=30), "two starts: the second window stays when the first ends")
     finally:
         for process in (first, second):
-            if process in running:
+            if process in e2e.running:
                 stop(process)
 
 
@@ -303,10 +260,7 @@ def check_reject():
 
 def check_beside():
     folder = os.path.join(WORK, "beside")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    exe = os.path.join(folder, "Anna Reader.exe")
-    shutil.copy(READER, exe)
+    exe = e2e.reader_copy(READER, folder, "Anna Reader.exe")
     book = make_valid_book(os.path.join(folder, "Anna Reader.vlq"))
     other = make_valid_book(os.path.join(folder, "other.vlq"))
     for label, args in [("no argument", []), ("another book on the command line", ["-s" + windows_path(other)])]:
@@ -355,16 +309,5 @@ CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reje
           "beside": check_beside, "missing": check_missing}
 
 if __name__ == "__main__":
-    if not os.environ.get("DISPLAY"):
-        print("needs a display (run under scripts/with-xvfb)")
-        sys.exit(1)
     os.makedirs(WORK, exist_ok=True)
-    try:
-        CHECKS[CHECK]()
-    finally:
-        for process in list(running):
-            stop(process)
-    if failures:
-        print(f"{len(failures)} check(s) failed")
-        sys.exit(1)
-    print("all checks passed")
+    e2e.run(SOURCE, CHECKS, CHECK)

@@ -12,11 +12,14 @@ import shutil
 import subprocess
 import sys
 import time
-import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import e2e_support as e2e  # noqa: E402
+from e2e_support import check, find_windows, stop, wait_for, wait_window, windows_path, xdo  # noqa: E402
 
 SOURCE, READER, WORK, CHECK = sys.argv[1:5]
-WINE_RUN = os.path.join(SOURCE, "scripts", "wine-run")
-PREFIX = os.path.join(SOURCE, "build", "wineprefix")
+WINE_RUN = e2e.wine_run(SOURCE)
+PREFIX = e2e.prefix_folder(SOURCE)
 RECENTS = os.path.join(PREFIX, "drive_c", "ProgramData", "vellBook", "Reader", "Recents")
 INI = os.path.join(RECENTS, "open.ini")
 SCREENS = os.environ.get("VELL_SCREENS_DIR", os.path.join(WORK, "screens"))
@@ -25,59 +28,27 @@ PANEL = (248, 248, 249)
 # What the screens check saves for people to look at; other shots stay in WORK.
 KEPT_SCREENS = {"startup-panel.png", "startup-panel-hover.png", "about.png", "recent-files-menu.png"}
 
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message, flush=True)
-    if not condition:
-        failures.append(message)
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
 
 def make_book(path):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with zipfile.ZipFile(path, "w") as book:
-        book.writestr("book.swf", b"FWS\x0a" + (30).to_bytes(4, "little") + bytes(22))
-        book.writestr("files/config.xml", '<book title="t"><page src="files/pages/001.jpg"/></book>')
-    return path
+    return e2e.write_book(path)
 
 
 def start(args, env=None, exe=READER):
-    full_env = dict(os.environ)
-    full_env.update(env or {})
-    return subprocess.Popen([WINE_RUN, exe, *args], env=full_env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE)
+    return e2e.start(SOURCE, exe, args, env)
 
 
-def stop(process):
-    if process.poll() is None:
-        process.kill()
-    process.wait(timeout=30)
-
-
-def find_windows(name_pattern):
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_pattern],
-                            capture_output=True, text=True)
-    return [w for w in result.stdout.split()]
-
-
-def wait_for(predicate, timeout=60, interval=0.25):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(interval)
-    return None
-
-
-def wait_window(name_pattern, timeout=60):
-    found = wait_for(lambda: find_windows(name_pattern), timeout)
-    return found[0] if found else None
+def keeps_ini(check_function):
+    """The check may rewrite the prefix's recent list; it gets back what it held."""
+    def wrapped():
+        saved = open(INI, "rb").read() if os.path.exists(INI) else None
+        try:
+            check_function()
+        finally:
+            if saved is not None:
+                open(INI, "wb").write(saved)
+            elif os.path.exists(INI):
+                os.remove(INI)
+    return wrapped
 
 
 def read_ini():
@@ -113,19 +84,8 @@ def open_book(path):
         stop(process)
 
 
-def screenshot(name, window=None):
-    target = os.path.join(SCREENS if name in KEPT_SCREENS else os.path.join(WORK, "screens"), name)
-    os.makedirs(os.path.dirname(target), exist_ok=True)
-    subprocess.run(["import", "-window", window or "root", target], check=True)
-    return target
-
-
-def read_ppm(path):
-    data = subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True).stdout
-    fields = data.split(maxsplit=4)
-    width, height = int(fields[1]), int(fields[2])
-    pixels = fields[4]
-    return width, height, pixels
+def screenshot(name):
+    return e2e.screenshot(os.path.join(SCREENS if name in KEPT_SCREENS else os.path.join(WORK, "screens"), name))
 
 
 def near(pixel, colour, tolerance):
@@ -140,7 +100,7 @@ def link_coloured(pixel):
 def link_bands(path):
     """Rows of link-coloured text in the start-up panel's main area, as (top, bottom) bands,
     relative to the area's top-left corner."""
-    width, height, pixels = read_ppm(path)
+    width, height, pixels = e2e.read_picture(path)
 
     def at(x, y):
         i = (y * width + x) * 3
@@ -178,38 +138,32 @@ def link_bands(path):
     return origin, bands
 
 
+@keeps_ini
 def check_history():
-    saved = open(INI, "rb").read() if os.path.exists(INI) else None
-    try:
-        write_ini([])
-        books = os.path.join(WORK, "history")
-        shutil.rmtree(books, ignore_errors=True)
-        a = windows_path(make_book(os.path.join(books, "A.vlq")))
-        b = windows_path(make_book(os.path.join(books, "B.vlq")))
-        for path in (a, b, a):
-            open_book(path)
-        ini = read_ini()
-        check(ini.get("1") == a and ini.get("2") == b, f"after A, B, A: key 1 is A, key 2 is B ({ini})")
-        check(all(ini.get(str(k)) == "" for k in range(3, 9)), "keys 3 to 8 are empty")
+    write_ini([])
+    books = os.path.join(WORK, "history")
+    shutil.rmtree(books, ignore_errors=True)
+    a = windows_path(make_book(os.path.join(books, "A.vlq")))
+    b = windows_path(make_book(os.path.join(books, "B.vlq")))
+    for path in (a, b, a):
+        open_book(path)
+    ini = read_ini()
+    check(ini.get("1") == a and ini.get("2") == b, f"after A, B, A: key 1 is A, key 2 is B ({ini})")
+    check(all(ini.get(str(k)) == "" for k in range(3, 9)), "keys 3 to 8 are empty")
 
-        upper = a[:-len("A.vlq")].upper() + "a.VLQ"
-        open_book(upper)
-        ini = read_ini()
-        check(ini.get("1") == upper and ini.get("2") == b and ini.get("3") == "",
-              f"a path in other letter case replaces the older one ({ini})")
+    upper = a[:-len("A.vlq")].upper() + "a.VLQ"
+    open_book(upper)
+    ini = read_ini()
+    check(ini.get("1") == upper and ini.get("2") == b and ini.get("3") == "",
+          f"a path in other letter case replaces the older one ({ini})")
 
-        write_ini([])
-        nine = [windows_path(make_book(os.path.join(books, f"Book{i}.vlq"))) for i in range(1, 10)]
-        for path in nine:
-            open_book(path)
-        ini = read_ini()
-        check([ini.get(str(k)) for k in range(1, 9)] == nine[:0:-1], f"nine books leave the newest eight ({ini})")
-        check("9" not in ini and len(ini) == 8, "no ninth key is written")
-    finally:
-        if saved is None:
-            os.remove(INI) if os.path.exists(INI) else None
-        else:
-            open(INI, "wb").write(saved)
+    write_ini([])
+    nine = [windows_path(make_book(os.path.join(books, f"Book{i}.vlq"))) for i in range(1, 10)]
+    for path in nine:
+        open_book(path)
+    ini = read_ini()
+    check([ini.get(str(k)) for k in range(1, 9)] == nine[:0:-1], f"nine books leave the newest eight ({ini})")
+    check("9" not in ini and len(ini) == 8, "no ninth key is written")
 
 
 def show_startup(paths, name):
@@ -227,81 +181,68 @@ def show_startup(paths, name):
         stop(process)
 
 
+@keeps_ini
 def check_startup():
-    saved = open(INI, "rb").read() if os.path.exists(INI) else None
-    try:
-        empty_origin, empty = show_startup([], "startup-empty.png")
-        check(len(empty) == 1, f"empty list: only the Open... link ({empty})")
-        eight = [f"C:\\Books\\Book{i}.vlq" for i in range(8, 0, -1)]
-        origin, full = show_startup(eight, "startup-eight.png")
-        check(len(full) == 6, f"eight books: five recent links and Open... ({full})")
-        if len(empty) == 1 and len(full) == 6:
-            first_link, open_empty = full[0][0], empty[0][0]
-            check(abs(open_empty - first_link) <= 3,
-                  f"empty list: Open... stands at the first link's place ({open_empty}, {first_link})")
-            gaps = [full[i + 1][0] - full[i][0] for i in range(5)]
-            # Recent links sit 2 pixels below their icons, Open... level with its
-            # icon 24 pixels below the last one: 22 pixels between all texts
-            # (give or take the round top of the "O").
-            check(gaps[:4] == [22] * 4 and abs(gaps[4] - 22) <= 2,
-                  f"links are 22 pixels apart, Open... below the fifth ({gaps})")
-    finally:
-        if saved is None:
-            os.remove(INI) if os.path.exists(INI) else None
-        else:
-            open(INI, "wb").write(saved)
+    empty_origin, empty = show_startup([], "startup-empty.png")
+    check(len(empty) == 1, f"empty list: only the Open... link ({empty})")
+    eight = [f"C:\\Books\\Book{i}.vlq" for i in range(8, 0, -1)]
+    origin, full = show_startup(eight, "startup-eight.png")
+    check(len(full) == 6, f"eight books: five recent links and Open... ({full})")
+    if len(empty) == 1 and len(full) == 6:
+        first_link, open_empty = full[0][0], empty[0][0]
+        check(abs(open_empty - first_link) <= 3,
+              f"empty list: Open... stands at the first link's place ({open_empty}, {first_link})")
+        gaps = [full[i + 1][0] - full[i][0] for i in range(5)]
+        # Recent links sit 2 pixels below their icons, Open... level with its
+        # icon 24 pixels below the last one: 22 pixels between all texts
+        # (give or take the round top of the "O").
+        check(gaps[:4] == [22] * 4 and abs(gaps[4] - 22) <= 2,
+              f"links are 22 pixels apart, Open... below the fifth ({gaps})")
 
 
-def window_origin(window):
-    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
-                              capture_output=True, text=True).stdout
-    at = dict(line.split("=", 1) for line in geometry.split())
-    return int(at["X"]), int(at["Y"])
+def open_recent_files_menu(window):
+    """Opens File, then Recent files, with the mouse; returns the window's origin."""
+    wx, wy = e2e.geometry(window)[:2]
+    xdo("mousemove", wx + 15, wy + 10, "click", "1")
+    time.sleep(1)
+    xdo("mousemove", wx + 60, wy + 73)
+    time.sleep(1.5)
+    return wx, wy
 
 
+@keeps_ini
 def check_clicks():
     """A recent book opens from the start-up panel's link and from the Recent files menu."""
-    saved = open(INI, "rb").read() if os.path.exists(INI) else None
     books = os.path.join(WORK, "clicks")
     shutil.rmtree(books, ignore_errors=True)
     first = windows_path(make_book(os.path.join(books, "First.vlq")))
     second = windows_path(make_book(os.path.join(books, "Second.vlq")))
+    write_ini([first, second])
+    process = start([])
     try:
-        write_ini([first, second])
-        process = start([])
-        try:
-            window = wait_window("^Vell Reader$")
-            check(window is not None, "the main window opens")
-            time.sleep(2)
-            origin, bands = link_bands(screenshot("clicks-startup.png"))
-            check(len(bands) == 3, f"two recent links and Open... ({bands})")
-            if origin and len(bands) == 3:
-                subprocess.run(["xdotool", "mousemove", str(origin[0] + 60), str(origin[1] + bands[1][0] + 4),
-                                "click", "1"])
-                opened = wait_window(re.escape("Vell Book Reader--" + second), timeout=30)
-                check(opened is not None, "the second link opens its book")
-                check(read_ini().get("1") == second, "and moves it to the top of the list")
-            if window:
-                # File, Recent files, then the item below the top separator: now the second book.
-                wx, wy = window_origin(window)
-                subprocess.run(["xdotool", "mousemove", str(wx + 15), str(wy + 10), "click", "1"])
-                time.sleep(1)
-                subprocess.run(["xdotool", "mousemove", str(wx + 60), str(wy + 73)])
-                time.sleep(1.5)
-                subprocess.run(["xdotool", "mousemove", str(wx + 180), str(wy + 99)])
-                time.sleep(0.5)
-                screenshot("clicks-menu.png")
-                subprocess.run(["xdotool", "click", "1"])
-                opened = wait_window(re.escape("Vell Book Reader--" + first), timeout=30)
-                check(opened is not None, "the menu item \"&2\" opens the other book")
-                check(read_ini().get("1") == first, "and moves it to the top of the list")
-        finally:
-            stop(process)
+        window = wait_window("^Vell Reader$")
+        check(window is not None, "the main window opens")
+        time.sleep(2)
+        origin, bands = link_bands(screenshot("clicks-startup.png"))
+        check(len(bands) == 3, f"two recent links and Open... ({bands})")
+        if origin and len(bands) == 3:
+            xdo("mousemove", origin[0] + 60, origin[1] + bands[1][0] + 4, "click", "1")
+            # The caption names the book before the check has passed and the list is written.
+            opened = wait_window(re.escape("Vell Book Reader--" + second), timeout=30)
+            check(opened is not None, "the second link opens its book")
+            check(wait_for(lambda: read_ini().get("1") == second, timeout=30), "and moves it to the top of the list")
+        if window:
+            # File, Recent files, then the item below the top separator: now the second book.
+            wx, wy = open_recent_files_menu(window)
+            xdo("mousemove", wx + 180, wy + 99)
+            time.sleep(0.5)
+            screenshot("clicks-menu.png")
+            xdo("click", "1")
+            opened = wait_window(re.escape("Vell Book Reader--" + first), timeout=30)
+            check(opened is not None, "the menu item \"&2\" opens the other book")
+            check(wait_for(lambda: read_ini().get("1") == first, timeout=30), "and moves it to the top of the list")
     finally:
-        if saved is None:
-            os.remove(INI) if os.path.exists(INI) else None
-        else:
-            open(INI, "wb").write(saved)
+        stop(process)
 
 
 def reg_query(key):
@@ -365,10 +306,7 @@ def check_registry():
 
 def check_log():
     folder = os.path.join(WORK, "log")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    exe = os.path.join(folder, "reader.exe")
-    shutil.copy(READER, exe)
+    exe = e2e.reader_copy(READER, folder)
 
     def run_with(env):
         process = start([], env=env, exe=exe)
@@ -376,9 +314,9 @@ def check_log():
             window = wait_window("^Vell Reader$")
             check(window is not None, f"the window opens ({env})")
             if window:
-                subprocess.run(["xdotool", "windowfocus", window], capture_output=True)
+                xdo("windowfocus", window)
                 for key in ("a", "Right", "b"):
-                    subprocess.run(["xdotool", "key", key])
+                    xdo("key", key)
                     time.sleep(0.3)
                 time.sleep(1)
         finally:
@@ -405,55 +343,44 @@ def check_log():
             check(stamps == sorted(stamps), "lines stand in call order")
 
 
+@keeps_ini
 def check_screens():
     """Screenshots of the start-up panel (with a hovered link) and of the About box."""
-    saved = open(INI, "rb").read() if os.path.exists(INI) else None
+    write_ini(["C:\\Books\\Atlas of Rivers.vlq", "D:\\Library\\Garden Year.vlq", "C:\\Other\\Garden Year.vlq"])
+    process = start([])
     try:
-        write_ini(["C:\\Books\\Atlas of Rivers.vlq", "D:\\Library\\Garden Year.vlq", "C:\\Other\\Garden Year.vlq"])
-        process = start([])
-        try:
-            window = wait_window("^Vell Reader$")
-            check(window is not None, "the main window opens")
-            time.sleep(2)
-            origin, bands = link_bands(screenshot("startup-panel.png"))
-            if origin and bands:
-                x, y = origin[0] + 60, origin[1] + bands[0][0] + 4
-                subprocess.run(["xdotool", "mousemove", str(x), str(y)])
-                time.sleep(2.5)
-                screenshot("startup-panel-hover.png")
-                subprocess.run(["xdotool", "mousemove", "5", "5"])
-            about = None
-            if origin:
-                # The "About" link of the right column, 130 pixels down.
-                ax, ay = origin[0] + 378 + 16 + 8, origin[1] + 130 + 6
-                subprocess.run(["xdotool", "mousemove", str(ax), str(ay), "click", "1"])
-                about = wait_window("^About$", timeout=20)
-            check(about is not None, "the About link opens the About box")
-            if about:
-                time.sleep(1)
-                screenshot("about.png")
-                subprocess.run(["xdotool", "key", "Escape"])
-                gone = wait_for(lambda: not find_windows("^About$"), timeout=20)
-                check(gone is not None, "Esc closes the About box")
-            if window:
-                # File, then Recent files: separators around "&1 ...", "&2 ...".
-                wx, wy = window_origin(window)
-                subprocess.run(["xdotool", "mousemove", str(wx + 15), str(wy + 10), "click", "1"])
-                time.sleep(1)
-                subprocess.run(["xdotool", "mousemove", str(wx + 60), str(wy + 73)])
-                time.sleep(1.5)
-                screenshot("recent-files-menu.png")
-                subprocess.run(["xdotool", "key", "Escape", "Escape"])
-        finally:
-            stop(process)
+        window = wait_window("^Vell Reader$")
+        check(window is not None, "the main window opens")
+        time.sleep(2)
+        origin, bands = link_bands(screenshot("startup-panel.png"))
+        if origin and bands:
+            x, y = origin[0] + 60, origin[1] + bands[0][0] + 4
+            xdo("mousemove", x, y)
+            time.sleep(2.5)
+            screenshot("startup-panel-hover.png")
+            xdo("mousemove", "5", "5")
+        about = None
+        if origin:
+            # The "About" link of the right column, 130 pixels down.
+            ax, ay = origin[0] + 378 + 16 + 8, origin[1] + 130 + 6
+            xdo("mousemove", ax, ay, "click", "1")
+            about = wait_window("^About$", timeout=20)
+        check(about is not None, "the About link opens the About box")
+        if about:
+            time.sleep(1)
+            screenshot("about.png")
+            xdo("key", "Escape")
+            gone = wait_for(lambda: not find_windows("^About$"), timeout=20)
+            check(gone is not None, "Esc closes the About box")
+        if window:
+            # Separators around "&1 ...", "&2 ...".
+            open_recent_files_menu(window)
+            screenshot("recent-files-menu.png")
+            xdo("key", "Escape", "Escape")
     finally:
-        if saved is None:
-            os.remove(INI) if os.path.exists(INI) else None
-        else:
-            open(INI, "wb").write(saved)
+        stop(process)
 
 
-{"history": check_history, "startup": check_startup, "clicks": check_clicks, "registry": check_registry,
- "log": check_log, "screens": check_screens}[CHECK]()
-print(f"{CHECK}: {len(failures)} failed", flush=True)
-sys.exit(1 if failures else 0)
+if __name__ == "__main__":
+    e2e.run(SOURCE, {"history": check_history, "startup": check_startup, "clicks": check_clicks,
+                     "registry": check_registry, "log": check_log, "screens": check_screens}, CHECK)

@@ -1,0 +1,175 @@
+"""What the reader's end-to-end checks share: starting reader.exe under Wine in
+the project's private prefix, stopping it by its own process id, finding its
+windows with xdotool, screenshots, the pass/fail record and the lock that keeps
+two checks from changing the prefix's state (recent list, registry) at once.
+
+The scripts import it as `import e2e_support as e2e` after putting this folder
+on sys.path.
+"""
+import contextlib
+import fcntl
+import os
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+# A movie header the book check accepts and a run-time file beside it.
+MOVIE = b"FWS\x0a" + (30).to_bytes(4, "little") + bytes(22)
+CONFIG = b'<book title="t"><page src="files/pages/001.jpg"/></book>'
+
+failures = []
+running = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message, flush=True)
+    if not condition:
+        failures.append(message)
+    return condition
+
+
+def windows_path(path):
+    """The path as the reader sees it through Wine's Z: drive."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wine_run(source):
+    return os.path.join(source, "scripts", "wine-run")
+
+
+def prefix_folder(source):
+    return os.path.join(source, "build", "wineprefix")
+
+
+@contextlib.contextmanager
+def prefix_lock(source):
+    """Held while a check uses the prefix's state. CTest's resource lock only
+    orders the tests of one run; this also orders runs from other build trees,
+    which share the one prefix."""
+    path = prefix_folder(source) + ".e2e-lock"
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "a") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            yield
+        finally:
+            fcntl.flock(lock, fcntl.LOCK_UN)
+
+
+def start(source, exe, args=(), env=None):
+    """Starts exe under Wine. Output goes nowhere: a pipe would stay open as
+    long as any Wine helper that inherited it, and a full one would stall."""
+    full_env = dict(os.environ)
+    full_env.update(env or {})
+    process = subprocess.Popen([wine_run(source), exe, *args], env=full_env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    running.append(process)
+    return process
+
+
+def stop(process):
+    """Kills the process by its own id (wine-run execs wine, so the id stays the reader's)."""
+    if process.poll() is None:
+        process.kill()
+    process.wait(timeout=60)
+    if process in running:
+        running.remove(process)
+
+
+def stop_all():
+    for process in list(running):
+        stop(process)
+
+
+def wait_for(predicate, timeout=90, interval=0.3):
+    """The predicate's first true value within timeout seconds, else None."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return None
+
+
+def xdo(*args):
+    """Runs xdotool; a call that hangs (focus that never comes) does not stop the test."""
+    try:
+        return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True, timeout=20).stdout
+    except subprocess.TimeoutExpired:
+        return ""
+
+
+def find_windows(title_pattern):
+    """Ids of the visible X windows whose title matches the regular expression."""
+    return xdo("search", "--onlyvisible", "--name", title_pattern).split()
+
+
+def wait_window(title_pattern, timeout=60):
+    found = wait_for(lambda: find_windows(title_pattern), timeout)
+    return found[0] if found else None
+
+
+def geometry(window):
+    """(x, y, width, height) of an X window on the screen, or None."""
+    values = dict(line.split("=", 1) for line in xdo("getwindowgeometry", "--shell", window).split() if "=" in line)
+    if not all(k in values for k in ("X", "Y", "WIDTH", "HEIGHT")):
+        return None
+    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def screenshot(target, window="root"):
+    os.makedirs(os.path.dirname(os.path.abspath(target)), exist_ok=True)
+    subprocess.run(["import", "-window", window, target], check=True)
+    return target
+
+
+def _ppm(data):
+    fields = data.split(maxsplit=4)
+    return int(fields[1]), int(fields[2]), fields[4]
+
+
+def read_picture(path):
+    """(width, height, RGB bytes) of a picture file."""
+    return _ppm(subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True).stdout)
+
+
+def read_screen(x, y, width, height):
+    """(width, height, RGB bytes) of a rectangle of the screen."""
+    return _ppm(subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "ppm:-"],
+                               capture_output=True, check=True).stdout)
+
+
+def reader_copy(reader, folder, name="reader.exe"):
+    """A copy of the reader alone in a fresh folder, for checks that depend on
+    what lies beside the executable."""
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    exe = os.path.join(folder, name)
+    shutil.copy(reader, exe)
+    return exe
+
+
+def write_book(path, entries=None):
+    """A book file written with Python's zipfile; entries maps archive names to contents."""
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with zipfile.ZipFile(path, "w") as book:
+        for name, data in (entries or {"book.swf": MOVIE, "files/config.xml": CONFIG}).items():
+            book.writestr(name, data)
+    return path
+
+
+def run(source, checks, name):
+    """Runs checks[name] under the prefix lock, stops what it left running and exits 1 on any failure."""
+    if not os.environ.get("DISPLAY"):
+        print("needs a display (run under scripts/with-xvfb)")
+        sys.exit(1)
+    with prefix_lock(source):
+        try:
+            checks[name]()
+        finally:
+            stop_all()
+    print(f"{name}: {len(failures)} check(s) failed" if failures else f"{name}: all checks passed", flush=True)
+    sys.exit(1 if failures else 0)
