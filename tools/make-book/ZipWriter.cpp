@@ -6,6 +6,8 @@
 namespace {
 
 constexpr uint16_t kVersion = 20;
+constexpr size_t kMaxEntries = 0xFFFF;
+constexpr uint64_t kMaxBytes = 0xFFFFFFFFu;
 // 2026-01-01 12:00:00 as a DOS date and time: books built twice are identical.
 constexpr uint16_t kDosTime = (12 << 11);
 constexpr uint16_t kDosDate = ((2026 - 1980) << 9) | (1 << 5) | 1;
@@ -36,6 +38,11 @@ ZipWriter::ZipWriter(const std::string& path) : out_(path, std::ios::binary | st
 }
 
 void ZipWriter::Add(const std::string& name, const std::vector<uint8_t>& data, Method method) {
+    // The records written here have 16-bit counts and 32-bit sizes and offsets;
+    // a book beyond them is refused rather than written with wrapped numbers.
+    if (entries_.size() >= kMaxEntries) throw std::runtime_error("too many entries for one book");
+    if (data.size() > kMaxBytes || name.size() > 0xFFFF)
+        throw std::runtime_error("entry too large for a book: " + name);
     Entry e{name, static_cast<uint16_t>(method), 0, 0, static_cast<uint32_t>(data.size()),
             static_cast<uint32_t>(out_.tellp())};
     e.crc = crc32(0L, data.data(), static_cast<uInt>(data.size()));
@@ -45,6 +52,8 @@ void ZipWriter::Add(const std::string& name, const std::vector<uint8_t>& data, M
         e.method = static_cast<uint16_t>(Method::Stored);
     }
     e.compressedSize = static_cast<uint32_t>(body.size());
+    if (static_cast<uint64_t>(out_.tellp()) + 30 + name.size() + body.size() > kMaxBytes)
+        throw std::runtime_error("book larger than 4 GiB: " + path_);
 
     std::vector<uint8_t> h;
     Put32(h, 0x04034B50); Put16(h, kVersion); Put16(h, 0); Put16(h, e.method);
@@ -68,6 +77,8 @@ void ZipWriter::Finish() {
         Put16(d, 0); Put16(d, 0); Put32(d, 0); Put32(d, e.localOffset);
         d.insert(d.end(), e.name.begin(), e.name.end());
     }
+    if (static_cast<uint64_t>(dirOffset) + d.size() + 22 > kMaxBytes)
+        throw std::runtime_error("book larger than 4 GiB: " + path_);
     const auto count = static_cast<uint16_t>(entries_.size());
     Put32(d, 0x06054B50); Put16(d, 0); Put16(d, 0); Put16(d, count); Put16(d, count);
     Put32(d, static_cast<uint32_t>(d.size() - 0)); // patched below

@@ -77,6 +77,18 @@ class MakeBookTest(unittest.TestCase):
             self.assertEqual([z.read(s) for s in srcs], [b"first", b"second", b"third"])
             self.assertEqual(srcs[2], "files/pages/003.png")
 
+    def test_more_entries_than_the_format_counts_fail(self):
+        # 65534 pages, the movie and the page list: one entry past the 16-bit count.
+        pics = os.path.join(self.dir, "many")
+        os.mkdir(pics)
+        for i in range(65534):
+            with open(os.path.join(pics, f"{i:05}.jpg"), "wb") as f:
+                f.write(b"p")
+        out = os.path.join(self.dir, "many.vlq")
+        result = self.make("--pages", pics, out)
+        self.assertNotEqual(result.returncode, 0)
+        self.assertIn("too many entries", result.stderr)
+
     def test_bad_arguments_fail(self):
         for args in [[], ["--demo", "0", "x.vlq"], ["--pages", os.path.join(self.dir, "none"), "x.vlq"],
                      ["--what", "1", "x.vlq"]]:
