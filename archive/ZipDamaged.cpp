@@ -40,7 +40,8 @@ constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;
 // descriptor is the first signature whose compressed size equals its distance
 // from the data start; its sizes are 64-bit when the local header carries a
 // Zip64 field. Takes the values into the entry and returns the position
-// after the descriptor.
+// after the descriptor. The search gives up at the next local or central
+// header, so the searches of one walk never cover the same bytes twice.
 std::optional<std::uint64_t> FindDataDescriptor(TStream& stream, std::uint64_t dataStart, TZipHeaderInfo& entry,
                                                 const std::function<void()>& yield) {
   const bool wide = entry.Zip64ExtraLength != 0;
@@ -52,7 +53,10 @@ std::optional<std::uint64_t> FindDataDescriptor(TStream& stream, std::uint64_t d
     stream.Seek(static_cast<std::int64_t>(at), TSeekOrigin::soBeginning);
     const std::size_t got = stream.Read(block.data(), block.size());
     for (std::size_t i = 0; i + descriptorSize <= got; ++i) {
-      if (block[i] != 'P' || GetU32(&block[i]) != kDataDescriptorSignature) continue;
+      if (block[i] != 'P' || block[i + 1] != 'K') continue;
+      const std::uint32_t signature = GetU32(&block[i]);
+      if (signature == ZipSignatures::LocalHeader || signature == ZipSignatures::CentralHeader) return std::nullopt;
+      if (signature != kDataDescriptorSignature) continue;
       const std::uint64_t length = at + i - dataStart;
       const std::uint8_t* sizes = &block[i + 8];
       if (wide ? GetU64(sizes) != length : (length > 0xFFFFFFFFu || GetU32(sizes) != length)) continue;

@@ -66,6 +66,33 @@ def tool_seeds(work):
     return seeds
 
 
+class _Unseekable(io.RawIOBase):
+    """Makes zipfile write as to a pipe: data descriptors, no sizes in the local headers."""
+    def __init__(self):
+        self.data = bytearray()
+
+    def writable(self):
+        return True
+
+    def write(self, b):
+        self.data += b
+        return len(b)
+
+
+def streamed_seed():
+    """A streamed archive whose end record is cut off: the rebuild from local
+    headers has to find each entry's sizes in its data descriptor."""
+    sink = _Unseekable()
+    with zipfile.ZipFile(sink, "w") as z:
+        with z.open(zipfile.ZipInfo("files/book.bin"), "w") as f:
+            f.write(TEXT[:700])
+        info = zipfile.ZipInfo("files/page.txt")
+        info.compress_type = zipfile.ZIP_DEFLATED
+        with z.open(info, "w") as f:
+            f.write(TEXT[:1500])
+    return bytes(sink.data[:-22])
+
+
 def main(out):
     os.makedirs(out, exist_ok=True)
     buf = io.BytesIO()
@@ -77,6 +104,7 @@ def main(out):
     deflated = zlib.compressobj(9, zlib.DEFLATED, -15)
     packed = deflated.compress(TEXT) + deflated.flush()
     seeds["bomb"] = raw_archive(b"big.bin", 8, 0, zlib.crc32(TEXT), packed, 0xFFFFFFF0)
+    seeds["streamed"] = streamed_seed()
     seeds.update(legacy_seeds())
     with tempfile.TemporaryDirectory() as work:
         seeds.update(tool_seeds(work))
