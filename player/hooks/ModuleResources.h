@@ -9,11 +9,10 @@ namespace vell::player {
 // Resource and version look-up straight from a module image in memory, mapped
 // by the system or by TDLLLoader alike. Type and Name follow the resource
 // convention: an integer id when the high 16 bits are zero, else ANSI text.
+// The tables are read only inside the image (SizeOfImage, and only memory
+// that can be read), so damaged tables find nothing; a found resource lies
+// wholly inside the image.
 bool FindModuleResource(HINSTANCE instance, LPCSTR type, LPCSTR name, DWORD& size, void*& data);
-
-// One language only: the low 16 bits of `language` select the entry.
-bool FindModuleResourceInLanguage(HINSTANCE instance, LPCSTR type, LPCSTR name, LCID language, DWORD& size,
-                                  void*& data);
 
 // The languages tried, in order: thread, system default, user default, 0, 1033.
 std::array<LCID, 5> ResourceLanguageOrder();

@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "player/hooks/HookMaps.h"
 #include "player/hooks/ModuleResources.h"
 #include "player/hooks/PlayerHooks.h"
@@ -9,7 +11,17 @@ namespace vell::player::hooks {
 
 namespace {
 constexpr DWORD kCursorResourceVersion = 0x00030000;
+
+// The group's header (reserved, type, count) and 14 bytes per cursor: the
+// system reads as many entries as the count says, so they must all be there.
+bool HoldsItsEntries(const void* group, DWORD size) {
+  constexpr DWORD kHeaderSize = 6, kEntrySize = 14;
+  if (size < kHeaderSize) return false;
+  WORD count;
+  std::memcpy(&count, static_cast<const BYTE*>(group) + 4, sizeof count);
+  return kHeaderSize + DWORD{count} * kEntrySize <= size;
 }
+}  // namespace
 
 HCURSOR WINAPI HookLoadCursorA(HINSTANCE instance, LPCSTR name) try {
   if (!instance) return ::LoadCursorA(nullptr, name);
@@ -19,7 +31,9 @@ HCURSOR WINAPI HookLoadCursorA(HINSTANCE instance, LPCSTR name) try {
   }
   DWORD groupSize = 0;
   void* group = nullptr;
-  if (!FindModuleResource(instance, MAKEINTRESOURCEA(12), name, groupSize, group)) return nullptr;
+  if (!FindModuleResource(instance, MAKEINTRESOURCEA(12), name, groupSize, group) || !HoldsItsEntries(group, groupSize)) {
+    return nullptr;
+  }
   const int id = LookupIconIdFromDirectory(static_cast<PBYTE>(group), FALSE);
   DWORD size = 0;
   void* data = nullptr;
