@@ -27,6 +27,10 @@ vell_add_gtest(shell_logic_tests
     ${_shell_dir}/tests/shell/ShellTextTest.cpp
     ${_shell_dir}/tests/shell/LogTest.cpp
   LIBS vell_shell_logic)
+if(WIN32)
+  # GetVersionText reads the running program's own resource.
+  target_sources(shell_logic_tests PRIVATE ${_shell_dir}/tests/shell/VersionTest.rc)
+endif()
 
 if(WIN32)
   # The shell's windows and menu component are built into the reader's core

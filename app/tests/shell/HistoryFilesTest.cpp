@@ -113,13 +113,18 @@ TEST_F(HistoryFilesTest, WithoutParentMenuItSaysSo) {
   EXPECT_EQ(history_->errors, std::vector<std::string>{"ParentMenu not assigned"});
 }
 
-TEST_F(HistoryFilesTest, MovingToAnotherMenuTakesTheItemsAlong) {
+TEST_F(HistoryFilesTest, MovingToAnotherMenuTakesTheItemsAlongAndKeepsPositionInside) {
+  auto* before = new ui::TMenuItem(nullptr);
+  before->SetCaption("Before");
+  menu_->Add(before);
+  history_->SetPosition(1);
   history_->AddFile("C:\\A.vlq");
   ui::TMenuItem other(nullptr);
   history_->SetParentMenu(&other);
-  EXPECT_EQ(menu_->Count(), 0);
+  EXPECT_EQ(Captions(*menu_), std::vector<std::string>{"Before"});
+  EXPECT_EQ(history_->Position(), 0);  // the new menu has fewer items
   history_->UpdateMenu();
-  EXPECT_EQ(other.Count(), 3);
+  EXPECT_EQ(Captions(other), (std::vector<std::string>{"-", "&1 C:\\A.vlq", "-"}));
 }
 
 TEST_F(HistoryFilesTest, FilesThatMustExistDropOutOfTheFile) {

@@ -21,6 +21,13 @@ TEST(FormatVersionText, Cases) {
   for (const Case& c : cases) EXPECT_EQ(FormatVersionText(c.ms, c.ls, c.flags), c.expected);
 }
 
+#ifdef _WIN32
+TEST(GetVersionText, TheRunningProgramsFileVersionWithoutBuildNumber) {
+  // The product version (9.9.9) and the build number (9265) are not shown.
+  EXPECT_EQ(GetVersionText(), "3.14.15 Beta");
+}
+#endif
+
 TEST(FormatLogTimeStamp, PadsEveryField) {
   std::tm t{};
   t.tm_year = 2026 - 1900;
