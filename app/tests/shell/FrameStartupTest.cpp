@@ -59,6 +59,11 @@ TEST_F(FrameStartupTest, LayoutOfTheFrame) {
                            frame->Label5}) {
     EXPECT_EQ(link->Font().Color(), ui::RGBColor(86, 99, 146)) << link->Caption();
     EXPECT_EQ(link->Cursor(), ui::TCursor::crHandPoint) << link->Caption();
+    const ui::TFontStyles designed = link->Font().Style();
+    link->MouseEnter();
+    EXPECT_EQ(link->Font().Style(), designed | ui::fsUnderline) << link->Caption();
+    link->MouseLeave();
+    EXPECT_EQ(link->Font().Style(), designed) << link->Caption();
   }
   for (ui::TLabel* heading : {frame->Label1, frame->Label13}) {
     EXPECT_EQ(heading->Font().Color(), ui::clBlack);
