@@ -1,5 +1,7 @@
 #include "ui/Image.h"
 
+#include "ui/GdiHandle.h"
+
 namespace ui {
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
@@ -27,7 +29,8 @@ void TImage::SetCenter(bool center) {
 void TImage::Paint(HDC dc) {
   const TBitmapImage* image = picture_.Image();
   if (!image) return;
-  HDC source = CreateCompatibleDC(dc);
+  MemoryDC memory(dc);
+  HDC source = memory.Get();
   {
     SelectObjectScope select(source, image->Handle());
     if (stretch_) {
@@ -40,7 +43,6 @@ void TImage::Paint(HDC dc) {
       BitBlt(dc, x, y, image->Width(), image->Height(), source, 0, 0, SRCCOPY);
     }
   }
-  DeleteDC(source);
 }
 
 }  // namespace ui

@@ -69,14 +69,13 @@ UINT TLabel::TextFlags() const {
 
 void TLabel::AdjustSize() {
   if (!autoSize_ || Destroying()) return;
-  HDC dc = GetDC(nullptr);
   RECT r{0, 0, wordWrap_ ? width_ : 0, 0};
   {
-    SelectObjectScope font(dc, font_.Handle());
+    WindowDC screen(nullptr);
+    SelectObjectScope font(screen.Get(), font_.Handle());
     std::string text = caption_.empty() ? std::string(" ") : caption_;
-    DrawTextA(dc, text.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
+    DrawTextA(screen.Get(), text.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
   }
-  ReleaseDC(nullptr, dc);
   int width = wordWrap_ ? width_ : r.right;
   int left = left_;
   // Right-aligned text keeps its right edge where it was.

@@ -382,12 +382,14 @@ void TWinControl::PaintBackground(HDC dc, const RECT& client) {
 }
 
 void TWinControl::PaintWindow() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(handle_, &ps);
+  PaintScope paint(handle_);
+  HDC dc = paint.Get();
+  const RECT& area = paint.Area();
   RECT client;
   GetClientRect(handle_, &client);
   if (client.right > 0 && client.bottom > 0) {
-    HDC mem = CreateCompatibleDC(dc);
+    MemoryDC memory(dc);
+    HDC mem = memory.Get();
     GdiHandle<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
     {
       SelectObjectScope selectBitmap(mem, bitmap.Get());
@@ -403,12 +405,10 @@ void TWinControl::PaintWindow() {
         c->PaintTo(mem);
         RestoreDC(mem, saved);
       }
-      BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+      BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, mem, area.left, area.top,
+             SRCCOPY);
     }
-    DeleteDC(mem);
   }
-  EndPaint(handle_, &ps);
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
