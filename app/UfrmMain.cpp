@@ -174,6 +174,10 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormShow(ui::TObject*) {
+  // Only the first show chooses what the window shows; showing it again (after
+  // hiding it, or a window-style change) leaves the book that is open alone.
+  if (firstShowDone_) return;
+  firstShowDone_ = true;
   // An archive error at start (a missing or unreadable file) must not leave
   // the window without its panel: report it, then show the start-up panel.
   try {

@@ -85,6 +85,7 @@ private:
   void ReleaseZipReader();
   void DropIdleRetiredReaders();
 
+  bool firstShowDone_ = false;
   std::unique_ptr<TZipReader> zipReader_;
   // Readers let go of while one of their operations was still running: the
   // archive reader yields to the message loop, where a click may close or

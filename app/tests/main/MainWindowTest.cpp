@@ -260,6 +260,11 @@ TEST_F(MainWindowTest, CloseFreesTheBookAndRebuildsTheStartupPanel) {
   form.actClose->Execute();
   EXPECT_TRUE(StartupPanelShown(form));
   EXPECT_EQ(form.ZipReader(), nullptr);
+
+  // Showing the window again does not bring back the book of the command line.
+  form.OnShow(&form);
+  EXPECT_EQ(form.ZipReader(), nullptr);
+  EXPECT_TRUE(StartupPanelShown(form));
 }
 
 TEST_F(MainWindowTest, OpenDialogChoiceOpensTheBookAndCancelChangesNothing) {
