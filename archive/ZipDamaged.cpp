@@ -35,41 +35,58 @@ std::string ThreeDigits(int n) {
 
 constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;
 
+// The CRC and sizes of a data descriptor (after its optional signature), when
+// its compressed size is the data length that its position implies.
+bool TakeDescriptor(const std::uint8_t* fields, std::uint64_t length, bool wide, TZipHeaderInfo& entry) {
+  const std::uint8_t* sizes = fields + 4;
+  if (wide ? GetU64(sizes) != length : (length > 0xFFFFFFFFu || GetU32(sizes) != length)) return false;
+  entry.CRC32 = GetU32(fields);
+  if (wide) {
+    entry.CompressedSize = entry.UncompressedSize = 0xFFFFFFFFu;
+    entry.Zip64Block().CompressedSize = length;
+    entry.Zip64Block().UncompressedSize = GetU64(sizes + 8);
+  } else {
+    entry.CompressedSize = GetU32(sizes);
+    entry.UncompressedSize = GetU32(sizes + 4);
+  }
+  return true;
+}
+
 // A streamed writer leaves the sizes and CRC of a data-described entry out of
-// its local header: only the descriptor after the data knows them. The
-// descriptor is the first signature whose compressed size equals its distance
-// from the data start; its sizes are 64-bit when the local header carries a
-// Zip64 field. Takes the values into the entry and returns the position
-// after the descriptor. The search gives up at the next local or central
-// header, so the searches of one walk never cover the same bytes twice.
+// its local header: only the descriptor after the data knows them (sizes
+// 64-bit when the local header carries a Zip64 field). The descriptor is the
+// first signed one whose compressed size equals its distance from the data
+// start, or an unsigned one just before the next local or central header.
+// Takes its values into the entry and returns where the next header may
+// start: after the descriptor, or at the next header when no descriptor fits
+// (the entry keeps its unknown sizes). The search ends at the next header, so
+// the searches of one walk never cover the same bytes twice.
 std::optional<std::uint64_t> FindDataDescriptor(TStream& stream, std::uint64_t dataStart, TZipHeaderInfo& entry,
                                                 const std::function<void()>& yield) {
   const bool wide = entry.Zip64ExtraLength != 0;
-  const std::size_t descriptorSize = wide ? 24 : 16;
+  const std::size_t fieldsSize = wide ? 20 : 12;  // CRC and two sizes
   constexpr std::size_t kStep = 64 * 1024;
-  std::vector<std::uint8_t> block(kStep + 24);
+  std::vector<std::uint8_t> block(kStep + 4 + 20);
   for (std::uint64_t at = dataStart;; at += kStep) {
     yield();
     stream.Seek(static_cast<std::int64_t>(at), TSeekOrigin::soBeginning);
     const std::size_t got = stream.Read(block.data(), block.size());
-    for (std::size_t i = 0; i + descriptorSize <= got; ++i) {
+    for (std::size_t i = 0; i < kStep && i + 4 <= got; ++i) {
       if (block[i] != 'P' || block[i + 1] != 'K') continue;
       const std::uint32_t signature = GetU32(&block[i]);
-      if (signature == ZipSignatures::LocalHeader || signature == ZipSignatures::CentralHeader) return std::nullopt;
-      if (signature != kDataDescriptorSignature) continue;
-      const std::uint64_t length = at + i - dataStart;
-      const std::uint8_t* sizes = &block[i + 8];
-      if (wide ? GetU64(sizes) != length : (length > 0xFFFFFFFFu || GetU32(sizes) != length)) continue;
-      entry.CRC32 = GetU32(&block[i + 4]);
-      if (wide) {
-        entry.CompressedSize = entry.UncompressedSize = 0xFFFFFFFFu;
-        entry.Zip64Block().CompressedSize = length;
-        entry.Zip64Block().UncompressedSize = GetU64(sizes + 8);
-      } else {
-        entry.CompressedSize = GetU32(sizes);
-        entry.UncompressedSize = GetU32(sizes + 4);
+      const std::uint64_t position = at + i;
+      if (signature == ZipSignatures::LocalHeader || signature == ZipSignatures::CentralHeader) {
+        if (position - dataStart >= fieldsSize) {
+          std::uint8_t fields[20];
+          stream.Seek(static_cast<std::int64_t>(position - fieldsSize), TSeekOrigin::soBeginning);
+          if (stream.Read(fields, fieldsSize) == fieldsSize)
+            TakeDescriptor(fields, position - fieldsSize - dataStart, wide, entry);
+        }
+        return position;
       }
-      return at + i + descriptorSize;
+      if (signature == kDataDescriptorSignature && i + 4 + fieldsSize <= got &&
+          TakeDescriptor(&block[i + 4], position - dataStart, wide, entry))
+        return position + 4 + fieldsSize;
     }
     if (got < block.size()) return std::nullopt;
   }
@@ -202,10 +219,10 @@ bool TZipReader::RecoverFromLocalHeaders() {
     const std::uint64_t dataStart = static_cast<std::uint64_t>(stream.Position()) + entry->LocalExtraFieldLength;
     std::uint64_t next = dataStart + entry->EffectiveCompressedSize() + (entry->HasDataDescriptor() ? 16 : 0);
     if (entry->HasDataDescriptor() && entry->EffectiveCompressedSize() == 0) {
-      const auto afterDescriptor = FindDataDescriptor(stream, dataStart, *entry, [this] {
+      const auto resumeAt = FindDataDescriptor(stream, dataStart, *entry, [this] {
         if (doProcessMessages_) YieldToMessages();
       });
-      if (afterDescriptor) next = *afterDescriptor;
+      if (resumeAt) next = *resumeAt;
     }
     primary_->AppendInOrder(entry.release());
     ++found;

@@ -83,15 +83,17 @@ TEST_F(Failures, ACutOffEndRecordNeedsTheAssumeBadMode) {
 
   // Rebuilt from the local headers, with or without the central directory
   // after them; a streamed archive's sizes come from its data descriptors.
-  for (const bool streamed : {false, true}) {
+  enum { kSized, kSignedDescriptors, kUnsignedDescriptors };
+  for (const int writing : {kSized, kSignedDescriptors, kUnsignedDescriptors}) {
     TRawEntry movie = DeflatedEntry("book.swf", SampleData(30000, 6));
     TRawEntry list = StoredEntry("files/book.bin", "<book/>");
-    movie.Streamed = list.Streamed = streamed;
+    movie.Streamed = list.Streamed = writing != kSized;
+    movie.DescriptorSigned = list.DescriptorSigned = writing == kSignedDescriptors;
     const Bytes archive = BuildArchive({movie, list, StoredEntry("end.txt", "last")});
     const std::size_t centralStart = archive.find("PK\x01\x02");
     for (const std::size_t cutTo : {archive.size() - 22, centralStart}) {
       const std::string cutPath = scratch_.Write("cut" + std::to_string(count_++) + ".vlq", archive.substr(0, cutTo));
-      SCOPED_TRACE((streamed ? "streamed, cut at " : "cut at ") + std::to_string(cutTo));
+      SCOPED_TRACE("writing " + std::to_string(writing) + ", cut at " + std::to_string(cutTo));
       TZipReader bad;
       bad.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
       bad.SetZipName(cutPath);

@@ -151,7 +151,7 @@ Bytes BuildArchive(const std::vector<TRawEntry>& entries) {
     archive += e.Name;
     archive += e.Data;
     if (e.Streamed) {
-      Put32(archive, 0x08074B50);
+      if (e.DescriptorSigned) Put32(archive, 0x08074B50);
       Put32(archive, e.Crc);
       Put32(archive, compressed);
       Put32(archive, uncompressed);

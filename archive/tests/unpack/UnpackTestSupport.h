@@ -52,8 +52,9 @@ struct TRawEntry {
   std::int64_t CompressedSize = -1;    // -1: Data.size()
   std::uint32_t DosDateTime = 0x5A8C6000;
   // As a streaming writer leaves it: flag bit 3, no CRC or sizes in the
-  // local header, a signed data descriptor after the data.
+  // local header, a data descriptor after the data (its signature is optional).
   bool Streamed = false;
+  bool DescriptorSigned = true;
 };
 // Local headers with their data, then the central directory and end record.
 Bytes BuildArchive(const std::vector<TRawEntry>& entries);
