@@ -56,7 +56,7 @@ DWORD WINAPI HookGetFileSize(HANDLE file, LPDWORD sizeHigh) try {
   TContentManager* content = Content();
   return content ? content->GetFileSize(file, sizeHigh) : ::GetFileSize(file, sizeHigh);
 } catch (...) {
-  return 0;
+  return INVALID_FILE_SIZE;
 }
 
 BOOL WINAPI HookGetFileSizeEx(HANDLE file, PLARGE_INTEGER size) try {

@@ -7,6 +7,7 @@ bool IsId(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) =
 }  // namespace
 
 void TMapString2String::Set(const std::wstring& key, const std::wstring& value) {
+  std::lock_guard guard(lock_);
   for (TStringPair& pair : pairs_) {
     if (lstrcmpiW(pair.Key.c_str(), key.c_str()) == 0) {
       pair.Value = value;
@@ -17,6 +18,7 @@ void TMapString2String::Set(const std::wstring& key, const std::wstring& value) 
 }
 
 std::optional<std::wstring> TMapString2String::Find(const std::wstring& key) const {
+  std::lock_guard guard(lock_);
   for (const TStringPair& pair : pairs_) {
     if (lstrcmpiW(pair.Key.c_str(), key.c_str()) == 0) return pair.Value;
   }

@@ -10,6 +10,8 @@
 namespace vell::player {
 
 // Requested window-class name -> private name; keys compare case-insensitively.
+// The player may register classes and create windows on several threads at
+// once, so the map takes its own lock.
 class TMapString2String {
 public:
   void Set(const std::wstring& key, const std::wstring& value);
@@ -19,6 +21,7 @@ private:
   struct TStringPair {
     std::wstring Key, Value;
   };
+  mutable std::mutex lock_;
   std::vector<TStringPair> pairs_;
 };
 

@@ -43,7 +43,7 @@ void Initialize(TPlayerProcessState& state) {
   state.ClassNames = std::make_unique<TMapString2String>();
   state.ContentManager = std::make_unique<TContentManager>();
   state.SoundOn = true;
-  state.SoundLock = std::make_unique<std::mutex>();
+  state.SoundLock = std::make_unique<std::recursive_mutex>();
 
   state.Urlmon = LoadLibraryA("urlmon.dll");
   if (!state.Urlmon) throw Exception("LoadLibrary(urlmon.dll) failed");

@@ -19,7 +19,9 @@ class TSavedCursors;
 struct TPlayerProcessState {
   std::unique_ptr<TMapString2String> ClassNames;
   std::unique_ptr<TContentManager> ContentManager;
-  std::unique_ptr<std::mutex> SoundLock;
+  // Re-entrant like a critical section: device callbacks run inside the wave
+  // calls on the calling thread and may call them again.
+  std::unique_ptr<std::recursive_mutex> SoundLock;
   bool SoundOn = false;
   int Volume = 0;
   std::unique_ptr<TMapCardinal2Cardinal> WaveDevices;

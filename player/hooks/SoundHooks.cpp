@@ -10,9 +10,9 @@ namespace vell::player::hooks {
 
 namespace {
 
-std::unique_lock<std::mutex> SoundGuard() {
+std::unique_lock<std::recursive_mutex> SoundGuard() {
   auto& lock = PlayerProcessState().SoundLock;
-  return lock ? std::unique_lock(*lock) : std::unique_lock<std::mutex>();
+  return lock ? std::unique_lock(*lock) : std::unique_lock<std::recursive_mutex>();
 }
 
 std::uint32_t DeviceKey(HWAVEOUT device) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(device)); }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "player/hooks/HookMaps.h"
 #include "player/hooks/ModuleResources.h"
 
@@ -14,6 +18,29 @@ TEST(ClassNameMap, KeysMatchInAnyCaseAndSettingReplacesTheFirstMatch) {
   EXPECT_EQ(map.Find(L"stage"), L"second");
   EXPECT_EQ(map.Find(L"OTHER"), L"third");
   EXPECT_EQ(map.Find(L"Stag"), std::nullopt);
+}
+
+// The player registers classes and creates windows from whatever threads it uses.
+TEST(ClassNameMap, KeepsEveryNameSetFromConcurrentThreads) {
+  TMapString2String map;
+  constexpr int kThreads = 4, kNames = 400;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&map, t] {
+      for (int i = 0; i < kNames; ++i) {
+        const std::wstring name = L"Class" + std::to_wstring(t) + L"_" + std::to_wstring(i);
+        map.Set(name, L"Private" + name);
+        map.Find(L"Class0_0");
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) {
+    for (int i = 0; i < kNames; ++i) {
+      const std::wstring name = L"Class" + std::to_wstring(t) + L"_" + std::to_wstring(i);
+      ASSERT_EQ(map.Find(name), L"Private" + name);
+    }
+  }
 }
 
 TEST(WaveDeviceMap, AddingAppendsAndTheFirstEqualKeyWins) {

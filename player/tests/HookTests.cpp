@@ -3,11 +3,14 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
+#include "player/content/ContentManager.h"
 #include "player/control/PlayerCode.h"
 #include "player/hooks/ModuleResources.h"
 #include "player/hooks/PlayerCodeProvider.h"
 #include "player/hooks/PlayerHooks.h"
+#include "player/hooks/PlayerSubsystem.h"
 #include "player/tests/TestModules.h"
 
 namespace vell::player {
@@ -237,6 +240,25 @@ TEST_F(PlayerHooks, WaveOutputPassesTheDataUnchanged) {
       nullptr, WAVE_MAPPER, &format, WAVE_FORMAT_QUERY));
 }
 
+// A device callback runs inside waveOutOpen and waveOutClose on the calling
+// thread, so under the sound lock, and may call the wave functions again.
+TEST_F(PlayerHooks, WaveHooksCanBeCalledAgainByTheThreadHoldingTheSoundLock) {
+  struct TCallback {
+    MMRESULT (*Close)(HWAVEOUT);
+    static DWORD WINAPI Run(LPVOID self) {
+      std::lock_guard holding(*PlayerProcessState().SoundLock);
+      static_cast<TCallback*>(self)->Close(nullptr);
+      return 0;
+    }
+  } callback{Call<MMRESULT (*)(HWAVEOUT)>("CallWaveOutClose")};
+  HANDLE thread = CreateThread(nullptr, 0, TCallback::Run, &callback, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  const DWORD waited = WaitForSingleObject(thread, 5000);
+  if (waited != WAIT_OBJECT_0) TerminateThread(thread, 1);
+  CloseHandle(thread);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the second wave call waited for the sound lock its own thread holds";
+}
+
 TEST(PlayerSound, ScalingKeepsSilenceAndHalvesAmplitude) {
   std::uint8_t bytes[] = {128, 228, 28};
   hooks::ScaleSamples(bytes, sizeof bytes, 1, 50);
@@ -284,6 +306,42 @@ TEST_F(PlayerHooks, FileCallsReachTheSystemThroughTheContentManager) {
     EXPECT_TRUE(Call<BOOL (*)(HANDLE)>("CallCloseHandle")(file));
   }
   DeleteFileW(path);
+}
+
+// Every content-manager body raises: each hook answers with its function's
+// own failure value and nothing reaches the module.
+class TRaisingContentManager : public TContentManager {
+public:
+  HRESULT CreateMoniker(IMoniker*, LPCWSTR, IMoniker**) override { throw std::runtime_error("moniker"); }
+  HANDLE OpenFile(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) override { throw std::bad_alloc(); }
+  HANDLE OpenFileAnsi(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) override { throw 1; }
+  BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED) override { throw std::runtime_error("read"); }
+  BOOL CloseHandle(HANDLE) override { throw std::runtime_error("close"); }
+  DWORD GetFileSize(HANDLE, LPDWORD) override { throw std::runtime_error("size"); }
+  BOOL GetFileSizeEx(HANDLE, PLARGE_INTEGER) override { throw std::runtime_error("size"); }
+  DWORD SetFilePointer(HANDLE, LONG, PLONG, DWORD) override { throw std::runtime_error("seek"); }
+  BOOL SetFilePointerEx(HANDLE, LARGE_INTEGER, PLARGE_INTEGER, DWORD) override { throw std::runtime_error("seek"); }
+};
+
+TEST_F(PlayerHooks, AContentManagerThatRaisesGivesEachFunctionsFailureValue) {
+  std::unique_ptr<TContentManager> saved =
+      std::exchange(PlayerProcessState().ContentManager, std::make_unique<TRaisingContentManager>());
+  const auto file = reinterpret_cast<HANDLE>(0x1234);
+  IMoniker* moniker = reinterpret_cast<IMoniker*>(1);
+  EXPECT_TRUE(FAILED(Call<HRESULT (*)(IMoniker*, LPCWSTR, IMoniker**)>("CallCreateURLMoniker")(nullptr, L"a.swf", &moniker)));
+  EXPECT_EQ(moniker, nullptr);
+  EXPECT_EQ(Call<HANDLE (*)(LPCSTR)>("CallCreateFileA")("a.swf"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Call<HANDLE (*)(LPCWSTR)>("CallCreateFileW")(L"a.swf"), INVALID_HANDLE_VALUE);
+  char buffer[4];
+  DWORD read = 0;
+  EXPECT_FALSE(Call<BOOL (*)(HANDLE, LPVOID, DWORD, LPDWORD)>("CallReadFile")(file, buffer, 4, &read));
+  EXPECT_FALSE(Call<BOOL (*)(HANDLE)>("CallCloseHandle")(file));
+  EXPECT_EQ(Call<DWORD (*)(HANDLE, LPDWORD)>("CallGetFileSize")(file, nullptr), INVALID_FILE_SIZE);
+  LARGE_INTEGER size{};
+  EXPECT_FALSE(Call<BOOL (*)(HANDLE, PLARGE_INTEGER)>("CallGetFileSizeEx")(file, &size));
+  EXPECT_EQ(Call<DWORD (*)(HANDLE, LONG, DWORD)>("CallSetFilePointer")(file, 6, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+  EXPECT_FALSE(Call<BOOL (*)(HANDLE, LONGLONG, PLARGE_INTEGER, DWORD)>("CallSetFilePointerEx")(file, 0, &size, FILE_END));
+  PlayerProcessState().ContentManager = std::move(saved);
 }
 
 TEST_F(PlayerHooks, UrlMonikersComeFromTheSystem) {
