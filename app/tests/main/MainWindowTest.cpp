@@ -200,6 +200,16 @@ TEST_F(MainWindowTest, CommandsHandledWhileADirectoryLoadsHaveTheLastWord) {
   EXPECT_EQ(form.Caption(), "Vell Book Reader--" + second);
   EXPECT_FALSE(StartupPanelShown(form));
   EXPECT_EQ(form.Historyprojects->Files(), std::vector<std::string>{second});
+
+  // Extraction yields too, before each block it reads.
+  std::string large = folder_ + "large.vlq";
+  WriteStoredZip(large, {{"book.swf", kMovie}, {"files/book.bin", std::string(200000, 'b')}});
+  ASSERT_TRUE(form.OpenBook(large));
+  file = GetSubMenu(GetMenu(form.Handle()), 0);  // the recent list rebuilt the menu
+  PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 1), 0), 0);  // File/Close
+  form.ExtractEntry("files/book.bin");
+  EXPECT_EQ(form.ZipReader(), nullptr);
+  EXPECT_TRUE(StartupPanelShown(form));
   EXPECT_TRUE(boxes_.empty());
   EXPECT_TRUE(errors_.empty());
 }

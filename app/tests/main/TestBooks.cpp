@@ -82,8 +82,11 @@ std::string MakeTempFolder(const std::string& tag) {
   char base[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH, base);
   static int counter = 0;
-  std::string folder = std::string(base) + "vell-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                       std::to_string(++counter) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
+  // Process ids come round again under Wine: a folder left by an earlier run
+  // (with its recent list) is never reused.
+  for (;;) {
+    std::string folder = std::string(base) + "vell-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(++counter) + "\\";
+    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) return folder;
+  }
 }
