@@ -280,8 +280,14 @@ bool TfrmMain::OpenBook(std::string path) {
     return false;
   }
   Historyprojects->AddFile(path);
-  // Next come the book's window settings and its movie handed to the player
-  // control, each with the issue that brings it.
+  // The book's window settings come here, with the issue that brings them.
+  {
+    // The movie is read whole into memory; a damaged one fails here, before
+    // the start-up panel goes. Handing it to the player control comes with
+    // the control.
+    std::unique_ptr<TMemoryStream> movie = ExtractEntry("book.swf");
+    if (zipReader_.get() != reader) return false;  // closed or replaced meanwhile
+  }
   HideStartupPanel();
   return true;
 }

@@ -214,6 +214,26 @@ TEST_F(MainWindowTest, CommandsHandledWhileADirectoryLoadsHaveTheLastWord) {
   EXPECT_TRUE(errors_.empty());
 }
 
+// The movie is read in full while the book opens: a book whose movie cannot
+// be read is not shown.
+TEST_F(MainWindowTest, ADamagedMovieStopsTheOpening) {
+  std::string damaged = folder_ + "damaged.vlq";
+  WriteStoredZip(damaged, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  // Announce a movie far longer than the file, in the local and the central record.
+  std::string bytes = ReadFileBytes(damaged);
+  const std::string large("\x00\x00\x00\x10", 4);
+  bytes.replace(18, 4, large).replace(22, 4, large);
+  const size_t central = bytes.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  bytes.replace(central + 20, 4, large).replace(central + 24, 4, large);
+  WriteFile(damaged, bytes);
+
+  TfrmMain& form = Shown();
+  EXPECT_ANY_THROW(form.OpenBook(damaged));
+  EXPECT_TRUE(StartupPanelShown(form));
+  EXPECT_TRUE(boxes_.empty());
+}
+
 TEST_F(MainWindowTest, RejectedBookKeepsWhatWasShown) {
   TfrmMain& form = Shown({"-s" + valid_});
   ASSERT_FALSE(StartupPanelShown(form));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -25,6 +26,12 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteStoredZip(const std::string& path, const TZipEntries& entries) {
