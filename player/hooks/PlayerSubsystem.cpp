@@ -32,11 +32,13 @@ void CALLBACK TrimWorkingSet(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 template <typename T>
-T LookUp(HMODULE library, const char* name) {
-  return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+T LookUp(const TSystemLibraryFunctions& system, HMODULE library, const char* name) {
+  return reinterpret_cast<T>(reinterpret_cast<void*>(system.GetProcAddress(library, name)));
 }
 
-void Initialize(TPlayerProcessState& state) {
+}  // namespace
+
+void InitializePlayerState(TPlayerProcessState& state, const TSystemLibraryFunctions& system) {
   SetFloatingPointControlWord(kFloatingPointControlWord);
   InstallInstalledModuleProvider();
 
@@ -45,14 +47,14 @@ void Initialize(TPlayerProcessState& state) {
   state.SoundOn = true;
   state.SoundLock = std::make_unique<std::recursive_mutex>();
 
-  state.Urlmon = LoadLibraryA("urlmon.dll");
+  state.Urlmon = system.LoadLibraryA("urlmon.dll");
   if (!state.Urlmon) throw Exception("LoadLibrary(urlmon.dll) failed");
-  state.RealCreateURLMoniker = LookUp<decltype(state.RealCreateURLMoniker)>(state.Urlmon, "CreateURLMoniker");
+  state.RealCreateURLMoniker = LookUp<decltype(state.RealCreateURLMoniker)>(system, state.Urlmon, "CreateURLMoniker");
   if (!state.RealCreateURLMoniker) throw Exception("GetProcAddress(CreateURLMoniker) failed");
   state.RealRegisterBindStatusCallback =
-      LookUp<decltype(state.RealRegisterBindStatusCallback)>(state.Urlmon, "RegisterBindStatusCallback");
+      LookUp<decltype(state.RealRegisterBindStatusCallback)>(system, state.Urlmon, "RegisterBindStatusCallback");
   if (!state.RealRegisterBindStatusCallback) throw Exception("GetProcAddress(RegisterBindStatusCallback) failed");
-  state.User32 = LoadLibraryA("user32.dll");
+  state.User32 = system.LoadLibraryA("user32.dll");
   if (!state.User32) throw Exception("LoadLibrary(user32.dll) failed");
 
   state.Volume = 100;
@@ -62,7 +64,7 @@ void Initialize(TPlayerProcessState& state) {
 }
 
 // The player module goes first, while the state its hooks use still exists.
-void Shutdown(TPlayerProcessState& state) noexcept {
+void ShutdownPlayerState(TPlayerProcessState& state) noexcept {
   FreePlayerCodeProvider();
   state.ClassNames.reset();
   state.ContentManager.reset();
@@ -76,8 +78,6 @@ void Shutdown(TPlayerProcessState& state) noexcept {
   if (state.WorkingSetTimer) KillTimer(nullptr, std::exchange(state.WorkingSetTimer, 0));
 }
 
-}  // namespace
-
 TPlayerProcessState& PlayerProcessState() {
   static TPlayerProcessState state;
   return state;
@@ -85,12 +85,12 @@ TPlayerProcessState& PlayerProcessState() {
 
 void InitializePlayerSubsystem() {
   if (initCount++ != 0) return;
-  Initialize(PlayerProcessState());
+  InitializePlayerState(PlayerProcessState());
 }
 
 void FinalizePlayerSubsystem() noexcept {
   if (initCount == 0 || --initCount != 0) return;
-  Shutdown(PlayerProcessState());
+  ShutdownPlayerState(PlayerProcessState());
 }
 
 const std::string& PlayerSubsystemInitError() { return InitErrorMessage(); }

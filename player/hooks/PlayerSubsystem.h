@@ -35,6 +35,19 @@ struct TPlayerProcessState {
 
 TPlayerProcessState& PlayerProcessState();
 
+// The library look-ups of the initialisation; tests make them fail.
+struct TSystemLibraryFunctions {
+  HMODULE(WINAPI* LoadLibraryA)(LPCSTR) = ::LoadLibraryA;
+  FARPROC(WINAPI* GetProcAddress)(HMODULE, LPCSTR) = ::GetProcAddress;
+};
+
+// The steps of the initialisation and of the shutdown over `state`; the
+// process-wide provider is made and freed by them too. The initialisation
+// raises with the system's message at the first look-up that fails and
+// leaves the later steps undone.
+void InitializePlayerState(TPlayerProcessState& state, const TSystemLibraryFunctions& system = {});
+void ShutdownPlayerState(TPlayerProcessState& state) noexcept;
+
 // Counted: the first call initialises, later ones only count. Raises with the
 // system's message when urlmon.dll or user32.dll cannot be used; what was done
 // until then stays in place.

@@ -3,8 +3,10 @@
 #include <string>
 
 #include "Stream.h"
+#include "player/content/ContentManager.h"
 #include "player/control/PlayerCode.h"
 #include "player/hooks/EmbeddedPlayer.h"
+#include "player/hooks/HookMaps.h"
 #include "player/hooks/PlayerCodeProvider.h"
 #include "player/hooks/PlayerHooks.h"
 #include "player/hooks/PlayerSubsystem.h"
@@ -110,6 +112,63 @@ TEST(PlayerSubsystem, InitialisesBeforeTheProgramWithoutAnInstalledPlayer) {
   EXPECT_EQ(LoadedPlayerVersion(), 0u);
   void* object = nullptr;
   EXPECT_EQ(CreatePlayerObject(IID_IUnknown, &object), E_FAIL);
+}
+
+// The look-up of this name (a library or a function) fails; the rest reach the system.
+const char* failingLookUp = nullptr;
+HMODULE WINAPI LoadLibraryUnless(LPCSTR name) { return lstrcmpA(name, failingLookUp) == 0 ? nullptr : LoadLibraryA(name); }
+FARPROC WINAPI GetProcAddressUnless(HMODULE module, LPCSTR name) {
+  return lstrcmpA(name, failingLookUp) == 0 ? nullptr : GetProcAddress(module, name);
+}
+
+TEST(PlayerSubsystem, StopsAtTheFirstFailingLookUpWithItsMessage) {
+  const struct {
+    const char* failing;
+    const char* message;
+    bool user32Loaded;
+  } cases[] = {
+      {"urlmon.dll", "LoadLibrary(urlmon.dll) failed", false},
+      {"CreateURLMoniker", "GetProcAddress(CreateURLMoniker) failed", false},
+      {"RegisterBindStatusCallback", "GetProcAddress(RegisterBindStatusCallback) failed", false},
+      {"user32.dll", "LoadLibrary(user32.dll) failed", false},
+      {"nothing fails", nullptr, true},
+  };
+  const TSystemLibraryFunctions system{LoadLibraryUnless, GetProcAddressUnless};
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.failing);
+    failingLookUp = testCase.failing;
+    TPlayerProcessState state;
+    try {
+      InitializePlayerState(state, system);
+      EXPECT_EQ(testCase.message, nullptr) << "no error raised";
+    } catch (const Exception& error) {
+      ASSERT_NE(testCase.message, nullptr) << error.Message();
+      EXPECT_EQ(error.Message(), testCase.message);
+    }
+    // What comes before the look-ups is in place, what comes after only on success.
+    EXPECT_NE(PlayerCodeProvider(), nullptr);
+    EXPECT_NE(state.ClassNames, nullptr);
+    EXPECT_NE(state.ContentManager, nullptr);
+    EXPECT_NE(state.SoundLock, nullptr);
+    EXPECT_TRUE(state.SoundOn);
+    const bool completed = testCase.message == nullptr;
+    EXPECT_EQ(state.User32 != nullptr, testCase.user32Loaded);
+    EXPECT_EQ(state.Volume, completed ? 100 : 0);
+    EXPECT_EQ(state.WaveDevices != nullptr, completed);
+    EXPECT_EQ(state.Cursors != nullptr, completed);
+    EXPECT_EQ(state.WorkingSetTimer != 0, completed);
+
+    ShutdownPlayerState(state);
+    EXPECT_EQ(PlayerCodeProvider(), nullptr);
+    EXPECT_EQ(state.ClassNames, nullptr);
+    EXPECT_EQ(state.ContentManager, nullptr);
+    EXPECT_EQ(state.SoundLock, nullptr);
+    EXPECT_EQ(state.Urlmon, nullptr);
+    EXPECT_EQ(state.User32, nullptr);
+    EXPECT_EQ(state.WaveDevices, nullptr);
+    EXPECT_EQ(state.Cursors, nullptr);
+    EXPECT_EQ(state.WorkingSetTimer, 0u);
+  }
 }
 
 TEST(PlayerSubsystem, RepeatedInitialisationOnlyCounts) {
