@@ -171,6 +171,22 @@ TEST(PlayerSubsystem, StopsAtTheFirstFailingLookUpWithItsMessage) {
   }
 }
 
+HRESULT monikerAtDetach = S_FALSE;
+void RecordMonikerAtDetach(HRESULT result) { monikerAtDetach = result; }
+
+// Shutdown unmaps the player first: its last calls still find the hooks' state.
+TEST(PlayerSubsystem, ShutdownDetachesThePlayerWhileTheHooksStateStillExists) {
+  InstallPlayerCode(testing::ReadBesideExecutable("hook_module.dll"));
+  TPlayerModuleLoader* loader = PlayerCodeProvider()->Loader();
+  ASSERT_NE(loader->ModuleBase(), nullptr);
+  reinterpret_cast<void (*)(void (*)(HRESULT))>(loader->FindExport("SetDetachNotify"))(RecordMonikerAtDetach);
+
+  ShutdownPlayerState(PlayerProcessState());
+  EXPECT_EQ(monikerAtDetach, S_OK) << "the content manager was gone before the module";
+  InitializePlayerState(PlayerProcessState());
+  EXPECT_NE(PlayerProcessState().ContentManager, nullptr);
+}
+
 TEST(PlayerSubsystem, RepeatedInitialisationOnlyCounts) {
   InstallPlayerCode(testing::ReadBesideExecutable("pageplayer.dll"));
   const TPlayerCodeProviderBasedOnStream* provider = PlayerCodeProvider();

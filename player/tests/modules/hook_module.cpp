@@ -10,12 +10,23 @@
 
 namespace {
 HINSTANCE moduleInstance = nullptr;
-}
+void (*detachNotify)(HRESULT) = nullptr;
+}  // namespace
 
+// On its way out the module still asks for a URL moniker, as a player that
+// stops its downloads might; the test learns what the hook answered.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) moduleInstance = instance;
+  if (reason == DLL_PROCESS_DETACH && detachNotify) {
+    IMoniker* moniker = nullptr;
+    const HRESULT result = CreateURLMoniker(nullptr, L"http://player.invalid/detach.swf", &moniker);
+    if (moniker) moniker->Release();
+    detachNotify(result);
+  }
   return TRUE;
 }
+
+MODULE_EXPORT void SetDetachNotify(void (*notify)(HRESULT)) { detachNotify = notify; }
 
 MODULE_EXPORT HINSTANCE ModuleInstance() { return moduleInstance; }
 
