@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "ZipReader.h"
+
 #include <zlib.h>
 
 #include <atomic>
@@ -130,6 +132,19 @@ bool TFakePlatform::AnsiToOem(const std::string& ansi, std::string& oem) {
   for (char& c : oem)
     if (c == '~') c = '?';
   return true;
+}
+
+TEntrySpec Entry(const std::string& name, const std::string& data) {
+  TEntrySpec e;
+  e.Name = name;
+  e.Data = data;
+  return e;
+}
+
+std::vector<std::string> Names(const TZipReader& reader) {
+  std::vector<std::string> names;
+  for (int i = 0; i < reader.EntryCount(); ++i) names.push_back(reader.EntryFullName(i));
+  return names;
 }
 
 }  // namespace testsupport

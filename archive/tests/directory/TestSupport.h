@@ -9,6 +9,8 @@
 
 #include "Platform.h"
 
+class TZipReader;
+
 namespace testsupport {
 
 // Folder of the archives made by real tools (make_fixtures.py).
@@ -54,6 +56,12 @@ struct TArchiveSpec {
 };
 
 std::string BuildArchive(const TArchiveSpec& spec);
+
+// An entry of the given name and bytes, everything else as a plain tool writes it.
+TEntrySpec Entry(const std::string& name, const std::string& data = "data");
+
+// The full names of every entry, in the reader's order.
+std::vector<std::string> Names(const TZipReader& reader);
 
 // Extra-field block helpers.
 std::string ExtraBlock(std::uint16_t id, const std::string& data);

@@ -12,19 +12,6 @@ using namespace testsupport;
 
 namespace {
 
-TEntrySpec Entry(const std::string& name, const std::string& data = "data") {
-  TEntrySpec e;
-  e.Name = name;
-  e.Data = data;
-  return e;
-}
-
-std::vector<std::string> Names(const TZipReader& reader) {
-  std::vector<std::string> names;
-  for (int i = 0; i < reader.EntryCount(); ++i) names.push_back(reader.EntryFullName(i));
-  return names;
-}
-
 TEST(CraftedDirectory, EntriesFollowLocalHeaderOrderNotCentralOrder) {
   TScratchDir dir;
   TArchiveSpec spec;
