@@ -11,12 +11,6 @@ using namespace testsupport;
 
 namespace {
 
-std::vector<std::string> Names(const TZipReader& reader) {
-  std::vector<std::string> names;
-  for (int i = 0; i < reader.EntryCount(); ++i) names.push_back(reader.EntryFullName(i));
-  return names;
-}
-
 class RealToolArchives : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealToolArchives, ListEveryEntryWithBackslashesInPhysicalOrder) {
