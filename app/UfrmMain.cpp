@@ -162,9 +162,15 @@ void TfrmMain::FormCreate() {
   // filling it, with the full-screen and resource handlers; then the
   // process-wide content-provider callback with this window as target.
 
-  // Recent books. Without an all-users folder the paths stay relative to the
-  // current folder, which still works.
-  const std::string root = AddTrailingBackslash(CommonAppDataFolder());
+  // Recent books. Without an all-users folder they live under the current
+  // folder, spelt out in full: the profile functions would look for a relative
+  // name in the Windows folder, and folder creation refuses relative paths.
+  std::string root = CommonAppDataFolder();
+  if (root.empty()) {
+    char current[MAX_PATH + 1] = {};
+    if (GetCurrentDirectoryA(sizeof current, current) <= MAX_PATH) root = current;
+  }
+  root = AddTrailingBackslash(root);
   const std::string folder = root + kRecentsFolder;
   SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
   Historyprojects->SetLocalPath(folder);
