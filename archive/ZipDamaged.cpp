@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -217,7 +218,12 @@ bool TZipReader::RecoverFromLocalHeaders() {
     stop = stream.Position();
     if (!ReadLocalHeader(*entry)) break;
     const std::uint64_t dataStart = static_cast<std::uint64_t>(stream.Position()) + entry->LocalExtraFieldLength;
-    std::uint64_t next = dataStart + entry->EffectiveCompressedSize() + (entry->HasDataDescriptor() ? 16 : 0);
+    // A size read from a damaged file may be anything: one larger than the
+    // file ends the walk here, before it can wrap around to an earlier header.
+    const std::uint64_t size = entry->EffectiveCompressedSize();
+    std::uint64_t next = size > static_cast<std::uint64_t>(length)
+                             ? std::numeric_limits<std::uint64_t>::max()
+                             : dataStart + size + (entry->HasDataDescriptor() ? 16 : 0);
     if (entry->HasDataDescriptor() && entry->EffectiveCompressedSize() == 0) {
       const auto resumeAt = FindDataDescriptor(stream, dataStart, *entry, [this] {
         if (doProcessMessages_) YieldToMessages();
@@ -226,7 +232,7 @@ bool TZipReader::RecoverFromLocalHeaders() {
     }
     primary_->AppendInOrder(entry.release());
     ++found;
-    if (next > static_cast<std::uint64_t>(length)) {
+    if (next > static_cast<std::uint64_t>(length) || next <= static_cast<std::uint64_t>(stop)) {
       stop = length;
       break;
     }

@@ -34,6 +34,29 @@ TEST(Damaged, CutEndRecordIsRebuiltFromLocalHeadersWhenAssumedBad) {
   EXPECT_EQ(merged.Entry(0).EffectiveLocalHeaderOffset(), 0u);
 }
 
+// A local header whose Zip64 size would carry the walk past the end of the
+// address range, back to the header itself: the rebuild must still end.
+TEST(Damaged, ASizeThatWrapsAroundEndsTheRebuild) {
+  TScratchDir dir;
+  const std::string name = "a";
+  const std::uint64_t dataStart = 30 + name.size() + 20;
+  for (const std::uint64_t size : {~dataStart + 1, ~std::uint64_t{0}, ~std::uint64_t{0} - 15 - dataStart}) {
+    SCOPED_TRACE(size);
+    const std::string extra = ExtraBlock(0x0001, U64(size) + U64(size));
+    const std::string header = "PK" + std::string("\x03\x04", 2) + U16(20) + U16(0) + U16(0) + U32(0) + U32(0) +
+                               U32(0xFFFFFFFFu) + U32(0xFFFFFFFFu) + U16(static_cast<std::uint16_t>(name.size())) +
+                               U16(static_cast<std::uint16_t>(extra.size())) + name + extra;
+    TZipReader reader;
+    reader.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+    reader.SetZipName(dir.Write("wrap.zip", header + std::string(64, 'x')));
+    try {
+      reader.ReadZipDirectory();
+    } catch (const EZipReaderException&) {
+    }
+    EXPECT_LE(reader.EntryCount(), 1);
+  }
+}
+
 TEST(Damaged, CutEndRecordUnderDefaultModeListsNothing) {
   TZipReader reader;
   reader.SetZipName(FixturePath("cut.zip"));
