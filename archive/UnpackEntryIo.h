@@ -51,7 +51,6 @@ public:
   void Put(const std::uint8_t* data, std::size_t length) override;
 
   std::uint32_t Crc() const;  // of everything written, complemented
-  std::uint64_t Written() const { return written_; }
 
 private:
   TZipReader& reader_;

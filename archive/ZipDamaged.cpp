@@ -9,16 +9,10 @@
 #include <vector>
 
 #include "ByteOrder.h"
+#include "PathText.h"
 #include "ZipReader.h"
 
 namespace {
-
-std::string ChangeExtension(const std::string& path, const std::string& extension) {
-  const auto dot = path.find_last_of('.');
-  const auto separator = path.find_last_of("\\/:");
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path + extension;
-  return path.substr(0, dot) + extension;
-}
 
 bool HasExeExtension(const std::string& path) {
   if (path.size() < 4) return false;
@@ -96,7 +90,7 @@ std::optional<std::uint64_t> FindDataDescriptor(TStream& stream, std::uint64_t d
 }  // namespace
 
 void TZipReader::HandleMissingEndRecord(bool& usingSideFile) {
-  const std::string sideName = ChangeExtension(zipName_, ".zfc");
+  const std::string sideName = WithoutExtension(zipName_) + ".zfc";
   if (platform_.FileExists(sideName)) {
     sideFile_ = OpenArchiveFile(sideName, TFileShare::DenyWrite);
     if (LocateEndRecord(*sideFile_) && endCentral_.EffectiveStartDisk() <= endCentral_.EffectiveThisDisk()) {
@@ -169,11 +163,7 @@ bool TZipReader::ReadLocalHeader(TZipHeaderInfo& entry) {
     entry.RelativeOffsetOfLocalHeader = offset;
     stream.Seek(afterName, TSeekOrigin::soBeginning);
   }
-  if (entry.CompressionMethod == 99) {
-    TAesInfo& aes = entry.AesBlock();
-    entry.AesStrength = aes.Strength >= 1 && aes.Strength <= 3 ? aes.Strength : 0;
-    entry.CompressionMethod = aes.CompressionMethod;
-  }
+  entry.TakeAesMethod();
   return true;
 }
 

@@ -222,11 +222,7 @@ bool TZipReader::ReadCentralHeader(TZipHeaderInfo& entry, bool mayAskNextDisk) {
     DirectoryStream().Seek(afterName, TSeekOrigin::soBeginning);
   }
 
-  if (entry.CompressionMethod == 99) {
-    TAesInfo& aes = entry.AesBlock();
-    entry.AesStrength = aes.Strength >= 1 && aes.Strength <= 3 ? aes.Strength : 0;
-    entry.CompressionMethod = aes.CompressionMethod;
-  }
+  entry.TakeAesMethod();
   return true;
 }
 

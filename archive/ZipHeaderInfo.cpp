@@ -56,6 +56,13 @@ TAesInfo& TZipHeaderInfo::AesBlock() {
   return *Aes;
 }
 
+void TZipHeaderInfo::TakeAesMethod() {
+  if (CompressionMethod != 99) return;
+  TAesInfo& aes = AesBlock();
+  AesStrength = aes.Strength >= 1 && aes.Strength <= 3 ? aes.Strength : 0;
+  CompressionMethod = aes.CompressionMethod;
+}
+
 std::uint64_t TZipHeaderInfo::EffectiveCompressedSize() const {
   return CompressedSize == 0xFFFFFFFFu && Zip64 ? Zip64->CompressedSize : CompressedSize;
 }

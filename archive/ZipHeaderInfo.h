@@ -102,6 +102,8 @@ public:
   std::uint64_t EffectiveLocalHeaderOffset() const;
   std::uint32_t EffectiveDiskStart() const;
   std::uint16_t EffectiveCompressionMethod() const;
+  // For method 99, the key strength and the real method come from the AES block.
+  void TakeAesMethod();
 
   bool IsEncrypted() const { return (Flag & 1) != 0 || CompressionMethod == 99; }
   bool HasDataDescriptor() const { return (Flag & 8) != 0; }

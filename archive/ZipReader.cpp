@@ -2,16 +2,12 @@
 // directory questions and comments on demand.
 #include "ZipReader.h"
 
+#include "ByteOrder.h"
+#include "PathText.h"
+
 #include <algorithm>
 
 namespace {
-
-std::string WithoutExtension(const std::string& path) {
-  const auto dot = path.find_last_of('.');
-  const auto separator = path.find_last_of("\\/:");
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path;
-  return path.substr(0, dot);
-}
 
 std::string FolderOf(const std::string& path) {
   const auto separator = path.find_last_of("\\/:");
@@ -157,9 +153,8 @@ void TZipReader::ReadEntryCommentNow(TZipHeaderInfo& entry) {
   std::uint8_t record[ZipRecordSizes::CentralHeader];
   std::string text;
   if (stream.Read(record, sizeof record) == sizeof record) {
-    const auto u16 = [&record](int at) { return static_cast<std::uint16_t>(record[at] | (record[at + 1] << 8)); };
-    stream.Seek(u16(28) + u16(30), TSeekOrigin::soCurrent);
-    text.assign(u16(32), '\0');
+    stream.Seek(GetU16(record + 28) + GetU16(record + 30), TSeekOrigin::soCurrent);
+    text.assign(GetU16(record + 32), '\0');
     text.resize(stream.Read(text.data(), text.size()));
   }
   stream.Seek(back, TSeekOrigin::soBeginning);

@@ -9,6 +9,8 @@
 #include "UnpackEntryIo.h"
 #include "UnpackPattern.h"
 #include "ZipReader.h"
+
+#include "ByteOrder.h"
 #include "codec/Explode.h"
 #include "codec/RawInflate.h"
 #include "codec/Unreduce.h"
@@ -29,8 +31,6 @@ enum TMethod : std::uint16_t {
   mImploded = 6,
   mDeflated = 8,
 };
-
-std::uint16_t LittleU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 bool IsBlank(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
@@ -271,8 +271,8 @@ bool TUnpackSession::DecodeEntry(int index) {
     r_.archive_->Seek(static_cast<std::int64_t>(entry.EffectiveLocalHeaderOffset()), TSeekOrigin::soBeginning);
     std::uint8_t local[ZipRecordSizes::LocalHeader];
     ReadExactly(local, sizeof local);
-    entry.LocalExtraFieldLength = LittleU16(local + 28);
-    dataStart += LittleU16(local + 26) + entry.LocalExtraFieldLength;
+    entry.LocalExtraFieldLength = GetU16(local + 28);
+    dataStart += GetU16(local + 26) + entry.LocalExtraFieldLength;
   }
 
   std::string noName;

@@ -27,3 +27,13 @@ function(vell_add_gtest name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${labels}")
 endfunction()
+
+# vell_test_path(OUT path): the path as a test program of this tree sees it.
+# Wine shows the Linux root as drive Z:.
+function(vell_test_path out path)
+  if(WIN32)
+    set(${out} "Z:${path}" PARENT_SCOPE)
+  else()
+    set(${out} "${path}" PARENT_SCOPE)
+  endif()
+endfunction()

@@ -32,13 +32,9 @@ TPlayerCodeProviderBasedOnStream::TPlayerCodeProviderBasedOnStream(std::optional
 }
 
 TPlayerCodeProviderBasedOnStream::~TPlayerCodeProviderBasedOnStream() {
+  // The loader then detaches and unmaps the module; it swallows a fault of
+  // the module on its way out itself.
   if (processWideProvider == this) processWideProvider = nullptr;
-  // The loader detaches and unmaps the module; a module that faults on its
-  // way out must not take the reader with it.
-  try {
-    loader_.reset();
-  } catch (...) {
-  }
 }
 
 void TPlayerCodeProviderBasedOnStream::LoadFromStream(std::span<const std::byte> stream) noexcept {

@@ -80,11 +80,9 @@ void ZipWriter::Finish() {
     if (static_cast<uint64_t>(dirOffset) + d.size() + 22 > kMaxBytes)
         throw std::runtime_error("book larger than 4 GiB: " + path_);
     const auto count = static_cast<uint16_t>(entries_.size());
+    const auto dirSize = static_cast<uint32_t>(d.size());
     Put32(d, 0x06054B50); Put16(d, 0); Put16(d, 0); Put16(d, count); Put16(d, count);
-    Put32(d, static_cast<uint32_t>(d.size() - 0)); // patched below
-    Put32(d, dirOffset); Put16(d, 0);
-    const uint32_t dirSize = static_cast<uint32_t>(d.size() - 22);
-    for (int i = 0; i < 4; ++i) d[d.size() - 10 + i] = static_cast<uint8_t>(dirSize >> (8 * i));
+    Put32(d, dirSize); Put32(d, dirOffset); Put16(d, 0);
     out_.write(reinterpret_cast<const char*>(d.data()), static_cast<std::streamsize>(d.size()));
     out_.close();
     if (!out_) throw std::runtime_error("cannot write " + path_);

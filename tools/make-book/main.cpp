@@ -29,11 +29,16 @@ std::vector<BookPage> DemoPages(int count) {
     return pages;
 }
 
+std::string LowerExtension(const fs::path& path) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
 std::vector<BookPage> PagesFromFolder(const fs::path& dir) {
     std::vector<fs::path> files;
     for (const auto& e : fs::directory_iterator(dir)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string ext = LowerExtension(e.path());
         if (e.is_regular_file() && (ext == ".jpg" || ext == ".jpeg" || ext == ".png" || ext == ".gif"))
             files.push_back(e.path());
     }
@@ -42,9 +47,7 @@ std::vector<BookPage> PagesFromFolder(const fs::path& dir) {
     for (const fs::path& f : files) {
         std::ifstream in(f, std::ios::binary);
         if (!in) throw std::runtime_error("cannot read " + f.string());
-        std::string ext = f.extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        pages.push_back({ext, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
+        pages.push_back({LowerExtension(f), std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
     }
     if (pages.empty()) throw std::runtime_error("no pictures in " + dir.string());
     return pages;

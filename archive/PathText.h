@@ -1,0 +1,12 @@
+// File-name text of archive paths, with any of "\", "/" or ":" as separator.
+#pragma once
+
+#include <string>
+
+// The path without the extension of its last component.
+inline std::string WithoutExtension(const std::string& path) {
+  const auto dot = path.find_last_of('.');
+  const auto separator = path.find_last_of("\\/:");
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path;
+  return path.substr(0, dot);
+}
