@@ -111,7 +111,6 @@ void THistoryFiles::UpdateMenu() {
     fileItems_.push_back(item);
     InsertItem(item);
     if (OnCreateItem) OnCreateItem(this, item, entry.path);
-    ++fileItemCount_;
   }
   if (separatorBelow && insertedCount_ > 0) {
     auto* line = new ui::TMenuItem(nullptr);
@@ -128,7 +127,6 @@ void THistoryFiles::InsertItem(ui::TMenuItem* item) {
 void THistoryFiles::ClearMenu(ui::TMenuItem* menu) {
   for (int i = 0; i < insertedCount_ && menu && position_ < menu->Count(); ++i) delete menu->Items(position_);
   insertedCount_ = 0;
-  fileItemCount_ = 0;
   files_.clear();
   fileItems_.clear();
 }

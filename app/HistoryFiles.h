@@ -84,5 +84,4 @@ private:
   std::vector<std::string> files_;
   std::vector<ui::TMenuItem*> fileItems_;  // parallel to files_
   int insertedCount_ = 0;  // file items and separators
-  int fileItemCount_ = 0;
 };

@@ -148,7 +148,7 @@ void TFrameStartup::FillStartupPanel() {
   int shown = 0;
   for (int i = 0; anyItems && i < RecentMenu->Count() && shown < kRecentLimit; ++i) {
     ui::TMenuItem* item = RecentMenu->Items(i);
-    if (item->Caption() == "-" || !item->Enabled()) continue;
+    if (item->IsLine() || !item->Enabled()) continue;
     const std::string path = StripMenuNumber(item->Caption());
     ui::TLabel* link = lbRtPJ;
     if (shown > 0) {

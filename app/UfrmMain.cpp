@@ -277,11 +277,7 @@ bool TfrmMain::OpenBook(std::string path) {
     DropIdleRetiredReaders();
     return false;
   }
-  if (FindBookEntry("book.swf") == 0) {
-    ShowNotBookMessage();
-    return false;
-  }
-  if (FindBookEntry("./files/book.bin") == 0 && FindBookEntry("./files/config.xml") == 0) {
+  if (!CheckBook(reader).IsBook()) {
     ShowNotBookMessage();
     return false;
   }

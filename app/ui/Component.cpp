@@ -15,12 +15,6 @@ TComponent::~TComponent() {
   if (owner_) owner_->RemoveComponent(this);
 }
 
-TComponent* TComponent::FindComponent(const std::string& name) const {
-  for (TComponent* c : components_)
-    if (c->Name == name) return c;
-  return nullptr;
-}
-
 void TComponent::InsertComponent(TComponent* component) {
   components_.push_back(component);
   component->owner_ = this;

@@ -23,8 +23,6 @@ public:
   TComponent* Owner() const { return owner_; }
   int ComponentCount() const { return static_cast<int>(components_.size()); }
   TComponent* Components(int index) const { return components_.at(static_cast<size_t>(index)); }
-  // Direct children only; FindComponent looks for a direct child by name.
-  TComponent* FindComponent(const std::string& name) const;
 
   std::string Name;
   int Tag = 0;

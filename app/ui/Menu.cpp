@@ -142,8 +142,7 @@ void TMenu::Rebuild() {
 void TMenu::Fill(HMENU menu, TMenuItem* parent) {
   for (TMenuItem* item : parent->items_) {
     if (!item->Visible()) continue;
-    std::string caption = item->Caption();
-    if (caption == "-") {
+    if (item->IsLine()) {
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
@@ -151,11 +150,11 @@ void TMenu::Fill(HMENU menu, TMenuItem* parent) {
     if (item->Count() > 0) {
       HMENU sub = CreatePopupMenu();
       Fill(sub, item);
-      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item->Caption().c_str());
     } else {
       UINT id = nextCommand_++;
       commands_[id] = item;
-      AppendMenuA(menu, flags, id, caption.c_str());
+      AppendMenuA(menu, flags, id, item->Caption().c_str());
     }
   }
 }

@@ -1,8 +1,5 @@
 #include "ui/Picture.h"
 
-#include <fstream>
-#include <iterator>
-#include <vector>
 
 #include "ui/Jpeg.h"
 
@@ -26,21 +23,6 @@ TBitmapImage::TBitmapImage(int width, int height, const std::uint8_t* bgraTopDow
 void TPicture::LoadFromJpeg(const std::uint8_t* data, std::size_t size) {
   TDecodedImage decoded = DecodeJpeg(data, size);
   image_ = std::make_shared<TBitmapImage>(decoded.Width, decoded.Height, decoded.Bgra.data());
-}
-
-void TPicture::LoadFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EFOpenError("Cannot open file \"" + path + "\"");
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LoadFromJpeg(bytes.data(), bytes.size());
-}
-
-void TPicture::LoadFromResource(HINSTANCE instance, const char* name, const char* type) {
-  HRSRC resource = FindResourceA(instance, name, type);
-  HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data) throw EInvalidGraphic(std::string("Resource ") + name + " not found");
-  LoadFromJpeg(static_cast<const std::uint8_t*>(data), SizeofResource(instance, resource));
 }
 
 }  // namespace ui

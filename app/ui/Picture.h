@@ -34,10 +34,8 @@ public:
 
   void Assign(const TPicture& other) { image_ = other.image_; }
   void Clear() { image_.reset(); }
-  // Each raises EInvalidGraphic (or a file error) and leaves the picture as it was.
+  // Raises EInvalidGraphic and leaves the picture as it was.
   void LoadFromJpeg(const std::uint8_t* data, std::size_t size);
-  void LoadFromFile(const std::string& path);
-  void LoadFromResource(HINSTANCE instance, const char* name, const char* type);
 
 private:
   std::shared_ptr<const TBitmapImage> image_;

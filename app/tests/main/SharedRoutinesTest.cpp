@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "BookCheck.h"
 #include "SharedRoutines.h"
 #include "ui/Types.h"
 
@@ -35,23 +34,6 @@ TEST(SharedRoutines, FileNameParts) {
   }
   EXPECT_EQ(ExtractFilePath("C:\\Books\\a.vlq"), "C:\\Books\\");
   EXPECT_EQ(ExtractFilePath("a.vlq"), "");
-}
-
-TEST(BookEntryName, Normalisation) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"book.swf", "book.swf"},
-      {"./book.swf", "book.swf"},
-      {"././book.swf", "book.swf"},
-      {"./files/book.bin", "files\\book.bin"},
-      {"files/./config.xml", "files\\config.xml"},
-      {"files/pages/001.jpg", "files\\pages\\001.jpg"},
-      {"../up.jpg", ".up.jpg"},  // one pass: ".." loses only the "./" it ends with
-      {".././x", ".x"},
-      {"Book.swf", "Book.swf"},  // letter case is kept; matching is exact
-      {"files\\book.bin", "files\\book.bin"},
-      {"", ""},
-  };
-  for (const auto& [in, out] : cases) EXPECT_EQ(NormalizeBookEntryName(in), out) << in;
 }
 
 TEST(StartupPanelCentring, TruncatesTowardZeroAndGoesNegative) {

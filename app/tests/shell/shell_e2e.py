@@ -322,8 +322,6 @@ def check_log():
         finally:
             stop(process)
 
-    env = dict(os.environ)
-    env.pop("VELL_READER_LOG", None)
     os.environ.pop("VELL_READER_LOG", None)
     run_with({})
     check(sorted(os.listdir(folder)) == ["reader.exe"], f"logging off writes no file ({os.listdir(folder)})")

@@ -19,8 +19,11 @@ TEST(BookCheck, NamesAreNormalisedBeforeAnExactComparison) {
       {"././book.swf", "book.swf"},
       {"./files/book.bin", "files\\book.bin"},
       {"files/./pages/001.jpg", "files\\pages\\001.jpg"},
-      {"../x", ".x"},
+      {"../x", ".x"},  // one pass: ".." loses only the "./" it ends with
+      {".././x", ".x"},
       {"a\\b", "a\\b"},
+      {"Book.swf", "Book.swf"},  // letter case is kept; matching is exact
+      {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(NormalizeBookEntryName(c.given), c.normalised) << c.given;
 }
