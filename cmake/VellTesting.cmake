@@ -37,3 +37,10 @@ function(vell_test_path out path)
     set(${out} "${path}" PARENT_SCOPE)
   endif()
 endfunction()
+
+# vell_tag_tests_with_wine_tree(TREE): CTest sets VELL_WINE_TREE=TREE for
+# every test of this tree, and for every script such a test starts.
+function(vell_tag_tests_with_wine_tree tree)
+  file(WRITE ${CMAKE_BINARY_DIR}/VellWineTree.cmake "set(ENV{VELL_WINE_TREE} ${tree})\n")
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/VellWineTree.cmake)
+endfunction()

@@ -9,9 +9,14 @@ set(CMAKE_CXX_COMPILER ${VELL_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER  ${VELL_MINGW_TRIPLE}-windres)
 set(CMAKE_ASM_NASM_COMPILER nasm)
 
-# Libraries built for win32 by scripts/setup live under build/deps.
-get_filename_component(VELL_WIN32_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build/deps" ABSOLUTE)
-set(CMAKE_FIND_ROOT_PATH /usr/${VELL_MINGW_TRIPLE} ${VELL_WIN32_DEPS}/libjpeg-turbo-win32)
+# Libraries built by scripts/setup live under build/deps, or VELL_DEPS when
+# another checkout shares them.
+if(DEFINED ENV{VELL_DEPS})
+  set(VELL_WIN_DEPS "$ENV{VELL_DEPS}")
+else()
+  get_filename_component(VELL_WIN_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build/deps" ABSOLUTE)
+endif()
+set(CMAKE_FIND_ROOT_PATH /usr/${VELL_MINGW_TRIPLE} ${VELL_WIN_DEPS}/libjpeg-turbo-win32)
 set(ZLIB_USE_STATIC_LIBS ON)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -40,7 +40,9 @@ def wine_run(source):
 
 
 def prefix_folder(source):
-    return os.path.join(source, "build", "wineprefix")
+    """The private prefix of the Windows tree under test (CTest names the tree)."""
+    tree = os.environ.get("VELL_WINE_TREE", "win32")
+    return os.path.join(source, "build", "wineprefix64" if tree == "win64" else "wineprefix")
 
 
 @contextlib.contextmanager

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-#include "../Exception.h"
+#include "Exception.h"
 #include "../Platform.h"
 
 namespace {

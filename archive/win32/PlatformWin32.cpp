@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "../Exception.h"
+#include "Exception.h"
 #include "../Platform.h"
 
 namespace {
