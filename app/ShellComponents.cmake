@@ -9,7 +9,8 @@ add_library(vell_shell_logic STATIC
   ${_shell_dir}/VersionText.cpp
   ${_shell_dir}/FileTypeRegistration.cpp
   ${_shell_dir}/ULog.cpp)
-target_include_directories(vell_shell_logic PUBLIC ${_shell_dir} ${VELL_SOURCE_DIR}/archive)
+target_include_directories(vell_shell_logic PUBLIC ${_shell_dir})
+target_link_libraries(vell_shell_logic PUBLIC vell_base)
 if(WIN32)
   target_sources(vell_shell_logic PRIVATE
     ${_shell_dir}/ULogFileWin32.cpp
