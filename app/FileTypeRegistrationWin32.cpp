@@ -5,23 +5,17 @@
 #include <cstdio>
 #include <memory>
 
+#include "FileSystem.h"
 #include "FileTypeRegistration.h"
+#include "WideText.h"
 #include "ULog.h"
 
 namespace {
 
-std::string ToSystemCodePage(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), n, nullptr, nullptr);
-  return result;
-}
-
 [[noreturn]] void ThrowWriteError(const std::wstring& key, LSTATUS status) {
   char text[64];
   std::snprintf(text, sizeof text, " (error %ld)", static_cast<long>(status));
-  throw ERegistryWriteError("Cannot write the registry key HKEY_CLASSES_ROOT\\" + ToSystemCodePage(key) + text);
+  throw ERegistryWriteError("Cannot write the registry key HKEY_CLASSES_ROOT\\" + WideToAnsi(key) + text);
 }
 
 class RegistryKey {
@@ -60,17 +54,6 @@ public:
 
 void NotifyShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 
-std::wstring ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 std::vector<std::wstring> CommandLineArguments() {
   int count = 0;
@@ -84,12 +67,12 @@ std::vector<std::wstring> CommandLineArguments() {
 
 bool HandleSetupSwitch() {
   ClassesRoot root;
-  return HandleSetupSwitch(CommandLineArguments(), root, ExecutablePath(), NotifyShell);
+  return HandleSetupSwitch(CommandLineArguments(), root, ExecutablePathWide(), NotifyShell);
 }
 
 void RegisterFileType() {
   ClassesRoot root;
-  RegisterFileType(root, ExecutablePath(), NotifyShell);
+  RegisterFileType(root, ExecutablePathWide(), NotifyShell);
 }
 
 void UnregisterFileType() {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "FileSystem.h"
 #include "HistoryList.h"
 
 namespace {
@@ -37,16 +38,6 @@ private:
   std::string file_;
   std::string section_;
 };
-
-bool SameTextSystem(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 

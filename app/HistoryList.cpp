@@ -1,4 +1,5 @@
 #include "HistoryList.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,10 +19,7 @@ bool SameTextAscii(const std::string& a, const std::string& b) {
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
 }
 
-std::string ExtractFileDir(const std::string& path) {
-  const size_t delimiter = path.find_last_of("\\/:");
-  return delimiter == std::string::npos ? std::string() : path.substr(0, delimiter + 1);
-}
+std::string ExtractFileDir(const std::string& path) { return FolderPart(path); }
 
 std::string ExtractFileNameOnly(const std::string& path) { return path.substr(ExtractFileDir(path).size()); }
 

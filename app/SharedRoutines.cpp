@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "PathText.h"
+
 namespace {
 
 bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
@@ -21,7 +23,7 @@ std::string AddTrailingBackslash(const std::string& path) {
 
 std::string ExtractFileName(const std::string& path) { return path.substr(FileNameStart(path)); }
 
-std::string ExtractFilePath(const std::string& path) { return path.substr(0, FileNameStart(path)); }
+std::string ExtractFilePath(const std::string& path) { return FolderPart(path); }
 
 std::string ExtractFileExt(const std::string& path) {
   std::string name = ExtractFileName(path);

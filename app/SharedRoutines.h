@@ -18,10 +18,9 @@ std::string FileNameWithoutExt(const std::string& path);
 std::string UpperCase(std::string text);
 
 // Platform routines (Windows only).
-// The running executable's full path as the platform reports it.
-std::string ExecutablePath();
-// True for an existing file; a folder of that name is no file.
-bool FileExists(const std::string& path);
+#ifdef _WIN32
+#include "FileSystem.h"  // ExecutablePath, FileExists
+#endif
 // `name` in the executable's folder.
 std::string PathBesideExe(const std::string& name);
 // The all-users application-data folder, or empty when the shell has none.

@@ -3,20 +3,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "FileSystem.h"
 #include "SharedRoutines.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
-
-std::string ExecutablePath() {
-  char path[MAX_PATH + 1] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, length);
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 std::string PathBesideExe(const std::string& name) {
   return AddTrailingBackslash(ExtractFilePath(ExecutablePath())) + name;

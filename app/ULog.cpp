@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "PathText.h"
 #include "ULogFile.h"
 
 namespace {
@@ -23,16 +24,6 @@ struct LogSettings {
 LogSettings& Settings() {
   static LogSettings settings;
   return settings;
-}
-
-bool IsFolderDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-// The folder part including its final delimiter; empty for a bare name.
-std::string FolderPart(const std::string& path) {
-  for (size_t i = path.size(); i > 0; --i) {
-    if (IsFolderDelimiter(path[i - 1])) return path.substr(0, i);
-  }
-  return {};
 }
 
 std::string CurrentTimeStamp() {
