@@ -284,11 +284,13 @@ bool TfrmMain::OpenBook(std::string path) {
   Historyprojects->AddFile(path);
   // The book's window settings come here, with the issue that brings them.
   {
-    // The movie is read whole into memory; a damaged one fails here, before
-    // the start-up panel goes. Handing it to the player control comes with
-    // the control.
-    std::unique_ptr<TMemoryStream> movie = ExtractEntry("book.swf");
+    // The movie is read whole into memory; a damaged one (cut short, or
+    // bytes that fail their check) stops the opening here, before the
+    // start-up panel goes.
+    auto movie = std::make_unique<TMemoryStream>();
+    const bool sound = ExtractEntryToStream("book.swf", *movie);
     if (zipReader_.get() != reader) return false;  // closed or replaced meanwhile
+    if (!sound) throw EBadZipFile("The movie book.swf of this book is damaged.");
   }
   HideStartupPanel();
   return true;
@@ -298,10 +300,11 @@ void TfrmMain::ShowNotBookMessage() { ui::Application().MessageBox(kNotBookText,
 
 int TfrmMain::FindBookEntry(const std::string& name) const { return ::FindBookEntry(zipReader_.get(), name); }
 
-void TfrmMain::ExtractEntryToStream(const std::string& name, TStream& stream) {
-  if (!zipReader_) return;
-  zipReader_->UnpackToStream(&stream, NormalizeBookEntryName(name));
+bool TfrmMain::ExtractEntryToStream(const std::string& name, TStream& stream) {
+  if (!zipReader_) return false;
+  const int sound = zipReader_->UnpackToStream(&stream, NormalizeBookEntryName(name));
   DropIdleRetiredReaders();
+  return sound > 0;
 }
 
 std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {

@@ -36,7 +36,9 @@ public:
   void actOpenExecute(ui::TObject* sender);
   bool OpenBook(std::string path);
   int FindBookEntry(const std::string& name) const;
-  void ExtractEntryToStream(const std::string& name, TStream& stream);
+  // True when an entry was extracted whole with a matching CRC (or
+  // authentication code); damaged bytes may still have reached the stream.
+  bool ExtractEntryToStream(const std::string& name, TStream& stream);
   std::unique_ptr<TMemoryStream> ExtractEntry(const std::string& name);
   void actCloseExecute(ui::TObject* sender);
   void HistoryprojectsClickHistoryItem(ui::TObject* sender, ui::TMenuItem* item, const std::string& filename);

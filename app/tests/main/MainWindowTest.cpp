@@ -234,6 +234,23 @@ TEST_F(MainWindowTest, ADamagedMovieStopsTheOpening) {
   EXPECT_TRUE(boxes_.empty());
 }
 
+// A movie whose bytes fail their CRC is as unreadable as one cut short.
+TEST_F(MainWindowTest, AMovieFailingItsCrcStopsTheOpening) {
+  std::string damaged = folder_ + "crc.vlq";
+  WriteStoredZip(damaged, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  std::string bytes = ReadFileBytes(damaged);
+  const size_t movie = bytes.find(kMovie);
+  ASSERT_NE(movie, std::string::npos);
+  bytes[movie + kMovie.size() - 1] ^= 0x5A;  // stored, so the flipped byte is the movie's own
+  WriteFile(damaged, bytes);
+
+  TfrmMain& form = Shown();
+  EXPECT_ANY_THROW(form.OpenBook(damaged));
+  EXPECT_TRUE(StartupPanelShown(form));
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_FALSE(form.ExtractEntryToStream("book.swf", *std::make_unique<TMemoryStream>()));
+}
+
 TEST_F(MainWindowTest, RejectedBookKeepsWhatWasShown) {
   TfrmMain& form = Shown({"-s" + valid_});
   ASSERT_FALSE(StartupPanelShown(form));
