@@ -78,7 +78,7 @@ protected:
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, "The file you selected is not the VellBook file!");
     EXPECT_EQ(boxes_[0].caption, "Not the VellBook file");
-    EXPECT_EQ(boxes_[0].flags, 48u);
+    EXPECT_EQ(boxes_[0].flags, static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
   }
 
   std::string folder_, valid_, notBook_, missing_;

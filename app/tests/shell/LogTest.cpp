@@ -86,13 +86,24 @@ TEST_F(LogTest, BareNameLandsBesideTheExecutableForGood) {
   EXPECT_NE(text.find(": beside\r\n"), std::string::npos) << text;
 }
 
-TEST_F(LogTest, EnabledWithoutNameOrWithUnwritableFileIsQuiet) {
+// A line that cannot be written is dropped, and the lines after it are not:
+// the log neither holds on to it nor stops working.
+TEST_F(LogTest, AnUnwritableLineIsDroppedAndTheLogGoesOn) {
   TLog4DP::SetLogEnabled(true);
   TLog4DP::SetLogFileName("");
-  EXPECT_NO_THROW(TLog4DP::Log("nowhere"));
+  TLog4DP::Log("nowhere");
   fs::create_directories(folder_ / "a-folder.txt");
   TLog4DP::SetLogFileName((folder_ / "a-folder.txt").string());  // a folder cannot be opened as a file
-  EXPECT_NO_THROW(TLog4DP::Log("lost"));
+  TLog4DP::Log("lost");
+  EXPECT_TRUE(fs::is_empty(folder_ / "a-folder.txt"));
+
+  const fs::path file = folder_ / "after.log";
+  TLog4DP::SetLogFileName(file.string());
+  TLog4DP::Log("after");
+  const std::string text = ReadAll(file);
+  EXPECT_NE(text.find(": after\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("nowhere"), std::string::npos) << text;
+  EXPECT_EQ(text.find("lost"), std::string::npos) << text;
 }
 
 }  // namespace
