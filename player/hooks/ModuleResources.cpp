@@ -40,7 +40,7 @@ std::optional<TBoundedMemory> ImageAt(HINSTANCE instance) {
   auto* base = reinterpret_cast<std::uint8_t*>(instance);
   const TBoundedMemory readable(base, ReadableExtent(base));
   const TPeHeaders headers = TPeHeaders::Read(readable);
-  return TBoundedMemory(base, std::min<std::size_t>(readable.Size(), headers.Optional.SizeOfImage));
+  return TBoundedMemory(base, std::min<std::size_t>(readable.Size(), headers.SizeOfImage));
 }
 
 std::string NameToAnsi(const TBoundedMemory& resources, DWORD nameOffset) {

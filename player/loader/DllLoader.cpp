@@ -1,7 +1,9 @@
 #include "player/loader/DllLoader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "player/loader/BoundedMemory.h"
@@ -20,6 +22,8 @@ struct TImageRelease {
 };
 using TImageMemory = std::unique_ptr<std::uint8_t, TImageRelease>;
 
+}  // namespace
+
 // Libraries loaded for a module's imports; released again unless the load
 // completes and hands them over.
 class TLoadedLibraries {
@@ -37,17 +41,49 @@ private:
   std::vector<HMODULE> handles_;
 };
 
+namespace {
+
+// The machine type this process runs; a module of another cannot run in it.
+#if defined(__x86_64__)
+constexpr WORD kProcessMachine = IMAGE_FILE_MACHINE_AMD64;
+#elif defined(__i386__)
+constexpr WORD kProcessMachine = IMAGE_FILE_MACHINE_I386;
+#else
+#error "no machine type for this processor"
+#endif
+
+std::string MachineName(WORD machine) {
+  switch (machine) {
+    case IMAGE_FILE_MACHINE_I386: return "x86 (32-bit)";
+    case IMAGE_FILE_MACHINE_AMD64: return "x86-64 (64-bit)";
+    default: {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "0x%04X", machine);
+      return hex;
+    }
+  }
+}
+
+void RequireProcessMachine(const TPeHeaders& headers) {
+  if (headers.File.Machine != kProcessMachine) {
+    throw ELoaderError("the module is made for " + MachineName(headers.File.Machine) + " and cannot run in this " +
+                       MachineName(kProcessMachine) + " process");
+  }
+  if (headers.Is64 != (sizeof(void*) == 8)) {
+    throw ELoaderError("the module's optional header does not fit its machine type");
+  }
+}
+
 TImageMemory MapSections(const TBoundedMemory& file, const TPeHeaders& headers) {
-  const std::uint32_t imageSize = headers.Optional.SizeOfImage;
+  const std::uint32_t imageSize = headers.SizeOfImage;
   if (imageSize == 0 || imageSize > kMaxImageSize) throw ELoaderError("the module image has an unusable size");
-  if (headers.Optional.SizeOfHeaders > imageSize) throw ELoaderError("the module headers are larger than the image");
+  if (headers.SizeOfHeaders > imageSize) throw ELoaderError("the module headers are larger than the image");
 
   TImageMemory memory(static_cast<std::uint8_t*>(VirtualAlloc(nullptr, imageSize, MEM_COMMIT, PAGE_EXECUTE_READWRITE)));
   if (!memory) throw ELoaderError("no memory for the module image");
   const TBoundedMemory image(memory.get(), imageSize);
 
-  std::memcpy(memory.get(), file.Bytes(0, headers.Optional.SizeOfHeaders, "the module headers"),
-              headers.Optional.SizeOfHeaders);
+  std::memcpy(memory.get(), file.Bytes(0, headers.SizeOfHeaders, "the module headers"), headers.SizeOfHeaders);
 
   for (unsigned i = 0; i < headers.File.NumberOfSections; ++i) {
     const IMAGE_SECTION_HEADER section = headers.Section(file, i);
@@ -59,15 +95,25 @@ TImageMemory MapSections(const TBoundedMemory& file, const TPeHeaders& headers) 
   return memory;
 }
 
-// Every entry of a non-zero type is applied as a 32-bit full-address fix-up,
-// also when the image landed at its preferred base.
+template <typename T>
+void AddAt(std::uint8_t* target, T delta) {
+  T value;
+  std::memcpy(&value, target, sizeof value);
+  value += delta;
+  std::memcpy(target, &value, sizeof value);
+}
+
+// A 32-bit image: every entry of a non-zero type is applied as a 32-bit
+// full-address fix-up. A 64-bit image: DIR64 entries fix 64-bit addresses,
+// HIGHLOW entries 32-bit ones, and any other type is refused, since applying
+// it as either would corrupt the code. Fix-ups are applied also when the
+// image landed at its preferred base.
 void Relocate(const TBoundedMemory& image, const TPeHeaders& headers) {
   const IMAGE_DATA_DIRECTORY directory = headers.Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC);
   if (directory.VirtualAddress == 0 || directory.Size == 0) return;
   image.Bytes(directory.VirtualAddress, directory.Size, "the relocation table");
 
-  const std::uint32_t delta = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(image.Begin())) -
-                              headers.Optional.ImageBase;
+  const std::uint64_t delta = reinterpret_cast<std::uintptr_t>(image.Begin()) - headers.ImageBase;
   const std::uint64_t end = std::uint64_t{directory.VirtualAddress} + directory.Size;
   std::uint64_t block = directory.VirtualAddress;
   while (block < end) {
@@ -78,15 +124,78 @@ void Relocate(const TBoundedMemory& image, const TPeHeaders& headers) {
     image.Bytes(entries, std::uint64_t{entryCount} * sizeof(WORD), "a relocation block");
     for (std::uint32_t i = 0; i < entryCount; ++i) {
       const auto entry = image.Read<WORD>(entries + i * sizeof(WORD), "a relocation entry");
-      if ((entry >> 12) == IMAGE_REL_BASED_ABSOLUTE) continue;
-      auto* target = image.Bytes(std::uint64_t{blockHeader.VirtualAddress} + (entry & 0xFFF), 4, "a relocation target");
-      std::uint32_t value;
-      std::memcpy(&value, target, 4);
-      value += delta;
-      std::memcpy(target, &value, 4);
+      const unsigned type = entry >> 12;
+      if (type == IMAGE_REL_BASED_ABSOLUTE) continue;
+      const std::uint64_t at = std::uint64_t{blockHeader.VirtualAddress} + (entry & 0xFFF);
+      if (!headers.Is64 || type == IMAGE_REL_BASED_HIGHLOW) {
+        AddAt(image.Bytes(at, 4, "a relocation target"), static_cast<std::uint32_t>(delta));
+      } else if (type == IMAGE_REL_BASED_DIR64) {
+        AddAt(image.Bytes(at, 8, "a relocation target"), delta);
+      } else {
+        throw ELoaderError("a relocation of type " + std::to_string(type) + " cannot be applied to a 64-bit module");
+      }
     }
     block = entries + std::uint64_t{entryCount} * sizeof(WORD);
   }
+}
+
+// The protection the system gives a section with these characteristics.
+DWORD SectionProtection(DWORD characteristics) {
+  const bool execute = characteristics & IMAGE_SCN_MEM_EXECUTE;
+  const bool read = characteristics & IMAGE_SCN_MEM_READ;
+  const bool write = characteristics & IMAGE_SCN_MEM_WRITE;
+  if (execute) return write ? PAGE_EXECUTE_READWRITE : read ? PAGE_EXECUTE_READ : PAGE_EXECUTE;
+  if (write) return PAGE_READWRITE;
+  return read ? PAGE_READONLY : PAGE_NOACCESS;
+}
+
+// Headers read-only and each section as its characteristics ask, once the
+// loader has written all it writes. An image whose sections share pages
+// (alignment below the page size) keeps one protection for everything.
+void ProtectSections(const TBoundedMemory& image, const TBoundedMemory& file, const TPeHeaders& headers) {
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const std::uint64_t page = system.dwPageSize;
+  if (headers.SectionAlignment < page) return;
+  const auto protect = [&](std::uint64_t start, std::uint64_t size, DWORD protection) {
+    if (size == 0) return;
+    const std::uint64_t rounded = std::min<std::uint64_t>((size + page - 1) / page * page, image.Size() - start);
+    DWORD previous = 0;
+    if (!VirtualProtect(image.Bytes(start, rounded, "a section"), rounded, protection, &previous)) {
+      throw ELoaderError("the protection of the module's sections could not be set");
+    }
+  };
+  protect(0, headers.SizeOfHeaders, PAGE_READONLY);
+  for (unsigned i = 0; i < headers.File.NumberOfSections; ++i) {
+    const IMAGE_SECTION_HEADER section = headers.Section(file, i);
+    if (section.VirtualAddress % page != 0) throw ELoaderError("a section does not start on a page");
+    protect(section.VirtualAddress, section.Misc.VirtualSize, SectionProtection(section.Characteristics));
+  }
+}
+
+template <typename Directory>
+std::vector<PIMAGE_TLS_CALLBACK> ReadTlsCallbacks(const TBoundedMemory& image, const IMAGE_DATA_DIRECTORY& where,
+                                                  unsigned pointerSize) {
+  const auto tls = image.Read<Directory>(where.VirtualAddress, "the TLS directory");
+  std::vector<PIMAGE_TLS_CALLBACK> callbacks;
+  if (tls.AddressOfCallBacks == 0) return callbacks;
+  // Addresses in the TLS directory are absolute and already relocated.
+  const auto base = reinterpret_cast<std::uintptr_t>(image.Begin());
+  const std::uint64_t list = static_cast<std::uint64_t>(tls.AddressOfCallBacks) - base;
+  for (std::uint64_t at = list;; at += pointerSize) {
+    const auto callback = image.Read<std::uintptr_t>(at, "the TLS callback list");
+    if (callback == 0) break;
+    callbacks.push_back(reinterpret_cast<PIMAGE_TLS_CALLBACK>(image.Bytes(callback - base, 1, "a TLS callback")));
+  }
+  return callbacks;
+}
+
+// The callbacks the system runs before the entry point for every reason.
+std::vector<PIMAGE_TLS_CALLBACK> TlsCallbacks(const TBoundedMemory& image, const TPeHeaders& headers) {
+  const IMAGE_DATA_DIRECTORY directory = headers.Directory(IMAGE_DIRECTORY_ENTRY_TLS);
+  if (directory.VirtualAddress == 0) return {};
+  return headers.Is64 ? ReadTlsCallbacks<IMAGE_TLS_DIRECTORY64>(image, directory, 8)
+                      : ReadTlsCallbacks<IMAGE_TLS_DIRECTORY32>(image, directory, 4);
 }
 
 }  // namespace
@@ -108,56 +217,78 @@ void TDLLLoader::LoadModule(std::span<const std::byte> stream) {
   const TBoundedMemory file(copy.data(), copy.size());
 
   const TPeHeaders headers = TPeHeaders::Read(file);
+  RequireProcessMachine(headers);
   TImageMemory memory = MapSections(file, headers);
-  const TBoundedMemory image(memory.get(), headers.Optional.SizeOfImage);
+  const TBoundedMemory image(memory.get(), headers.SizeOfImage);
   Relocate(image, headers);
 
   TLoadedLibraries libraries;
   // Recorded slots point into the image: only a completed load keeps them.
   auto importedFunctions = std::make_unique<TImportedFunctions>();
+  LinkImports(image, headers, libraries, *importedFunctions);
+
+  ProtectSections(image, file, headers);
+  FlushInstructionCache(GetCurrentProcess(), memory.get(), headers.SizeOfImage);
+  TRegisteredExceptionTable exceptionTable(image, headers);
+  std::vector<PIMAGE_TLS_CALLBACK> tlsCallbacks = TlsCallbacks(image, headers);
+
+  const std::uint32_t entryPoint = headers.AddressOfEntryPoint;
+  TDllEntry entry = entryPoint != 0 ? reinterpret_cast<TDllEntry>(image.Bytes(entryPoint, 1, "the entry point")) : nullptr;
+  auto* instance = reinterpret_cast<HINSTANCE>(memory.get());
+  for (const DWORD reason : {DLL_PROCESS_ATTACH, DLL_THREAD_ATTACH}) {
+    for (PIMAGE_TLS_CALLBACK callback : tlsCallbacks) CallTlsCallbackGuarded(callback, instance, reason);
+    if (entry) CallEntryGuarded(entry, instance, reason);
+  }
+
+  libraries_ = libraries.Release();
+  importedFunctions_ = std::move(importedFunctions);
+  exceptionTable_ = std::move(exceptionTable);
+  tlsCallbacks_ = std::move(tlsCallbacks);
+  imageSize_ = headers.SizeOfImage;
+  entry_ = entry;
+  base_ = memory.release();
+}
+
+// Each library the import table names is loaded; a library that cannot be
+// loaded fails the load, since its slots would be left empty for the module
+// to call through.
+void TDLLLoader::LinkImports(const TBoundedMemory& image, const TPeHeaders& headers, TLoadedLibraries& libraries,
+                             TImportedFunctions& importedFunctions) {
   const IMAGE_DATA_DIRECTORY imports = headers.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+  const unsigned thunkSize = headers.ThunkSize();
+  const std::uint64_t ordinalFlag = headers.Is64 ? IMAGE_ORDINAL_FLAG64 : IMAGE_ORDINAL_FLAG32;
   for (std::uint64_t at = imports.VirtualAddress; imports.VirtualAddress != 0; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
     const auto descriptor = image.Read<IMAGE_IMPORT_DESCRIPTOR>(at, "an import descriptor");
     if (descriptor.Name == 0) break;
     const char* libraryName = image.String(descriptor.Name, "an import library name");
     HMODULE library = LoadLibraryA(libraryName);
-    if (library) libraries.Add(library);
+    if (!library) throw ELoaderError(std::string("the module's import library ") + libraryName + " cannot be loaded");
+    libraries.Add(library);
 
     // A bound descriptor's FirstThunk holds addresses already; its names are
     // only in OriginalFirstThunk.
     const std::uint32_t names = descriptor.TimeDateStamp != 0 ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
-    for (std::uint32_t i = 0;; ++i) {
-      const auto thunk = image.Read<std::uint32_t>(std::uint64_t{names} + i * 4ull, "an import name table");
+    for (std::uint64_t i = 0;; ++i) {
+      const std::uint8_t* nameThunk = image.Bytes(std::uint64_t{names} + i * thunkSize, thunkSize, "an import name table");
+      std::uint64_t thunk = 0;
+      std::memcpy(&thunk, nameThunk, thunkSize);
       if (thunk == 0) break;
-      auto* slot = image.At<std::uint32_t>(std::uint64_t{descriptor.FirstThunk} + i * 4ull, "an import address table");
+      std::uint8_t* slot = image.Bytes(std::uint64_t{descriptor.FirstThunk} + i * thunkSize, thunkSize,
+                                       "an import address table");
       TImportProc proc;
-      if (thunk & IMAGE_ORDINAL_FLAG32) {
+      if (thunk & ordinalFlag) {
         proc = TImportProc::ByNumber(static_cast<WORD>(thunk & 0xFFFF));
       } else {
-        proc = TImportProc::ByName(image.String(std::uint64_t{thunk} + 2, "an import name"));
-        importedFunctions->Add(libraryName, proc.Name, reinterpret_cast<void**>(slot));
+        // The name record's address is a 31-bit offset into the image.
+        proc = TImportProc::ByName(image.String((thunk & 0x7FFFFFFF) + 2, "an import name"));
+        importedFunctions.Add(libraryName, proc.Name, reinterpret_cast<void**>(slot));
       }
       FARPROC address = ImportOverride(libraryName, proc);
       if (!address) address = GetProcAddress(library, proc.ByOrdinal() ? MAKEINTRESOURCEA(proc.Ordinal) : proc.Name);
-      *slot = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address));
+      const auto value = reinterpret_cast<std::uintptr_t>(address);
+      std::memcpy(slot, &value, sizeof value);
     }
   }
-
-  FlushInstructionCache(GetCurrentProcess(), memory.get(), headers.Optional.SizeOfImage);
-
-  const std::uint32_t entryPoint = headers.Optional.AddressOfEntryPoint;
-  if (entryPoint != 0) {
-    auto* entry = reinterpret_cast<TDllEntry>(image.Bytes(entryPoint, 1, "the entry point"));
-    auto* instance = reinterpret_cast<HINSTANCE>(memory.get());
-    CallEntryGuarded(entry, instance, DLL_PROCESS_ATTACH);
-    CallEntryGuarded(entry, instance, DLL_THREAD_ATTACH);
-  }
-
-  libraries_ = libraries.Release();
-  importedFunctions_ = std::move(importedFunctions);
-  imageSize_ = headers.Optional.SizeOfImage;
-  entryPoint_ = entryPoint;
-  base_ = memory.release();
 }
 
 void* TDLLLoader::FindExport(const char* name) const {
@@ -183,16 +314,17 @@ void* TDLLLoader::FindExport(const char* name) const {
 void TDLLLoader::Unload() noexcept {
   importedFunctions_.reset();
   if (!base_) return;
-  if (entryPoint_ != 0) {
-    try {
-      CallEntryGuarded(reinterpret_cast<TDllEntry>(base_ + entryPoint_), reinterpret_cast<HINSTANCE>(base_),
-                       DLL_PROCESS_DETACH);
-    } catch (const ELoaderError&) {
-      // A module that faults on its way out is unmapped all the same.
-    }
+  auto* instance = reinterpret_cast<HINSTANCE>(base_);
+  try {
+    for (PIMAGE_TLS_CALLBACK callback : tlsCallbacks_) CallTlsCallbackGuarded(callback, instance, DLL_PROCESS_DETACH);
+    if (entry_) CallEntryGuarded(entry_, instance, DLL_PROCESS_DETACH);
+  } catch (const ELoaderError&) {
+    // A module that faults on its way out is unmapped all the same.
   }
   for (HMODULE library : libraries_) FreeLibrary(library);
   libraries_.clear();
+  tlsCallbacks_.clear();
+  exceptionTable_ = {};
   VirtualFree(base_, 0, MEM_RELEASE);
   base_ = nullptr;
 }

@@ -6,8 +6,11 @@
 #include <span>
 #include <vector>
 
+#include "player/loader/ExceptionTable.h"
+#include "player/loader/GuardedEntryCall.h"
 #include "player/loader/ImportedFunctions.h"
 #include "player/loader/LoaderError.h"
+#include "player/loader/PeHeaders.h"
 
 namespace vell::player {
 
@@ -21,9 +24,14 @@ struct TImportProc {
   static TImportProc ByNumber(WORD ordinal) { return {nullptr, ordinal}; }
 };
 
-// Maps a 32-bit DLL image from memory without the system's loader: lays it
-// out, relocates it, links its imports (asking ImportOverride first), runs its
-// entry point and finds its exports. Destruction detaches and unmaps it.
+class TLoadedLibraries;
+
+// Maps a DLL image from memory without the system's loader: lays it out,
+// relocates it, links its imports (asking ImportOverride first), gives its
+// sections their protection, registers its exception table, runs its TLS
+// callbacks and entry point and finds its exports. Destruction detaches and
+// unmaps it. The image must be made for the machine type of this process
+// (a 32-bit image in a 32-bit process, a 64-bit one in a 64-bit process).
 class TDLLLoader {
 public:
   TDLLLoader();
@@ -34,7 +42,8 @@ public:
   // Replacement address for an import, or null to link the system's function.
   virtual FARPROC ImportOverride(const char* libraryName, TImportProc proc);
 
-  // Maps the image held by `image`. Raises ELoaderError on a malformed image;
+  // Maps the image held by `image`. Raises ELoaderError on a malformed image,
+  // one of another machine type or one whose import library is missing;
   // whatever a failed load took is released again. A loader loads once.
   void LoadModule(std::span<const std::byte> image);
 
@@ -47,11 +56,15 @@ public:
   const TImportedFunctions* ImportedFunctions() const { return importedFunctions_.get(); }
 
 private:
+  void LinkImports(const TBoundedMemory& image, const TPeHeaders& headers, TLoadedLibraries& libraries,
+                   TImportedFunctions& importedFunctions);
   void Unload() noexcept;
 
   std::uint8_t* base_ = nullptr;
   std::size_t imageSize_ = 0;
-  std::uint32_t entryPoint_ = 0;
+  TDllEntry entry_ = nullptr;
+  std::vector<PIMAGE_TLS_CALLBACK> tlsCallbacks_;
+  TRegisteredExceptionTable exceptionTable_;
   std::vector<HMODULE> libraries_;
   std::unique_ptr<TImportedFunctions> importedFunctions_;
 };

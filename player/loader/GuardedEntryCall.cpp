@@ -37,45 +37,102 @@ bool IsProcessorFault(DWORD code) {
   }
 }
 
+// The faulting thread continues in ReturnFromFault as if called there.
+void ResumeInReturnFromFault(CONTEXT& context) {
+  const auto target = reinterpret_cast<std::uintptr_t>(&ReturnFromFault);
+#if defined(__x86_64__)
+  context.Rip = target;
+  // The stack as a function finds it on entry: 16-byte aligned before the call.
+  context.Rsp = (context.Rsp & ~std::uint64_t{15}) - 8;
+#elif defined(__i386__)
+  context.Eip = static_cast<DWORD>(target);
+#else
+#error "no fault recovery for this processor"
+#endif
+}
+
 // Only faults nobody in the module handled reach this filter; the thread
 // then resumes in ReturnFromFault, which goes back to the guarded call.
 LONG WINAPI ResumeAtRecovery(EXCEPTION_POINTERS* fault) {
   if (!recovery || !IsProcessorFault(fault->ExceptionRecord->ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
   recovery->faultCode = fault->ExceptionRecord->ExceptionCode;
-  fault->ContextRecord->Eip = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(&ReturnFromFault));
+  ResumeInReturnFromFault(*fault->ContextRecord);
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
+// On x86 the handler records of the frames the fault abandoned are still
+// chained from the thread block; 64-bit code finds handlers in tables.
+#if defined(__i386__)
 void* ExceptionChain() {
   void* chain;
   asm volatile("movl %%fs:0, %0" : "=r"(chain));
   return chain;
 }
-
 void SetExceptionChain(void* chain) { asm volatile("movl %0, %%fs:0" : : "r"(chain) : "memory"); }
+#else
+void* ExceptionChain() { return nullptr; }
+void SetExceptionChain(void*) {}
+#endif
 
-}  // namespace
-
-__attribute__((noinline)) void CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason) {
-  TRecovery here{};
-  TRecovery* const outer = recovery;
-  void* const chain = ExceptionChain();
-  const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = SetUnhandledExceptionFilter(ResumeAtRecovery);
-  recovery = &here;
-  if (__builtin_setjmp(here.jumpBuffer) == 0) {
-    entry(instance, reason, nullptr);
-  } else {
-    // Handler records that the faulting code pushed lie below this frame.
-    SetExceptionChain(chain);
+// This thread's recovery point and the process's filter for as long as the
+// guarded call runs; both are given back however the call ends.
+class TRecoveryScope {
+public:
+  explicit TRecoveryScope(TRecovery& here)
+      : outer_(recovery), previousFilter_(SetUnhandledExceptionFilter(ResumeAtRecovery)) {
+    recovery = &here;
   }
-  recovery = outer;
-  SetUnhandledExceptionFilter(previousFilter);
+  ~TRecoveryScope() {
+    recovery = outer_;
+    SetUnhandledExceptionFilter(previousFilter_);
+  }
+  TRecoveryScope(const TRecoveryScope&) = delete;
+  TRecoveryScope& operator=(const TRecoveryScope&) = delete;
+
+private:
+  TRecovery* const outer_;
+  const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter_;
+};
+
+struct TGuardedCall {
+  TDllEntry Entry;
+  PIMAGE_TLS_CALLBACK Callback;
+  HINSTANCE Instance;
+  DWORD Reason;
+  const char* What;
+};
+
+__attribute__((noinline)) void CallGuarded(const TGuardedCall& call) {
+  TRecovery here{};
+  void* const chain = ExceptionChain();
+  {
+    const TRecoveryScope scope(here);
+    if (__builtin_setjmp(here.jumpBuffer) == 0) {
+      if (call.Entry) {
+        call.Entry(call.Instance, call.Reason, nullptr);
+      } else {
+        call.Callback(call.Instance, call.Reason, nullptr);
+      }
+    } else {
+      SetExceptionChain(chain);
+    }
+  }
   if (here.faultCode != 0) {
     char message[96];
-    std::snprintf(message, sizeof message, "the module's entry point faulted (exception 0x%08lX)",
+    std::snprintf(message, sizeof message, "the module's %s faulted (exception 0x%08lX)", call.What,
                   static_cast<unsigned long>(here.faultCode));
     throw ELoaderError(message);
   }
+}
+
+}  // namespace
+
+void CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason) {
+  CallGuarded({entry, nullptr, instance, reason, "entry point"});
+}
+
+void CallTlsCallbackGuarded(PIMAGE_TLS_CALLBACK callback, HINSTANCE instance, DWORD reason) {
+  CallGuarded({nullptr, callback, instance, reason, "TLS callback"});
 }
 
 }  // namespace vell::player

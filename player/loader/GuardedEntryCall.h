@@ -5,9 +5,12 @@ namespace vell::player {
 
 using TDllEntry = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
 
-// Calls a mapped module's entry point with (instance, reason, no reserved
-// pointer). A processor fault inside it that the module does not handle
-// itself raises ELoaderError here instead of ending the process.
+// Calls a mapped module's entry point, or one of its TLS callbacks, with
+// (instance, reason, no reserved pointer). A processor fault inside it that
+// the module does not handle itself raises ELoaderError here instead of
+// ending the process. The process's unhandled-exception filter is the
+// caller's again on every way out, a C++ exception passing through included.
 void CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason);
+void CallTlsCallbackGuarded(PIMAGE_TLS_CALLBACK callback, HINSTANCE instance, DWORD reason);
 
 }  // namespace vell::player

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 
 #include "player/loader/DllLoader.h"
+#include "player/loader/GuardedEntryCall.h"
 #include "player/tests/TestModules.h"
 
 namespace vell::player {
@@ -11,7 +14,35 @@ namespace {
 using testing::ReadBesideExecutable;
 using testing::TPeFile;
 
-constexpr std::uint32_t kBasicModulePreferredBase = 0x6F000000;
+constexpr std::uintptr_t kBasicModulePreferredBase = 0x6F000000;
+
+// What a relocation entry of one type does to the module's pointer.
+enum class TFixUp { None, Full, Low32, Refused };
+struct TRelocationCase {
+  WORD Type;
+  TFixUp Expected;
+};
+
+// The machine types the loader knows. The test modules are built by the
+// tree's own compiler, so each tree runs the row of its own machine type
+// and sees the other one refused.
+struct TMachine {
+  WORD Machine;
+  const char* Name;  // as the loader's error names it
+  std::vector<TRelocationCase> Relocations;
+};
+
+const TMachine kMachines[] = {
+    {IMAGE_FILE_MACHINE_I386,
+     "x86 (32-bit)",
+     {{0, TFixUp::None}, {1, TFixUp::Full}, {2, TFixUp::Full}, {3, TFixUp::Full}, {10, TFixUp::Full}}},
+    {IMAGE_FILE_MACHINE_AMD64,
+     "x86-64 (64-bit)",
+     {{0, TFixUp::None}, {1, TFixUp::Refused}, {2, TFixUp::Refused}, {3, TFixUp::Low32}, {10, TFixUp::Full}}},
+};
+
+const TMachine& ThisMachine() { return kMachines[sizeof(void*) == 8 ? 1 : 0]; }
+const TMachine& OtherMachine() { return kMachines[sizeof(void*) == 8 ? 0 : 1]; }
 
 template <typename F>
 F Export(const TDLLLoader& loader, const char* name) {
@@ -36,13 +67,17 @@ public:
 DWORD detachReason = 0xFFFF;
 void RecordDetach(DWORD reason) { detachReason = reason; }
 
-TEST(DllLoader, RunsAttachThenThreadAttachAndDetachesOnDestruction) {
+// The module's own TLS callback (0x100 | reason) runs before its entry
+// point for each reason, as the system orders them.
+TEST(DllLoader, RunsTlsCallbacksAndEntryForAttachThenThreadAttachAndDetachesOnDestruction) {
   auto loader = std::make_unique<TDLLLoader>();
   loader->LoadModule(ReadBesideExecutable("basic_module.dll"));
   DWORD reasons[8] = {};
-  ASSERT_EQ(Export<int (*)(DWORD*, int)>(*loader, "EntryReasons")(reasons, 8), 2);
-  EXPECT_EQ(reasons[0], static_cast<DWORD>(DLL_PROCESS_ATTACH));
-  EXPECT_EQ(reasons[1], static_cast<DWORD>(DLL_THREAD_ATTACH));
+  ASSERT_EQ(Export<int (*)(DWORD*, int)>(*loader, "EntryReasons")(reasons, 8), 4);
+  EXPECT_EQ(reasons[0], static_cast<DWORD>(0x100 | DLL_PROCESS_ATTACH));
+  EXPECT_EQ(reasons[1], static_cast<DWORD>(DLL_PROCESS_ATTACH));
+  EXPECT_EQ(reasons[2], static_cast<DWORD>(0x100 | DLL_THREAD_ATTACH));
+  EXPECT_EQ(reasons[3], static_cast<DWORD>(DLL_THREAD_ATTACH));
 
   Export<void (*)(void (*)(DWORD))>(*loader, "SetDetachNotify")(RecordDetach);
   loader.reset();
@@ -82,7 +117,7 @@ TEST(DllLoader, KeepsAddressesOfAnImageLoadedAtItsPreferredBase) {
   // predicted by asking for it once and giving it back.
   void* predicted = VirtualAlloc(nullptr, imageSize, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
   VirtualFree(predicted, 0, MEM_RELEASE);
-  pe.Rebase(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(predicted)));
+  pe.Rebase(reinterpret_cast<std::uintptr_t>(predicted));
 
   TDLLLoader loader;
   loader.LoadModule(bytes);
@@ -91,8 +126,8 @@ TEST(DllLoader, KeepsAddressesOfAnImageLoadedAtItsPreferredBase) {
   EXPECT_EQ(*pointer, Export<int*>(loader, "relocatedTarget"));
 }
 
-TEST(DllLoader, AppliesEveryNonZeroRelocationTypeAsAFullAddress) {
-  std::uint32_t pointerRva = 0, targetRva = 0;
+TEST(DllLoader, AppliesEachRelocationTypeAsItsMachineTypeCallsFor) {
+  std::uintptr_t pointerRva = 0, targetRva = 0;
   {
     TDLLLoader probe;
     probe.LoadModule(ReadBesideExecutable("basic_module.dll"));
@@ -100,18 +135,118 @@ TEST(DllLoader, AppliesEveryNonZeroRelocationTypeAsAFullAddress) {
     pointerRva = reinterpret_cast<std::uintptr_t>(probe.FindExport("relocatedPointer")) - base;
     targetRva = reinterpret_cast<std::uintptr_t>(probe.FindExport("relocatedTarget")) - base;
   }
-  for (const WORD type : {0, 1, 2, 3, 10}) {
-    SCOPED_TRACE(type);
+  for (const TRelocationCase& relocation : ThisMachine().Relocations) {
+    SCOPED_TRACE(relocation.Type);
     auto bytes = ReadBesideExecutable("basic_module.dll");
-    WORD& entry = TPeFile(bytes).RelocationEntryFor(pointerRva);
-    entry = static_cast<WORD>((type << 12) | (entry & 0xFFF));
+    WORD& entry = TPeFile(bytes).RelocationEntryFor(static_cast<std::uint32_t>(pointerRva));
+    entry = static_cast<WORD>((relocation.Type << 12) | (entry & 0xFFF));
 
     TDLLLoader loader;
+    if (relocation.Expected == TFixUp::Refused) {
+      EXPECT_THROW(loader.LoadModule(bytes), ELoaderError);
+      continue;
+    }
     loader.LoadModule(bytes);
     const auto base = reinterpret_cast<std::uintptr_t>(loader.ModuleBase());
     const auto value = reinterpret_cast<std::uintptr_t>(*Export<int**>(loader, "relocatedPointer"));
-    EXPECT_EQ(value, (type == 0 ? kBasicModulePreferredBase : base) + targetRva);
+    const std::uintptr_t unrelocated = kBasicModulePreferredBase + targetRva;
+    switch (relocation.Expected) {
+      case TFixUp::None: EXPECT_EQ(value, unrelocated); break;
+      case TFixUp::Full: EXPECT_EQ(value, base + targetRva); break;
+      case TFixUp::Low32: {
+        // Only the low half moves; a carry out of it is lost.
+        const auto low = static_cast<std::uint32_t>(unrelocated) + static_cast<std::uint32_t>(base - kBasicModulePreferredBase);
+        EXPECT_EQ(value, (unrelocated & ~std::uintptr_t{0xFFFFFFFF}) | low);
+        break;
+      }
+      case TFixUp::Refused: break;
+    }
   }
+}
+
+TEST(DllLoader, RefusesAModuleOfTheOtherMachineTypeSayingSo) {
+  auto bytes = ReadBesideExecutable("basic_module.dll");
+  TPeFile(bytes).Nt().FileHeader.Machine = OtherMachine().Machine;
+  TDLLLoader loader;
+  try {
+    loader.LoadModule(bytes);
+    ADD_FAILURE() << "a module of another machine type was mapped";
+  } catch (const ELoaderError& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find(std::string("made for ") + OtherMachine().Name), std::string::npos) << message;
+    EXPECT_NE(message.find(std::string("this ") + ThisMachine().Name + " process"), std::string::npos) << message;
+  }
+  EXPECT_EQ(loader.ModuleBase(), nullptr);
+}
+
+TEST(DllLoader, ExceptionsThrownInsideTheModuleUnwindAndAreCaughtThere) {
+  TDLLLoader loader;
+  loader.LoadModule(ReadBesideExecutable("basic_module.dll"));
+  const auto throwAndCatch = Export<int (*)()>(loader, "ThrowAndCatchInside");
+  ASSERT_NE(throwAndCatch, nullptr);
+  EXPECT_EQ(throwAndCatch(), 1);
+  EXPECT_EQ(throwAndCatch(), 1) << "a second exception unwinds as well";
+}
+
+// A module whose import library is missing would call through empty slots.
+TEST(DllLoader, FailsTheLoadWhenAnImportLibraryIsMissing) {
+  auto bytes = ReadBesideExecutable("basic_module.dll");
+  const TPeFile pe(bytes);
+  char* name = nullptr;
+  for (auto* descriptor = &pe.FirstImport(); descriptor->Name != 0; ++descriptor) {
+    char* candidate = &pe.AtRva<char>(descriptor->Name);
+    if (lstrcmpiA(candidate, "ws2_32.dll") == 0) name = candidate;
+  }
+  ASSERT_NE(name, nullptr);
+  std::memcpy(name, "vx2_32", 6);
+
+  TDLLLoader loader;
+  try {
+    loader.LoadModule(bytes);
+    ADD_FAILURE() << "the module was mapped without its import library";
+  } catch (const ELoaderError& error) {
+    EXPECT_NE(std::string(error.what()).find("vx2_32"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(loader.ModuleBase(), nullptr);
+}
+
+// What the system would give the module: code not writable, constants
+// read-only, headers read-only, data writable.
+TEST(DllLoader, GivesEachSectionTheProtectionItAsksFor) {
+  auto bytes = ReadBesideExecutable("basic_module.dll");
+  const TPeFile pe(bytes);
+  TDLLLoader loader;
+  loader.LoadModule(bytes);
+  const auto* base = reinterpret_cast<const std::uint8_t*>(loader.ModuleBase());
+  const auto protectionAt = [](const void* address) {
+    MEMORY_BASIC_INFORMATION region{};
+    return VirtualQuery(address, &region, sizeof region) ? region.Protect : 0;
+  };
+  EXPECT_EQ(protectionAt(base), static_cast<DWORD>(PAGE_READONLY)) << "headers";
+  const struct {
+    const char* Name;
+    DWORD Protection;
+  } expected[] = {{".text", PAGE_EXECUTE_READ}, {".rdata", PAGE_READONLY}, {".data", PAGE_READWRITE}};
+  for (const auto& section : expected) {
+    SCOPED_TRACE(section.Name);
+    const IMAGE_SECTION_HEADER* found = nullptr;
+    for (unsigned i = 0; i < pe.Nt().FileHeader.NumberOfSections; ++i) {
+      if (std::strncmp(reinterpret_cast<const char*>(pe.Section(i).Name), section.Name, 8) == 0) found = &pe.Section(i);
+    }
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(protectionAt(base + found->VirtualAddress), section.Protection);
+  }
+  EXPECT_EQ(Export<int (*)()>(loader, "MixedCaseExport")(), 42) << "the code still runs";
+}
+
+LONG WINAPI SomeFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+
+BOOL WINAPI ThrowingEntry(HINSTANCE, DWORD, LPVOID) { throw std::runtime_error("out of the entry"); }
+
+TEST(GuardedEntryCall, GivesBackTheProcessFilterWhenAnExceptionPassesThrough) {
+  const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(SomeFilter);
+  EXPECT_THROW(CallEntryGuarded(ThrowingEntry, nullptr, DLL_PROCESS_ATTACH), std::runtime_error);
+  EXPECT_EQ(SetUnhandledExceptionFilter(previous), SomeFilter);
 }
 
 TEST(DllLoader, OffersOrdinalImportsWithTheOrdinalAndResolvesThemByOrdinal) {

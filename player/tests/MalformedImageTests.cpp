@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -28,6 +29,12 @@ const TDamage kDamages[] = {
     {"cut inside the optional header",
      [](TBytes& b) { b.resize(reinterpret_cast<IMAGE_DOS_HEADER*>(b.data())->e_lfanew + 60); }},
     {"optional header too short for its fields", [](TBytes& b) { TPeFile(b).Nt().FileHeader.SizeOfOptionalHeader = 16; }},
+    {"optional header of no known kind", [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.Magic = 0x0107; }},
+    {"optional header of the other width",
+     [](TBytes& b) {
+       TPeFile(b).Nt().OptionalHeader.Magic =
+           sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR32_MAGIC : IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+     }},
     {"cut inside the section table",
      [](TBytes& b) { b.resize(reinterpret_cast<std::byte*>(&FirstSection(b)) - b.data() + 20); }},
     {"more sections than the file holds", [](TBytes& b) { TPeFile(b).Nt().FileHeader.NumberOfSections = 0xFFFF; }},
@@ -60,6 +67,10 @@ const TDamage kDamages[] = {
        const TPeFile pe(b);
        pe.AtRva<std::uint32_t>(pe.FirstImport().FirstThunk) = 0x7FFFFF00;
      }},
+    {"exception table beyond the image",
+     [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXCEPTION] = {0x7FFFFF00, 12}; }},
+    {"TLS directory beyond the image",
+     [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS] = {0x7FFFFF00, 40}; }},
     {"entry point beyond the image", [](TBytes& b) { TPeFile(b).Nt().OptionalHeader.AddressOfEntryPoint = 0x7FFFFF00; }},
 };
 
@@ -90,13 +101,21 @@ TEST(DllLoaderMalformedImage, ReleasesTheLibrariesOfAFailedLoad) {
 
 // Byte damage anywhere the loader reads structures: the headers, the section
 // table, the import and relocation tables. No code of the module runs (its
-// entry point is gone), so every outcome is the loader's own.
+// entry point and TLS callbacks are gone), so every outcome is the loader's own.
 TEST(DllLoaderMalformedImage, RandomlyDamagedTablesLoadOrFailCleanly) {
   TBytes pristine = ReadBesideExecutable("basic_module.dll");
   const TPeFile pe(pristine);
   pe.Nt().OptionalHeader.AddressOfEntryPoint = 0;
-  const auto entryField = static_cast<std::size_t>(
-      reinterpret_cast<std::byte*>(&pe.Nt().OptionalHeader.AddressOfEntryPoint) - pristine.data());
+  pe.Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS] = {0, 0};
+  const auto offsetOf = [&](const void* field) {
+    return static_cast<std::size_t>(static_cast<const std::byte*>(field) - pristine.data());
+  };
+  // The header's position, the entry point and the TLS directory stay as they are.
+  const std::pair<std::size_t, std::size_t> untouched[] = {
+      {offsetof(IMAGE_DOS_HEADER, e_lfanew), sizeof(LONG)},
+      {offsetOf(&pe.Nt().OptionalHeader.AddressOfEntryPoint), sizeof(DWORD)},
+      {offsetOf(&pe.Nt().OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS]), sizeof(IMAGE_DATA_DIRECTORY)},
+  };
   std::vector<std::pair<std::size_t, std::size_t>> ranges = {{0, pe.Nt().OptionalHeader.SizeOfHeaders}};
   for (const unsigned directory : {IMAGE_DIRECTORY_ENTRY_IMPORT, IMAGE_DIRECTORY_ENTRY_BASERELOC}) {
     const IMAGE_DATA_DIRECTORY& table = pe.Nt().OptionalHeader.DataDirectory[directory];
@@ -111,9 +130,10 @@ TEST(DllLoaderMalformedImage, RandomlyDamagedTablesLoadOrFailCleanly) {
     for (int i = 0; i < damages; ++i) {
       const auto& [start, size] = ranges[random() % ranges.size()];
       const std::size_t at = start + random() % size;
-      // The header's position and the entry point stay as they are.
-      const std::size_t lfanew = offsetof(IMAGE_DOS_HEADER, e_lfanew);
-      if ((at >= lfanew && at < lfanew + 4) || (at >= entryField && at < entryField + 4)) continue;
+      if (std::any_of(std::begin(untouched), std::end(untouched),
+                      [&](const auto& field) { return at >= field.first && at < field.first + field.second; })) {
+        continue;
+      }
       bytes[at] = static_cast<std::byte>(random());
     }
     TDLLLoader loader;

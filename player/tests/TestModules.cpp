@@ -26,9 +26,9 @@ std::vector<std::byte> ReadBesideExecutable(const std::string& fileName) {
 
 TPeFile::TPeFile(std::vector<std::byte>& bytes) : bytes_(bytes) {}
 
-IMAGE_NT_HEADERS32& TPeFile::Nt() const {
+IMAGE_NT_HEADERS& TPeFile::Nt() const {
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes_.data());
-  return *reinterpret_cast<IMAGE_NT_HEADERS32*>(bytes_.data() + dos->e_lfanew);
+  return *reinterpret_cast<IMAGE_NT_HEADERS*>(bytes_.data() + dos->e_lfanew);
 }
 
 IMAGE_SECTION_HEADER& TPeFile::Section(unsigned index) const { return IMAGE_FIRST_SECTION(&Nt())[index]; }
@@ -70,10 +70,11 @@ WORD& TPeFile::RelocationEntryFor(std::uint32_t rva) const {
   return *found;
 }
 
-void TPeFile::Rebase(std::uint32_t newBase) const {
-  const std::uint32_t delta = newBase - Nt().OptionalHeader.ImageBase;
+void TPeFile::Rebase(std::uintptr_t newBase) const {
+  const std::uintptr_t delta = newBase - Nt().OptionalHeader.ImageBase;
   ForEachRelocation(*this, [&](std::uint32_t page, WORD& entry) {
-    if ((entry >> 12) != 0) AtRva<std::uint32_t>(page + (entry & 0xFFF)) += delta;
+    if ((entry >> 12) == IMAGE_REL_BASED_DIR64) AtRva<std::uint64_t>(page + (entry & 0xFFF)) += delta;
+    else if ((entry >> 12) != 0) AtRva<std::uint32_t>(page + (entry & 0xFFF)) += static_cast<std::uint32_t>(delta);
   });
   Nt().OptionalHeader.ImageBase = newBase;
 }

@@ -22,6 +22,12 @@ class Image:
         optional_size, = struct.unpack_from("<H", self.data, self.nt + 20)
         self.optional = self.nt + 24
         self.section_table = self.optional + optional_size
+        magic, = struct.unpack_from("<H", self.data, self.optional)
+        # PE32+ (64-bit) images have wider thunks and a longer header before
+        # the data directories.
+        self.is64 = magic == 0x20B
+        self.thunk = "<Q" if self.is64 else "<I"
+        self.directories = self.optional + (112 if self.is64 else 96)
 
     def rva_to_offset(self, rva):
         for i in range(self.sections_count):
@@ -32,7 +38,7 @@ class Image:
         raise ValueError("rva %#x in no section" % rva)
 
     def directory(self, index):
-        return struct.unpack_from("<II", self.data, self.optional + 96 + 8 * index)
+        return struct.unpack_from("<II", self.data, self.directories + 8 * index)
 
     def import_descriptor(self, library):
         rva, _ = self.directory(1)
@@ -57,9 +63,10 @@ def main(command, source, target, *args):
         struct.pack_into("<I", image.data, at + 4, 0xFFFFFFFF)
         first, = struct.unpack_from("<I", image.data, at + 16)
         slot = image.rva_to_offset(first)
-        while struct.unpack_from("<I", image.data, slot)[0] != 0:
-            struct.pack_into("<I", image.data, slot, 0x7FFE1234)
-            slot += 4
+        width = struct.calcsize(image.thunk)
+        while struct.unpack_from(image.thunk, image.data, slot)[0] != 0:
+            struct.pack_into(image.thunk, image.data, slot, 0x7FFE1234)
+            slot += width
     elif command == "drop-oft":
         at = image.import_descriptor(args[0])
         struct.pack_into("<II", image.data, at, 0, 0)
