@@ -12,7 +12,10 @@ def resource_section(data):
     nt = struct.unpack_from("<I", data, 0x3C)[0]
     sections, = struct.unpack_from("<H", data, nt + 6)
     optional_size, = struct.unpack_from("<H", data, nt + 20)
-    rsrc_rva, _ = struct.unpack_from("<II", data, nt + 24 + 96 + 8 * 2)
+    magic, = struct.unpack_from("<H", data, nt + 24)
+    # A 64-bit (PE32+) optional header is 16 bytes longer before its directories.
+    directories = nt + 24 + (112 if magic == 0x20B else 96)
+    rsrc_rva, _ = struct.unpack_from("<II", data, directories + 8 * 2)
     table = nt + 24 + optional_size
     for i in range(sections):
         vsize, va, raw_size, raw_ptr = struct.unpack_from("<IIII", data, table + 40 * i + 8)
