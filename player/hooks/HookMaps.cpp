@@ -1,10 +1,8 @@
 #include "player/hooks/HookMaps.h"
 
-namespace vell::player {
+#include "player/hooks/IntegerId.h"
 
-namespace {
-bool IsId(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
-}  // namespace
+namespace vell::player {
 
 void TMapString2String::Set(const std::wstring& key, const std::wstring& value) {
   std::lock_guard guard(lock_);
@@ -39,22 +37,22 @@ TSavedCursors::~TSavedCursors() {
 }
 
 void TSavedCursors::Add(HCURSOR cursor, HINSTANCE instance, LPCSTR name) {
-  TSavedCursor saved{cursor, instance, !IsId(name), 0, {}};
+  TSavedCursor saved{cursor, instance, !IsIntegerId(name), 0, {}};
   if (saved.ByName) {
     saved.Name = name;
   } else {
-    saved.Id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name));
+    saved.Id = IntegerId(name);
   }
   std::lock_guard guard(lock_);
   cursors_.push_back(std::move(saved));
 }
 
 HCURSOR TSavedCursors::Find(HINSTANCE instance, LPCSTR name) const {
-  const bool byName = !IsId(name);
+  const bool byName = !IsIntegerId(name);
   std::lock_guard guard(lock_);
   for (const TSavedCursor& saved : cursors_) {
     if (saved.Instance != instance || saved.ByName != byName) continue;
-    if (byName ? saved.Name == name : saved.Id == static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name))) {
+    if (byName ? saved.Name == name : saved.Id == IntegerId(name)) {
       return saved.Cursor;
     }
   }

@@ -1,5 +1,6 @@
 #include <iterator>
 
+#include "player/hooks/IntegerId.h"
 #include "player/hooks/PlayerCodeProvider.h"
 #include "player/hooks/PlayerHooks.h"
 #include "player/hooks/PlayerModuleLoader.h"
@@ -61,9 +62,7 @@ namespace hooks {
 // Functions the module looks up at run time get the same replacements.
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) try {
   if (TPlayerCodeProviderBasedOnStream* provider = PlayerCodeProvider(); provider && provider->Loader()) {
-    const bool byOrdinal = (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
-    const TImportProc proc = byOrdinal ? TImportProc::ByNumber(static_cast<WORD>(reinterpret_cast<std::uintptr_t>(name)))
-                                       : TImportProc::ByName(name);
+    const TImportProc proc = IsIntegerId(name) ? TImportProc::ByNumber(IntegerId(name)) : TImportProc::ByName(name);
     if (FARPROC replacement = provider->Loader()->ImportOverride("kernel32.dll", proc)) return replacement;
   }
   return ::GetProcAddress(module, name);

@@ -2,10 +2,11 @@
 
 namespace vell::player::hooks {
 
-// Code the player generates must be executable wherever it put it.
+// Code the player generates must be executable wherever it put it; a range
+// that cannot be made so fails the call, as the player must not run it.
 BOOL WINAPI HookFlushInstructionCache(HANDLE process, LPCVOID address, SIZE_T size) {
   DWORD previous = 0;
-  VirtualProtect(const_cast<LPVOID>(address), size, PAGE_EXECUTE_READWRITE, &previous);
+  if (!VirtualProtect(const_cast<LPVOID>(address), size, PAGE_EXECUTE_READWRITE, &previous)) return FALSE;
   return ::FlushInstructionCache(process, address, size);
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "player/hooks/IntegerId.h"
 #include "player/loader/BoundedMemory.h"
 #include "player/loader/PeHeaders.h"
 
@@ -16,8 +17,6 @@ constexpr DWORD kHighBit = 0x80000000u;
 constexpr std::size_t kVersionHeaderSize = 38;  // record header and the "VS_VERSION_INFO" key
 // No module image comes near this; it only ends the walk over readable memory.
 constexpr std::size_t kMaxImageExtent = 512u * 1024 * 1024;
-
-bool IsIntegerResource(LPCSTR value) { return (reinterpret_cast<std::uintptr_t>(value) >> 16) == 0; }
 
 // How many bytes from `start` on can be read: committed memory without
 // guard or no-access pages, in one run.
@@ -69,10 +68,10 @@ const IMAGE_RESOURCE_DIRECTORY_ENTRY* FirstEntry(const TBoundedMemory& resources
 
 // Type and name levels: an id matches an id entry, a text a named entry.
 std::optional<std::uint64_t> FindChild(const TBoundedMemory& resources, std::uint64_t offset, LPCSTR key) {
-  const bool byId = IsIntegerResource(key);
+  const bool byId = IsIntegerId(key);
   const auto* found = FirstEntry(resources, offset, [&](const IMAGE_RESOURCE_DIRECTORY_ENTRY& entry) {
     const bool named = (entry.Name & kHighBit) != 0;
-    return byId ? !named && (entry.Name & 0xFFFF) == reinterpret_cast<std::uintptr_t>(key)
+    return byId ? !named && (entry.Name & 0xFFFF) == IntegerId(key)
                 : named && lstrcmpA(NameToAnsi(resources, entry.Name).c_str(), key) == 0;
   });
   if (!found) return std::nullopt;

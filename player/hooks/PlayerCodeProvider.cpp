@@ -54,9 +54,9 @@ HRESULT TPlayerCodeProviderBasedOnStream::CreatePlayerObject(REFIID interfaceId,
   if (getClassObject_(CLSID_MoviePlayer, IID_IClassFactory, reinterpret_cast<void**>(&factory)) != S_OK || !factory) {
     return E_FAIL;
   }
-  factory->CreateInstance(nullptr, interfaceId, object);
+  const HRESULT created = factory->CreateInstance(nullptr, interfaceId, object);
   factory->Release();
-  return S_OK;
+  return created;
 }
 
 TPlayerCodeProviderBasedOnInstalledModule::TPlayerCodeProviderBasedOnInstalledModule()

@@ -21,8 +21,8 @@ public:
   TPlayerCodeProviderBasedOnStream(const TPlayerCodeProviderBasedOnStream&) = delete;
   TPlayerCodeProviderBasedOnStream& operator=(const TPlayerCodeProviderBasedOnStream&) = delete;
 
-  // E_FAIL without a module; S_OK once the class factory was reached, with
-  // `object` telling whether the instance was made.
+  // E_FAIL without a module or class factory; otherwise what the factory's
+  // CreateInstance answered.
   HRESULT CreatePlayerObject(REFIID interfaceId, void** object);
   std::uint32_t GetVersion() const { return version_; }
   TPlayerModuleLoader* Loader() const { return loader_.get(); }

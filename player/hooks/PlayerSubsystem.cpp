@@ -22,7 +22,13 @@ std::string& InitErrorMessage() {
   return message;
 }
 
+// Only x87 code has this control word; 64-bit code computes in SSE
+// registers, whose exceptions the system already masks.
+#if defined(__i386__)
 void SetFloatingPointControlWord(WORD controlWord) { asm volatile("fldcw %0" : : "m"(controlWord)); }
+#else
+void SetFloatingPointControlWord(WORD) {}
+#endif
 
 void CALLBACK TrimWorkingSet(HWND, UINT, UINT_PTR, DWORD) {
   using TSetProcessWorkingSetSize = BOOL(WINAPI*)(HANDLE, SIZE_T, SIZE_T);

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
 #include <urlmon.h>
 
 #include <memory>
@@ -19,12 +20,19 @@ class TSavedCursors;
 struct TPlayerProcessState {
   std::unique_ptr<TMapString2String> ClassNames;
   std::unique_ptr<TContentManager> ContentManager;
-  // Re-entrant like a critical section: device callbacks run inside the wave
-  // calls on the calling thread and may call them again.
+  // Guards the wave device map, the sound flag and the volume only: device
+  // callbacks run on other threads while the wave calls wait for them, so
+  // no system call is made under it. Re-entrant like a critical section.
   std::unique_ptr<std::recursive_mutex> SoundLock;
   bool SoundOn = false;
   int Volume = 0;
   std::unique_ptr<TMapCardinal2Cardinal> WaveDevices;
+  // The system's wave output the sound hooks call; tests put fakes here.
+  struct TWaveOutFunctions {
+    decltype(&::waveOutOpen) Open = ::waveOutOpen;
+    decltype(&::waveOutWrite) Write = ::waveOutWrite;
+    decltype(&::waveOutClose) Close = ::waveOutClose;
+  } WaveOut;
   std::unique_ptr<TSavedCursors> Cursors;
   HMODULE Urlmon = nullptr;
   HMODULE User32 = nullptr;

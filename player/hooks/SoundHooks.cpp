@@ -4,8 +4,9 @@
 #include "player/hooks/PlayerHooks.h"
 #include "player/hooks/PlayerSubsystem.h"
 
-// Sound passes through the reader so that it can be muted or scaled; the
-// wave hooks serialise on the sound lock.
+// Sound passes through the reader so that it can be muted or scaled. The
+// sound lock guards only the reader's own sound state: the system's wave
+// calls wait for device callbacks on other threads, which may take it.
 namespace vell::player::hooks {
 
 namespace {
@@ -35,36 +36,44 @@ void ScaleSamples(std::uint8_t* data, DWORD length, std::uint32_t bytesPerSample
 
 MMRESULT WINAPI HookWaveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
                                 DWORD_PTR instance, DWORD flags) try {
-  const auto guard = SoundGuard();
-  const MMRESULT result = ::waveOutOpen(device, deviceId, format, callback, instance, flags);
+  TPlayerProcessState& state = PlayerProcessState();
+  const MMRESULT result = state.WaveOut.Open(device, deviceId, format, callback, instance, flags);
   // A format query opens no device and may pass no handle.
-  auto& devices = PlayerProcessState().WaveDevices;
-  if (result == MMSYSERR_NOERROR && device && format && devices) devices->Add(DeviceKey(*device), format->wBitsPerSample / 8);
+  if (result == MMSYSERR_NOERROR && device && format) {
+    const auto guard = SoundGuard();
+    if (state.WaveDevices) state.WaveDevices->Add(DeviceKey(*device), format->wBitsPerSample / 8);
+  }
   return result;
 } catch (...) {
   return MMSYSERR_ERROR;
 }
 
 MMRESULT WINAPI HookWaveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT headerSize) try {
-  const auto guard = SoundGuard();
-  const TPlayerProcessState& state = PlayerProcessState();
+  TPlayerProcessState& state = PlayerProcessState();
   if (header && header->lpData) {
+    std::optional<std::uint32_t> bytesPerSample;
+    bool soundOn = false;
+    int volume = 0;
+    {
+      const auto guard = SoundGuard();
+      bytesPerSample = state.WaveDevices ? state.WaveDevices->Find(DeviceKey(device)) : std::nullopt;
+      soundOn = state.SoundOn;
+      volume = state.Volume;
+    }
     auto* data = reinterpret_cast<std::uint8_t*>(header->lpData);
-    const auto bytesPerSample = state.WaveDevices ? state.WaveDevices->Find(DeviceKey(device)) : std::nullopt;
-    if (!state.SoundOn) {
+    if (!soundOn) {
       std::memset(data, bytesPerSample == 1u ? 0x80 : 0, header->dwBufferLength);
     } else if (bytesPerSample) {
-      ScaleSamples(data, header->dwBufferLength, *bytesPerSample, state.Volume);
+      ScaleSamples(data, header->dwBufferLength, *bytesPerSample, volume);
     }
   }
-  return ::waveOutWrite(device, header, headerSize);
+  return state.WaveOut.Write(device, header, headerSize);
 } catch (...) {
   return MMSYSERR_ERROR;
 }
 
 MMRESULT WINAPI HookWaveOutClose(HWAVEOUT device) try {
-  const auto guard = SoundGuard();
-  return ::waveOutClose(device);
+  return PlayerProcessState().WaveOut.Close(device);
 } catch (...) {
   return MMSYSERR_ERROR;
 }

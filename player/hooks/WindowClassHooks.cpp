@@ -2,6 +2,7 @@
 #include <string>
 
 #include "player/hooks/HookMaps.h"
+#include "player/hooks/IntegerId.h"
 #include "player/hooks/PlayerCodeProvider.h"
 #include "player/hooks/PlayerHooks.h"
 #include "player/hooks/PlayerSubsystem.h"
@@ -12,11 +13,6 @@
 namespace vell::player::hooks {
 
 namespace {
-
-template <typename Char>
-bool IsAtom(const Char* name) {
-  return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
-}
 
 std::wstring Widen(const char* text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
@@ -51,7 +47,7 @@ ATOM RegisterAnsi(const Record* windowClass, Register registerClass) {
   if (!windowClass) return registerClass(windowClass);
   Record copy = *windowClass;
   copy.hInstance = HostInstance();
-  if (IsAtom(copy.lpszClassName)) return registerClass(&copy);
+  if (IsIntegerId(copy.lpszClassName)) return registerClass(&copy);
   const std::string privateName = PrivateName(copy.lpszClassName);
   RememberClass(Widen(copy.lpszClassName), Widen(privateName.c_str()));
   UnregisterClassA(privateName.c_str(), HostInstance());
@@ -64,7 +60,7 @@ ATOM RegisterWide(const Record* windowClass, Register registerClass) {
   if (!windowClass) return registerClass(windowClass);
   Record copy = *windowClass;
   copy.hInstance = HostInstance();
-  if (IsAtom(copy.lpszClassName)) return registerClass(&copy);
+  if (IsIntegerId(copy.lpszClassName)) return registerClass(&copy);
   const std::wstring privateName = Widen(PrivateName(Narrow(copy.lpszClassName)).c_str());
   RememberClass(copy.lpszClassName, privateName);
   UnregisterClassW(privateName.c_str(), HostInstance());
@@ -108,7 +104,7 @@ HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowNa
                                 LPVOID param) try {
   if (instance) instance = HostInstance();
   std::string mapped;
-  if (!IsAtom(className)) {
+  if (!IsIntegerId(className)) {
     if (auto privateName = MappedClass(Widen(className))) {
       mapped = Narrow(privateName->c_str());
       className = mapped.c_str();
@@ -124,7 +120,7 @@ HWND WINAPI HookCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR window
                                 LPVOID param) try {
   if (instance) instance = HostInstance();
   std::optional<std::wstring> mapped;
-  if (!IsAtom(className) && (mapped = MappedClass(className))) className = mapped->c_str();
+  if (!IsIntegerId(className) && (mapped = MappedClass(className))) className = mapped->c_str();
   return ::CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
 } catch (...) {
   return nullptr;

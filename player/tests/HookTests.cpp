@@ -3,9 +3,12 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "player/content/ContentManager.h"
+#include "player/hooks/HookMaps.h"
 #include "player/control/PlayerCode.h"
 #include "player/hooks/ModuleResources.h"
 #include "player/hooks/PlayerCodeProvider.h"
@@ -207,37 +210,139 @@ TEST_F(PlayerHooks, FlushingInstructionsMakesTheRangeExecutable) {
   ASSERT_TRUE(VirtualQuery(page, &region, sizeof region));
   EXPECT_EQ(region.Protect, static_cast<DWORD>(PAGE_EXECUTE_READWRITE));
   VirtualFree(page, 0, MEM_RELEASE);
+
+  // Reserved but not committed: nothing there can be made executable.
+  void* reserved = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_NE(reserved, nullptr);
+  EXPECT_FALSE(Call<BOOL (*)(LPCVOID, SIZE_T)>("CallFlushInstructionCache")(reserved, 16));
+  VirtualFree(reserved, 0, MEM_RELEASE);
 }
 
-TEST_F(PlayerHooks, WaveOutputPassesTheDataUnchanged) {
+// What reached the fake wave output.
+struct TWaveCalls {
+  int Opened = 0, Written = 0, Closed = 0;
+  bool LockFreeEachTime = true;
+  DWORD OpenFlags = 0;
+  std::vector<std::int16_t> WrittenSamples;
+};
+TWaveCalls calls;
+
+// The system's wave output replaced by fakes that record what reached them
+// and whether another thread (a device callback) could take the sound lock
+// meanwhile.
+class PlayerSoundHooks : public PlayerHooks {
+protected:
+  void SetUp() override {
+    PlayerHooks::SetUp();
+    saved_ = PlayerProcessState().WaveOut;
+    PlayerProcessState().WaveOut = {FakeOpen, FakeWrite, FakeClose};
+    calls = TWaveCalls{};
+  }
+  void TearDown() override {
+    TPlayerProcessState& state = PlayerProcessState();
+    state.WaveOut = saved_;
+    state.SoundOn = true;
+    state.Volume = 100;
+    PlayerHooks::TearDown();
+  }
+
+  MMRESULT Open(LPHWAVEOUT device, const WAVEFORMATEX* format, DWORD flags) {
+    return Call<MMRESULT (*)(LPHWAVEOUT, UINT, LPCWAVEFORMATEX, DWORD)>("CallWaveOutOpen")(device, WAVE_MAPPER, format,
+                                                                                         flags);
+  }
+  MMRESULT Write(HWAVEOUT device, WAVEHDR* header) {
+    return Call<MMRESULT (*)(HWAVEOUT, LPWAVEHDR)>("CallWaveOutWrite")(device, header);
+  }
+  MMRESULT Close(HWAVEOUT device) { return Call<MMRESULT (*)(HWAVEOUT)>("CallWaveOutClose")(device); }
+
+  static inline const HWAVEOUT kDevice = reinterpret_cast<HWAVEOUT>(0x5A5A);
+
+private:
+  // Whether a second thread gets the sound lock right now.
+  static bool SoundLockFreeForAnotherThread() {
+    bool taken = false;
+    std::thread other([&] {
+      if (PlayerProcessState().SoundLock->try_lock()) {
+        taken = true;
+        PlayerProcessState().SoundLock->unlock();
+      }
+    });
+    other.join();
+    return taken;
+  }
+  static MMRESULT WINAPI FakeOpen(LPHWAVEOUT device, UINT, LPCWAVEFORMATEX, DWORD_PTR, DWORD_PTR, DWORD flags) {
+    ++calls.Opened;
+    calls.OpenFlags = flags;
+    calls.LockFreeEachTime &= SoundLockFreeForAnotherThread();
+    if (device) *device = kDevice;
+    return MMSYSERR_NOERROR;
+  }
+  static MMRESULT WINAPI FakeWrite(HWAVEOUT, LPWAVEHDR header, UINT) {
+    ++calls.Written;
+    calls.LockFreeEachTime &= SoundLockFreeForAnotherThread();
+    const auto* samples = reinterpret_cast<const std::int16_t*>(header->lpData);
+    calls.WrittenSamples.assign(samples, samples + header->dwBufferLength / 2);
+    return MMSYSERR_NOERROR;
+  }
+  static MMRESULT WINAPI FakeClose(HWAVEOUT) {
+    ++calls.Closed;
+    calls.LockFreeEachTime &= SoundLockFreeForAnotherThread();
+    return MMSYSERR_NOERROR;
+  }
+
+  TPlayerProcessState::TWaveOutFunctions saved_;
+};
+
+TEST_F(PlayerSoundHooks, SystemWaveCallsRunWithoutTheSoundLock) {
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
-  std::int16_t samples[256];
-  for (int i = 0; i < 256; ++i) samples[i] = static_cast<std::int16_t>(i * 97 - 12000);
-  std::int16_t original[256];
-  std::memcpy(original, samples, sizeof samples);
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(Open(&device, &format, CALLBACK_NULL), MMSYSERR_NOERROR);
+  std::int16_t samples[4] = {};
   WAVEHDR header{};
   header.lpData = reinterpret_cast<LPSTR>(samples);
   header.dwBufferLength = sizeof samples;
+  EXPECT_EQ(Write(device, &header), MMSYSERR_NOERROR);
+  EXPECT_EQ(Close(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(calls.Opened + calls.Written + calls.Closed, 3);
+  EXPECT_TRUE(calls.LockFreeEachTime) << "a device callback on another thread would wait for the sound lock";
+}
 
+// The data that reaches the system, by sound state and volume, for a
+// device opened with 16-bit samples.
+TEST_F(PlayerSoundHooks, WaveDataIsPassedScaledOrSilencedBySoundStateAndVolume) {
+  const struct {
+    bool SoundOn;
+    int Volume;
+    std::vector<std::int16_t> Expected;
+  } cases[] = {
+      {true, 100, {1000, -1000, 7, 0}},
+      {true, 50, {500, -500, 3, 0}},
+      {false, 100, {0, 0, 0, 0}},
+  };
+  WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
   HWAVEOUT device = nullptr;
-  const MMRESULT opened = Call<MMRESULT (*)(LPHWAVEOUT, UINT, LPCWAVEFORMATEX, DWORD)>("CallWaveOutOpen")(
-      &device, WAVE_MAPPER, &format, CALLBACK_NULL);
-  const auto write = Call<MMRESULT (*)(HWAVEOUT, LPWAVEHDR)>("CallWaveOutWrite");
-  if (opened == MMSYSERR_NOERROR) {
-    ASSERT_EQ(waveOutPrepareHeader(device, &header, sizeof header), MMSYSERR_NOERROR);
-    EXPECT_EQ(write(device, &header), MMSYSERR_NOERROR);
-    waveOutReset(device);
-    waveOutUnprepareHeader(device, &header, sizeof header);
-    EXPECT_EQ(Call<MMRESULT (*)(HWAVEOUT)>("CallWaveOutClose")(device), MMSYSERR_NOERROR);
-  } else {
-    // No sound device here: the calls still reach the system and fail there.
-    EXPECT_NE(write(nullptr, &header), MMSYSERR_NOERROR);
-    EXPECT_NE(Call<MMRESULT (*)(HWAVEOUT)>("CallWaveOutClose")(nullptr), MMSYSERR_NOERROR);
+  ASSERT_EQ(Open(&device, &format, CALLBACK_NULL), MMSYSERR_NOERROR);
+  for (const auto& sound : cases) {
+    SCOPED_TRACE(std::to_string(sound.SoundOn) + " " + std::to_string(sound.Volume));
+    PlayerProcessState().SoundOn = sound.SoundOn;
+    PlayerProcessState().Volume = sound.Volume;
+    std::int16_t samples[4] = {1000, -1000, 7, 0};
+    WAVEHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(samples);
+    header.dwBufferLength = sizeof samples;
+    ASSERT_EQ(Write(device, &header), MMSYSERR_NOERROR);
+    EXPECT_EQ(calls.WrittenSamples, sound.Expected);
   }
-  EXPECT_EQ(std::memcmp(samples, original, sizeof samples), 0);
-  // A format query opens nothing and passes no handle.
-  EXPECT_NO_FATAL_FAILURE(Call<MMRESULT (*)(LPHWAVEOUT, UINT, LPCWAVEFORMATEX, DWORD)>("CallWaveOutOpen")(
-      nullptr, WAVE_MAPPER, &format, WAVE_FORMAT_QUERY));
+}
+
+// A format query opens nothing and passes no handle: it reaches the system
+// as asked and leaves no device behind.
+TEST_F(PlayerSoundHooks, AFormatQueryPassesThroughAndRecordsNoDevice) {
+  WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
+  EXPECT_EQ(Open(nullptr, &format, WAVE_FORMAT_QUERY), MMSYSERR_NOERROR);
+  EXPECT_EQ(calls.Opened, 1);
+  EXPECT_EQ(calls.OpenFlags, static_cast<DWORD>(WAVE_FORMAT_QUERY));
+  EXPECT_FALSE(PlayerProcessState().WaveDevices->Find(0).has_value());
 }
 
 // A device callback runs inside waveOutOpen and waveOutClose on the calling

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <urlmon.h>
 
+#include <cstdint>
 #include <cstring>
 
 #define MODULE_EXPORT extern "C" __declspec(dllexport)
@@ -32,12 +33,19 @@ MODULE_EXPORT HINSTANCE ModuleInstance() { return moduleInstance; }
 
 namespace {
 // A call to an imported function goes through a stub "jmp [slot]"; the slot
-// is the module's import address table entry.
+// is the module's import address table entry. 32-bit code names the slot's
+// address, 64-bit code its distance from the end of the 6-byte instruction.
 void* ThroughStub(void* function) {
   const auto* code = static_cast<const unsigned char*>(function);
   if (code[0] != 0xFF || code[1] != 0x25) return function;
+#if defined(__x86_64__)
+  std::int32_t distance;
+  std::memcpy(&distance, code + 2, sizeof distance);
+  void* const* slot = reinterpret_cast<void* const*>(code + 6 + distance);
+#else
   void** slot;
   std::memcpy(&slot, code + 2, sizeof slot);
+#endif
   return *slot;
 }
 }  // namespace
