@@ -242,11 +242,20 @@ void TPagePlayerObject::StageChanged() { stage_.Invalidate(); }
 
 // What the stage asks
 
+void TPagePlayerObject::FollowStageShape() {
+  RECT client;
+  if (stage_.Handle() && GetClientRect(stage_.Handle(), &client)) {
+    book_->Navigator().SetFacingPages(client.right - client.left > client.bottom - client.top);
+  }
+}
+
 TStageView TPagePlayerObject::CurrentView() {
+  FollowStageShape();
   return book_->PrepareView(Background());
 }
 
 bool TPagePlayerObject::Turn(TTurn turn) {
+  FollowStageShape();
   TBookNavigator& navigator = book_->Navigator();
   switch (turn) {
     case TTurn::Forward:

@@ -112,6 +112,8 @@ private:
 
   // Book
   void GoToPage(int page);
+  // Two facing pages on a stage wider than tall, one otherwise.
+  void FollowStageShape();
 
   // IBookPlayerEvents
   void ReadyStateChanged(int state) override;

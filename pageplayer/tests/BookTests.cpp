@@ -1,61 +1,26 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "BookNavigator.h"
+#include "JpegPicture.h"
 #include "MovieAddress.h"
 #include "MovieHeader.h"
 #include "PageList.h"
 #include "ScriptCalls.h"
 #include "SpreadLayout.h"
+#include "TestMovies.h"
 
 namespace pageplayer {
 namespace {
 
-// A movie header for a stage of the given pixels, as the book maker writes it:
-// 15-bit twips fields, 24 frames a second, 7 frames.
-std::vector<std::uint8_t> Movie(const char* signature, int width, int height) {
-  std::vector<std::uint8_t> body;
-  std::uint64_t bits = 0;
-  int used = 0;
-  auto put = [&](std::uint32_t value, int count) {
-    for (int i = count - 1; i >= 0; --i) {
-      bits = (bits << 1) | ((value >> i) & 1);
-      if (++used == 8) {
-        body.push_back(static_cast<std::uint8_t>(bits));
-        bits = 0;
-        used = 0;
-      }
-    }
-  };
-  put(16, 5);
-  put(0, 16);
-  put(width * 20, 16);
-  put(0, 16);
-  put(height * 20, 16);
-  if (used) put(0, 8 - used);
-  for (std::uint8_t byte : {0, 24, 7, 0, 0, 0}) body.push_back(byte);
-  const auto length = static_cast<std::uint32_t>(8 + body.size());
-  std::vector<std::uint8_t> movie{static_cast<std::uint8_t>(signature[0]), static_cast<std::uint8_t>(signature[1]),
-                                  static_cast<std::uint8_t>(signature[2]), 10};
-  for (int i = 0; i < 4; ++i) movie.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
-  if (signature[0] == 'C') {
-    uLongf size = compressBound(body.size());
-    std::vector<std::uint8_t> packed(size);
-    compress(packed.data(), &size, body.data(), body.size());
-    packed.resize(size);
-    body = packed;
-  }
-  movie.insert(movie.end(), body.begin(), body.end());
-  return movie;
-}
+using testing::MovieBytes;
 
 TEST(MovieHeader, PlainAndCompressedMoviesGiveTheirStage) {
   for (const char* signature : {"FWS", "CWS"}) {
     SCOPED_TRACE(signature);
-    const auto header = ReadMovieHeader(Movie(signature, 1200, 800));
+    const auto header = ReadMovieHeader(MovieBytes(signature, 1200, 800));
     ASSERT_TRUE(header);
     EXPECT_EQ(header->compressed, signature[0] == 'C');
     EXPECT_EQ(header->version, 10);
@@ -67,20 +32,20 @@ TEST(MovieHeader, PlainAndCompressedMoviesGiveTheirStage) {
 }
 
 TEST(MovieHeader, AnythingElseIsNoPlayableMovie) {
-  auto compressedGarbage = Movie("CWS", 100, 100);
+  auto compressedGarbage = MovieBytes("CWS", 100, 100);
   compressedGarbage.resize(8);
   compressedGarbage.insert(compressedGarbage.end(), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-  auto truncated = Movie("FWS", 100, 100);
+  auto truncated = MovieBytes("FWS", 100, 100);
   truncated.resize(12);
-  auto shortLength = Movie("FWS", 100, 100);
+  auto shortLength = MovieBytes("FWS", 100, 100);
   shortLength[4] = 9;
   const std::vector<std::vector<std::uint8_t>> refused = {
       {},
       {'F', 'W', 'S'},
-      Movie("GWS", 100, 100),
-      Movie("fws", 100, 100),
-      Movie("FWX", 100, 100),
-      Movie("FWS", 0, 100),
+      MovieBytes("GWS", 100, 100),
+      MovieBytes("fws", 100, 100),
+      MovieBytes("FWX", 100, 100),
+      MovieBytes("FWS", 0, 100),
       compressedGarbage,
       truncated,
       shortLength,
@@ -162,6 +127,22 @@ TEST(SpreadLayout, FacingPagesMeetAtTheMiddleAndKeepTheirProportions) {
   EXPECT_EQ(single[0].picture.Width(), 384);
   EXPECT_EQ(single[0].picture.Height(), 192);
   EXPECT_TRUE(LayoutSpread(0, 0, {{10, 10}}, {}).at(0).picture.Width() == 0);
+}
+
+TEST(JpegPicture, DecodesToBlueGreenRedPixelsAndRefusesWhatIsNoPicture) {
+  const auto picture = DecodeJpeg(testing::SolidJpeg(40, 30, 0xC0, 0x40, 0x20));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 40);
+  EXPECT_EQ(picture->height, 30);
+  const std::uint32_t centre = picture->pixels[15 * 40 + 20];
+  EXPECT_NEAR(static_cast<int>((centre >> 16) & 0xFF), 0xC0, 4);
+  EXPECT_NEAR(static_cast<int>((centre >> 8) & 0xFF), 0x40, 4);
+  EXPECT_NEAR(static_cast<int>(centre & 0xFF), 0x20, 4);
+  EXPECT_FALSE(DecodeJpeg(std::vector<std::uint8_t>{}));
+  EXPECT_FALSE(DecodeJpeg(std::vector<std::uint8_t>(64, 0x42)));
+  auto cut = testing::SolidJpeg(40, 30, 1, 2, 3);
+  cut.resize(100);
+  EXPECT_FALSE(DecodeJpeg(cut)) << "a picture cut off in its tables";
 }
 
 TEST(MovieAddress, FilesAreNamedRelativeToThePathOrTheUrl) {
