@@ -9,6 +9,8 @@
 #include "player/loader/BoundedMemory.h"
 #include "player/loader/GuardedEntryCall.h"
 #include "player/loader/PeHeaders.h"
+#include "player/loader/SectionProtection.h"
+#include "player/loader/TlsCallbacks.h"
 
 namespace vell::player {
 
@@ -137,65 +139,6 @@ void Relocate(const TBoundedMemory& image, const TPeHeaders& headers) {
     }
     block = entries + std::uint64_t{entryCount} * sizeof(WORD);
   }
-}
-
-// The protection the system gives a section with these characteristics.
-DWORD SectionProtection(DWORD characteristics) {
-  const bool execute = characteristics & IMAGE_SCN_MEM_EXECUTE;
-  const bool read = characteristics & IMAGE_SCN_MEM_READ;
-  const bool write = characteristics & IMAGE_SCN_MEM_WRITE;
-  if (execute) return write ? PAGE_EXECUTE_READWRITE : read ? PAGE_EXECUTE_READ : PAGE_EXECUTE;
-  if (write) return PAGE_READWRITE;
-  return read ? PAGE_READONLY : PAGE_NOACCESS;
-}
-
-// Headers read-only and each section as its characteristics ask, once the
-// loader has written all it writes. An image whose sections share pages
-// (alignment below the page size) keeps one protection for everything.
-void ProtectSections(const TBoundedMemory& image, const TBoundedMemory& file, const TPeHeaders& headers) {
-  SYSTEM_INFO system{};
-  GetSystemInfo(&system);
-  const std::uint64_t page = system.dwPageSize;
-  if (headers.SectionAlignment < page) return;
-  const auto protect = [&](std::uint64_t start, std::uint64_t size, DWORD protection) {
-    if (size == 0) return;
-    const std::uint64_t rounded = std::min<std::uint64_t>((size + page - 1) / page * page, image.Size() - start);
-    DWORD previous = 0;
-    if (!VirtualProtect(image.Bytes(start, rounded, "a section"), rounded, protection, &previous)) {
-      throw ELoaderError("the protection of the module's sections could not be set");
-    }
-  };
-  protect(0, headers.SizeOfHeaders, PAGE_READONLY);
-  for (unsigned i = 0; i < headers.File.NumberOfSections; ++i) {
-    const IMAGE_SECTION_HEADER section = headers.Section(file, i);
-    if (section.VirtualAddress % page != 0) throw ELoaderError("a section does not start on a page");
-    protect(section.VirtualAddress, section.Misc.VirtualSize, SectionProtection(section.Characteristics));
-  }
-}
-
-template <typename Directory>
-std::vector<PIMAGE_TLS_CALLBACK> ReadTlsCallbacks(const TBoundedMemory& image, const IMAGE_DATA_DIRECTORY& where,
-                                                  unsigned pointerSize) {
-  const auto tls = image.Read<Directory>(where.VirtualAddress, "the TLS directory");
-  std::vector<PIMAGE_TLS_CALLBACK> callbacks;
-  if (tls.AddressOfCallBacks == 0) return callbacks;
-  // Addresses in the TLS directory are absolute and already relocated.
-  const auto base = reinterpret_cast<std::uintptr_t>(image.Begin());
-  const std::uint64_t list = static_cast<std::uint64_t>(tls.AddressOfCallBacks) - base;
-  for (std::uint64_t at = list;; at += pointerSize) {
-    const auto callback = image.Read<std::uintptr_t>(at, "the TLS callback list");
-    if (callback == 0) break;
-    callbacks.push_back(reinterpret_cast<PIMAGE_TLS_CALLBACK>(image.Bytes(callback - base, 1, "a TLS callback")));
-  }
-  return callbacks;
-}
-
-// The callbacks the system runs before the entry point for every reason.
-std::vector<PIMAGE_TLS_CALLBACK> TlsCallbacks(const TBoundedMemory& image, const TPeHeaders& headers) {
-  const IMAGE_DATA_DIRECTORY directory = headers.Directory(IMAGE_DIRECTORY_ENTRY_TLS);
-  if (directory.VirtualAddress == 0) return {};
-  return headers.Is64 ? ReadTlsCallbacks<IMAGE_TLS_DIRECTORY64>(image, directory, 8)
-                      : ReadTlsCallbacks<IMAGE_TLS_DIRECTORY32>(image, directory, 4);
 }
 
 }  // namespace
