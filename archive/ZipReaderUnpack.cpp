@@ -68,7 +68,9 @@ public:
   explicit TUnpackSession(TZipReader& reader)
       : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]), output_(new std::uint8_t[kInflateAreaSize]) {}
 
+  // Chooses the entries to extract (ascending view indices) and marks them.
   int Select();
+  const std::vector<int>& Selection() const { return selection_; }
   // Decodes view entry index; true when it must be tried again (a new password).
   bool DecodeEntry(int index);
   int Succeeded() const { return succeeded_; }
@@ -86,12 +88,22 @@ private:
   TZipReader& r_;
   std::unique_ptr<std::uint8_t[]> input_;
   std::unique_ptr<std::uint8_t[]> output_;
+  std::vector<int> selection_;
   int selected_ = 0;
   int succeeded_ = 0;
 };
 
 int TZipReader::UnpackToStream(TStream* stream, const std::string& name) {
   if (!stream || IsBlank(name)) return 0;
+  return Extract(stream, name, -1);
+}
+
+int TZipReader::UnpackEntryToStream(TStream* stream, int index) {
+  if (!stream) return 0;
+  return Extract(stream, std::string(), index);
+}
+
+int TZipReader::Extract(TStream* stream, const std::string& name, int index) {
   const bool oldBusy = busy_;
   busy_ = true;
   targetStream_ = stream;
@@ -100,13 +112,20 @@ int TZipReader::UnpackToStream(TStream* stream, const std::string& name) {
   auto restore = [&] {
     unpackToStream_ = false;
     targetStream_ = nullptr;
+    wantedEntry_ = nullptr;
     CloseArchive();
     busy_ = oldBusy;
     cancelRequested_ = false;
   };
   try {
     OpenArchive();
-    filesList_.assign(1, name);
+    // The index counts in the directory as it stands now: a changed file has just been read again.
+    if (index >= 0 || name.empty()) {
+      wantedEntry_ = &ViewEntry(index);
+      wantedIndex_ = index;
+    }
+    else
+      filesList_.assign(1, name);
     const int extracted = ExtractSelected();
     restore();
     return extracted;
@@ -142,8 +161,7 @@ int TZipReader::ExtractSelected() {
     bool stopNow = false;
     if (OnStartUnZipInfo) OnStartUnZipInfo(this, selected, totalSize_, stopNow);
     if (!stopNow && selected > 0) {
-      for (int i = 0; i < EntryCount(); ++i) {
-        if (!view_->Get(i)->MatchedForExtract) continue;
+      for (const int i : session.Selection()) {
         while (session.DecodeEntry(i)) {
         }
       }
@@ -178,27 +196,68 @@ void TZipReader::SetRootDir(const std::string& dir) {
 }
 
 int TUnpackSession::Select() {
-  std::vector<TWildcardPattern> patterns;
-  for (const auto& p : r_.filesList_) patterns.emplace_back(r_.platform_.AnsiLowerCase(p));
+  for (TZipHeaderInfo* entry : r_.markedForExtract_) entry->MatchedForExtract = false;
+  r_.markedForExtract_.clear();
+  selection_.clear();
   const int count = r_.EntryCount();
-  selected_ = count;
-  for (int i = 0; i < count; ++i) {
-    if (r_.doProcessMessages_) r_.YieldToMessages();
-    TZipHeaderInfo& entry = *r_.view_->Get(i);
-    bool matched = r_.doAll_;
-    if (entry.FileName.empty() && !r_.recreateDirs_) {
-      matched = false;
-    } else if (!matched) {
-      const std::string name = r_.platform_.AnsiLowerCase(entry.FullName());
-      matched = std::any_of(patterns.begin(), patterns.end(),
-                            [&](const TWildcardPattern& pattern) { return pattern.Matches(name); });
+  std::uint32_t walked = 0;
+  if (r_.wantedEntry_) {
+    // The view may have changed to physical order since the caller counted.
+    r_.YieldPerBlock(walked);
+    const TZipHeaderInfo* wanted = r_.wantedEntry_;
+    int at = r_.wantedIndex_;
+    if (r_.view_->Get(at) != wanted) {
+      at = r_.view_ == r_.primary_.get()
+               ? r_.primary_->IndexOfLocation(wanted->EffectiveDiskStart(), wanted->EffectiveLocalHeaderOffset())
+               : -1;
+      if (at < 0 || r_.view_->Get(at) != wanted) at = r_.view_->IndexOfItem(wanted);
     }
-    entry.MatchedForExtract = matched;
-    if (matched)
-      r_.totalSize_ += static_cast<std::int64_t>(entry.EffectiveUncompressedSize());
-    else
-      --selected_;
+    if (at >= 0) selection_.push_back(at);
+  } else {
+    std::vector<std::string> folded;
+    for (const auto& p : r_.filesList_) folded.push_back(r_.platform_.AnsiLowerCase(p));
+    const bool plainNames = !r_.doAll_ && std::none_of(folded.begin(), folded.end(), [](const std::string& p) {
+      return p.find_first_of("?*<") != std::string::npos;
+    });
+    if (plainNames) {
+      // Plain names are found through the index, in the order a walk finds them.
+      r_.YieldPerBlock(walked);
+      for (const auto& name : folded) {
+        const auto found = r_.NameIndex().AllFolded(name);
+        selection_.insert(selection_.end(), found.begin(), found.end());
+      }
+      if (folded.size() > 1) {
+        std::sort(selection_.begin(), selection_.end());
+        selection_.erase(std::unique(selection_.begin(), selection_.end()), selection_.end());
+      }
+    } else {
+      std::vector<TWildcardPattern> patterns;
+      for (const auto& p : folded) patterns.emplace_back(p);
+      for (int i = 0; i < count; ++i) {
+        r_.YieldPerBlock(walked);
+        const TZipHeaderInfo& entry = *r_.view_->Get(i);
+        if (r_.doAll_ ||
+            std::any_of(patterns.begin(), patterns.end(), [&, name = std::string()](const TWildcardPattern& pattern) mutable {
+              if (!pattern.CouldMatchLength(entry.Directory.size() + entry.FileName.size())) return false;
+              if (name.empty()) name = r_.platform_.AnsiLowerCase(entry.FullName());
+              return pattern.Matches(name);
+            }))
+          selection_.push_back(i);
+      }
+    }
   }
+  // Folders come out only when folders are being made.
+  if (!r_.recreateDirs_)
+    selection_.erase(std::remove_if(selection_.begin(), selection_.end(),
+                                    [&](int i) { return r_.view_->Get(i)->FileName.empty(); }),
+                     selection_.end());
+  for (const int i : selection_) {
+    TZipHeaderInfo& entry = *r_.view_->Get(i);
+    entry.MatchedForExtract = true;
+    r_.markedForExtract_.push_back(&entry);
+    r_.totalSize_ += static_cast<std::int64_t>(entry.EffectiveUncompressedSize());
+  }
+  selected_ = static_cast<int>(selection_.size());
   return selected_;
 }
 

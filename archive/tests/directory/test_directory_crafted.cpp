@@ -226,24 +226,32 @@ TEST(CraftedDirectory, NameConversionModes) {
   }
 }
 
-TEST(CraftedDirectory, YieldsOncePerRecordUnlessTold) {
+TEST(CraftedDirectory, YieldsOncePerBlockOfRecordsUnlessTold) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
-  const std::string path = dir.Write("y.zip", BuildArchive(spec));
-  TFakePlatform platform;
-  {
-    TZipReader reader(platform);
-    reader.SetZipName(path);
-    reader.ReadZipDirectory();
-    EXPECT_EQ(platform.Yields, 3);
+  // The first record yields, then every 256th: a long walk keeps yielding.
+  const struct {
+    int entries;
+    int yields;
+  } cases[] = {{3, 1}, {256, 1}, {257, 2}, {600, 3}};
+  for (const auto& c : cases) {
+    TArchiveSpec spec;
+    for (int i = 0; i < c.entries; ++i) spec.Entries.push_back(Entry("e" + std::to_string(i)));
+    const std::string path = dir.Write("y.zip", BuildArchive(spec));
+    TFakePlatform platform;
+    {
+      TZipReader reader(platform);
+      reader.SetZipName(path);
+      reader.ReadZipDirectory();
+      EXPECT_EQ(reader.EntryCount(), c.entries);
+      EXPECT_EQ(platform.Yields, c.yields) << c.entries << " entries";
+    }
+    platform.Yields = 0;
+    TZipReader quiet(platform);
+    quiet.SetDoProcessMessages(false);
+    quiet.SetZipName(path);
+    quiet.ReadZipDirectory();
+    EXPECT_EQ(platform.Yields, 0);
   }
-  platform.Yields = 0;
-  TZipReader quiet(platform);
-  quiet.SetDoProcessMessages(false);
-  quiet.SetZipName(path);
-  quiet.ReadZipDirectory();
-  EXPECT_EQ(platform.Yields, 0);
 }
 
 TEST(CraftedDirectory, IndexErrorsAndFixedVersion) {
@@ -284,6 +292,29 @@ TEST(CraftedDirectory, QuestionMarkNameAsksForAFile) {
   EXPECT_EQ(reader.ZipName(), path);
   reader.ReadZipDirectory();
   EXPECT_EQ(reader.EntryFullName(0), "chosen");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CraftedDirectory, ACountWrappedPastSixteenBitsIsReadToTheDirectorysSize) {
+  // Written without a Zip64 record, the 16-bit count keeps only the low bits
+  // (65,536 entries read as 0, 65,537 as 1); the directory's size still holds them all.
+  TScratchDir dir;
+  for (const int entries : {65536, 65537}) {
+    TArchiveSpec spec;
+    for (int i = 0; i < entries; ++i) spec.Entries.push_back(Entry("f" + std::to_string(i), ""));
+    TZipReader reader;
+    reader.SetZipName(dir.Write("wrapped.zip", BuildArchive(spec)));
+    reader.ReadZipDirectory();
+    EXPECT_EQ(reader.EndCentral().TotalEntries, entries & 0xFFFF);
+    ASSERT_EQ(reader.EntryCount(), entries);
+    EXPECT_EQ(reader.EntryFullName(entries - 1), "f" + std::to_string(entries - 1));
+    EXPECT_FALSE(reader.DirectoryRebuilt());
+    TMemoryStream stream;
+    EXPECT_EQ(reader.UnpackToStream(&stream, "f65535"), 1);
+  }
 }
 
 }  // namespace
