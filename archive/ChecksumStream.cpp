@@ -4,6 +4,10 @@
 #include "codec/Crc32.h"
 
 std::size_t TChecksumStream::Write(const void* buffer, std::size_t count) {
+  if (position_ == 0 && written_ > 0) {
+    written_ = 0;
+    crc_ = vell::codec::kCrc32Init;
+  }
   if (position_ != written_) return 0;
   crc_ = vell::codec::Crc32Update(crc_, buffer, count);
   written_ += static_cast<std::int64_t>(count);

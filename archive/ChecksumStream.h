@@ -12,6 +12,8 @@ public:
 
   // Writes must follow one another from the start; anything else is refused
   // (a short write), since the bytes are no longer there to checksum again.
+  // A write at position 0 starts over, as the reader writes each entry of a
+  // pass from the stream's start.
   std::size_t Write(const void* buffer, std::size_t count) override;
   std::size_t Read(void* buffer, std::size_t count) override;  // nothing to read back: 0
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;

@@ -6,13 +6,6 @@ namespace {
 
 std::size_t HashName(std::string_view name) { return std::hash<std::string_view>{}(name); }
 
-bool FullNameIs(const TZipHeaderInfo& entry, std::string_view name) {
-  // Compares directory and file name in place of building the full name.
-  const std::size_t split = entry.Directory.size();
-  return split + entry.FileName.size() == name.size() && name.compare(0, split, entry.Directory) == 0 &&
-         name.compare(split, std::string_view::npos, entry.FileName) == 0;
-}
-
 }  // namespace
 
 void TEntryNameIndex::TTable::Reset(std::size_t entries) {
@@ -27,18 +20,29 @@ TEntryNameIndex::TEntryNameIndex(const TSortedZip& list, TLowerCase lowerCase)
 
 void TEntryNameIndex::BuildExact() {
   const int count = list_.Count();
-  exact_.Reset(static_cast<std::size_t>(count));
-  std::string name;
+  std::size_t size = 16;
+  while (size < static_cast<std::size_t>(count) * 2) size *= 2;
+  exactSlots_.assign(size, TExactSlot{});
+  exactMask_ = size - 1;
+  exactNames_.clear();
   for (int i = 0; i < count; ++i) {
     const TZipHeaderInfo& entry = *list_.Get(i);
-    name.assign(entry.Directory).append(entry.FileName);
-    for (std::size_t at = HashName(name) & exact_.mask;; at = (at + 1) & exact_.mask) {
-      const std::uint32_t slot = exact_.slots[at];
-      if (slot == 0) {
-        exact_.slots[at] = static_cast<std::uint32_t>(i) + 1;
+    const std::size_t at = exactNames_.size();
+    exactNames_.append(entry.Directory).append(entry.FileName);
+    const std::string_view name(exactNames_.data() + at, exactNames_.size() - at);
+    const std::size_t hash = HashName(name);
+    for (std::size_t k = hash & exactMask_;; k = (k + 1) & exactMask_) {
+      TExactSlot& slot = exactSlots_[k];
+      if (slot.entry == 0) {
+        slot = {static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(i) + 1, static_cast<std::uint32_t>(at),
+                static_cast<std::uint32_t>(name.size())};
         break;
       }
-      if (FullNameIs(*list_.Get(static_cast<int>(slot - 1)), name)) break;  // an earlier entry keeps the name
+      if (slot.hash == static_cast<std::uint32_t>(hash) &&
+          std::string_view(exactNames_.data() + slot.at, slot.length) == name) {
+        exactNames_.resize(at);  // an earlier entry keeps the name
+        break;
+      }
     }
   }
   exactBuilt_ = true;
@@ -73,10 +77,13 @@ void TEntryNameIndex::BuildFolded() {
 
 int TEntryNameIndex::FirstExact(std::string_view name) {
   if (!exactBuilt_) BuildExact();
-  for (std::size_t at = HashName(name) & exact_.mask;; at = (at + 1) & exact_.mask) {
-    const std::uint32_t slot = exact_.slots[at];
-    if (slot == 0) return -1;
-    if (FullNameIs(*list_.Get(static_cast<int>(slot - 1)), name)) return static_cast<int>(slot - 1);
+  const std::size_t hash = HashName(name);
+  for (std::size_t k = hash & exactMask_;; k = (k + 1) & exactMask_) {
+    const TExactSlot& slot = exactSlots_[k];
+    if (slot.entry == 0) return -1;
+    if (slot.hash == static_cast<std::uint32_t>(hash) &&
+        std::string_view(exactNames_.data() + slot.at, slot.length) == name)
+      return static_cast<int>(slot.entry - 1);
   }
 }
 

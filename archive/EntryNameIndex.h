@@ -35,11 +35,22 @@ private:
   void BuildExact();
   void BuildFolded();
 
+  // A name as written, with where it lives in exactNames_: a question is
+  // answered from the slot and one comparison, without visiting the entry.
+  struct TExactSlot {
+    std::uint32_t hash = 0;
+    std::uint32_t entry = 0;  // index + 1; 0 = empty
+    std::uint32_t at = 0;
+    std::uint32_t length = 0;
+  };
+
   const TSortedZip& list_;
   TLowerCase lowerCase_;
   bool exactBuilt_ = false;
   bool foldedBuilt_ = false;
-  TTable exact_;
+  std::vector<TExactSlot> exactSlots_;
+  std::size_t exactMask_ = 0;
+  std::string exactNames_;
   TTable folded_;
   std::vector<std::string> foldedNames_;
   std::vector<std::int32_t> nextFolded_;  // the next entry with the same folded name, -1 at the end

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
 struct TWildcardPattern::TToken {
   enum class Kind { Literal, AnyOne, AnyRun, OneOf, RunOf } kind;
   char literal = 0;
-  std::array<bool, 256> set{};  // members of "<...>"
-  bool InSet(char c) const { return set[static_cast<unsigned char>(c)]; }
+  // Members of "<...>", apart from the token: a long pattern stays small.
+  std::shared_ptr<const std::array<bool, 256>> set;
+  bool InSet(char c) const { return (*set)[static_cast<unsigned char>(c)]; }
 };
 
 namespace {
@@ -45,6 +47,7 @@ std::optional<std::array<bool, 256>> ParseSet(std::string_view pattern, std::siz
 
 std::optional<std::vector<TToken>> Tokenize(std::string_view pattern) {
   std::vector<TToken> tokens;
+  tokens.reserve(pattern.size());
   for (std::size_t at = 0; at < pattern.size();) {
     const char c = pattern[at++];
     if (c == '?') {
@@ -54,14 +57,14 @@ std::optional<std::vector<TToken>> Tokenize(std::string_view pattern) {
         ++at;
         const auto set = ParseSet(pattern, at);
         if (!set) return std::nullopt;
-        tokens.push_back({TToken::Kind::RunOf, 0, *set});
+        tokens.push_back({TToken::Kind::RunOf, 0, std::make_shared<const std::array<bool, 256>>(*set)});
       } else {
         tokens.push_back({TToken::Kind::AnyRun, 0, {}});
       }
     } else if (c == '<') {
       const auto set = ParseSet(pattern, at);
       if (!set) return std::nullopt;
-      tokens.push_back({TToken::Kind::OneOf, 0, *set});
+      tokens.push_back({TToken::Kind::OneOf, 0, std::make_shared<const std::array<bool, 256>>(*set)});
     } else {
       tokens.push_back({TToken::Kind::Literal, c, {}});
     }

@@ -141,6 +141,10 @@ public:
   // only with RecreateDirs. Returns 1 when it extracted with a good CRC. A
   // bad index raises EListError.
   int UnpackEntryToStream(TStream* stream, int index);
+  // View entries first .. first + count - 1 in turn, each from the stream's
+  // start, in one pass over the archive; returns how many came out with a
+  // good CRC. A range outside the list raises EListError.
+  int UnpackEntriesToStream(TStream* stream, int first, int count);
 
   const std::string& Password() const { return password_; }
   void SetPassword(const std::string& password) { password_ = password; }
@@ -302,10 +306,9 @@ private:
   // Members below this line belong to extraction and may change with it.
   bool unpackToStream_ = false;
   TStream* targetStream_ = nullptr;
-  const TZipHeaderInfo* wantedEntry_ = nullptr;  // extraction of one entry, not by name
-  int wantedIndex_ = 0;                          // its view index when it was asked for
+  std::vector<int> wantedIndices_;  // extraction by view index (ascending), not by name
   std::vector<TZipHeaderInfo*> markedForExtract_;  // MatchedForExtract set by the last selection
-  int Extract(TStream* stream, const std::string& name, int index);  // by name when index < 0
+  int Extract(TStream* stream, const std::string& name, int first, int count);  // by name when count is 0
   int ExtractSelected();
   friend class TUnpackSession;  // one ExtractSelected call: buffers, counts, entry decoding
   friend class TEntryInput;     // an entry's bytes out of the archive

@@ -66,7 +66,7 @@ public:
   static constexpr std::size_t kInflateAreaSize = 256 * 1024;
 
   explicit TUnpackSession(TZipReader& reader)
-      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]), output_(new std::uint8_t[kInflateAreaSize]) {}
+      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]) {}
 
   // Chooses the entries to extract (ascending view indices) and marks them.
   int Select();
@@ -89,21 +89,25 @@ private:
   std::unique_ptr<std::uint8_t[]> input_;
   std::unique_ptr<std::uint8_t[]> output_;
   std::vector<int> selection_;
+  std::int64_t archiveSize_ = -1;
   int selected_ = 0;
   int succeeded_ = 0;
 };
 
 int TZipReader::UnpackToStream(TStream* stream, const std::string& name) {
   if (!stream || IsBlank(name)) return 0;
-  return Extract(stream, name, -1);
+  return Extract(stream, name, 0, 0);
 }
 
-int TZipReader::UnpackEntryToStream(TStream* stream, int index) {
-  if (!stream) return 0;
-  return Extract(stream, std::string(), index);
+int TZipReader::UnpackEntryToStream(TStream* stream, int index) { return UnpackEntriesToStream(stream, index, 1); }
+
+int TZipReader::UnpackEntriesToStream(TStream* stream, int first, int count) {
+  if (!stream || count == 0) return 0;
+  if (count < 0) throw EListError(FormatWithInt(ZipMessages::IndexOutOfRange, count));
+  return Extract(stream, std::string(), first, count);
 }
 
-int TZipReader::Extract(TStream* stream, const std::string& name, int index) {
+int TZipReader::Extract(TStream* stream, const std::string& name, int first, int count) {
   const bool oldBusy = busy_;
   busy_ = true;
   targetStream_ = stream;
@@ -112,19 +116,20 @@ int TZipReader::Extract(TStream* stream, const std::string& name, int index) {
   auto restore = [&] {
     unpackToStream_ = false;
     targetStream_ = nullptr;
-    wantedEntry_ = nullptr;
+    wantedIndices_.clear();
     CloseArchive();
     busy_ = oldBusy;
     cancelRequested_ = false;
   };
   try {
     OpenArchive();
-    // The index counts in the directory as it stands now: a changed file has just been read again.
-    if (index >= 0 || name.empty()) {
-      wantedEntry_ = &ViewEntry(index);
-      wantedIndex_ = index;
-    }
-    else
+    // Indices count in the directory as it stands now: a changed file has just been read again.
+    if (count > 0) {
+      ViewEntry(first);  // raises for a range outside the list
+      if (count > EntryCount() - first) ViewEntry(EntryCount());
+      wantedIndices_.resize(static_cast<std::size_t>(count));
+      for (int i = 0; i < count; ++i) wantedIndices_[static_cast<std::size_t>(i)] = first + i;
+    } else
       filesList_.assign(1, name);
     const int extracted = ExtractSelected();
     restore();
@@ -155,7 +160,19 @@ int TZipReader::ExtractSelected() {
   };
   try {
     if (!destDir_.empty() && !platform_.DirectoryExists(destDir_)) std::filesystem::create_directories(destDir_);
-    if (physicalOrder) SortEntries(TZipSortMode::ByNone);
+    if (physicalOrder) {
+      // Entries asked for by index are found again in physical order.
+      std::vector<const TZipHeaderInfo*> wanted;
+      for (const int i : wantedIndices_) wanted.push_back(view_->Get(i));
+      SortEntries(TZipSortMode::ByNone);
+      wantedIndices_.clear();
+      for (const TZipHeaderInfo* entry : wanted) {
+        int at = primary_->IndexOfLocation(entry->EffectiveDiskStart(), entry->EffectiveLocalHeaderOffset());
+        if (at < 0 || primary_->Get(at) != entry) at = primary_->IndexOfItem(entry);
+        wantedIndices_.push_back(at);
+      }
+      std::sort(wantedIndices_.begin(), wantedIndices_.end());
+    }
     totalSize_ = totalDone_ = 0;
     const int selected = session.Select();
     bool stopNow = false;
@@ -201,18 +218,9 @@ int TUnpackSession::Select() {
   selection_.clear();
   const int count = r_.EntryCount();
   std::uint32_t walked = 0;
-  if (r_.wantedEntry_) {
-    // The view may have changed to physical order since the caller counted.
+  if (!r_.wantedIndices_.empty()) {
     r_.YieldPerBlock(walked);
-    const TZipHeaderInfo* wanted = r_.wantedEntry_;
-    int at = r_.wantedIndex_;
-    if (r_.view_->Get(at) != wanted) {
-      at = r_.view_ == r_.primary_.get()
-               ? r_.primary_->IndexOfLocation(wanted->EffectiveDiskStart(), wanted->EffectiveLocalHeaderOffset())
-               : -1;
-      if (at < 0 || r_.view_->Get(at) != wanted) at = r_.view_->IndexOfItem(wanted);
-    }
-    if (at >= 0) selection_.push_back(at);
+    selection_ = r_.wantedIndices_;
   } else {
     std::vector<std::string> folded;
     for (const auto& p : r_.filesList_) folded.push_back(r_.platform_.AnsiLowerCase(p));
@@ -369,7 +377,8 @@ bool TUnpackSession::DecodeEntry(int index) {
   TStream& target = *r_.targetStream_;
   std::uint64_t present = static_cast<std::uint64_t>(remaining);
   if (!MultiPart()) {
-    const std::int64_t archiveSize = r_.archive_->Size();
+    if (archiveSize_ < 0) archiveSize_ = r_.archive_->Size();  // once per pass: the file is held open
+    const std::int64_t archiveSize = archiveSize_;
     const std::int64_t afterHeader = archiveSize - static_cast<std::int64_t>(dataStart + headerSize);
     present = std::min<std::uint64_t>(present, static_cast<std::uint64_t>(std::max<std::int64_t>(afterHeader, 0)));
   }
@@ -432,6 +441,8 @@ void TUnpackSession::Decode(std::uint16_t method, const TZipHeaderInfo& entry, T
       return;
     case mDeflated:
       try {
+        // Made on the first deflated entry: a stored one never needs it.
+        if (!output_) output_.reset(new std::uint8_t[kInflateAreaSize]);
         vell::codec::InflateRaw(input, output, {output_.get(), kInflateAreaSize}, TEntryInput::BlockSize);
       } catch (const vell::codec::InflateError&) {
         throw EZCompressionError(kInflateErrorText);
