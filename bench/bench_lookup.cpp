@@ -76,8 +76,11 @@ public:
 };
 
 // As the reader application does it for each file a movie asks for.
-double MedianLookUpAndExtraction(int n, int count) {
+// With keepOpen the archive stays open between calls, which leaves out the
+// file open, the size and time queries and the close of each call.
+double MedianLookUpAndExtraction(int n, int count, bool keepOpen) {
   TZipReader reader;
+  reader.SetKeepZipOpen(keepOpen);
   reader.SetZipName(ArchivePath(n));
   reader.ReadZipDirectory();
   TMemoryStream stream;
@@ -117,8 +120,9 @@ int main(int argc, char** argv) {
     const double ratio = times.front() > 0 ? times.back() / times.front() : 0;
     std::printf("%15.2fx%s\n", ratio, ratio <= 1.5 ? "" : "   (over the 1.5x target)");
   }
-  const double median = MedianLookUpAndExtraction(100000, 1000);
+  const double median = MedianLookUpAndExtraction(100000, 1000, false);
   std::printf("\nmedian of 1,000 random look-ups + extractions at 100,000 entries: %.2f us%s\n", median,
               median <= 10.0 ? "" : "   (over the 10 us target)");
+  std::printf("the same with KeepZipOpen: %.2f us\n", MedianLookUpAndExtraction(100000, 1000, true));
   return 0;
 }

@@ -142,7 +142,15 @@ TEST_F(NameIndex, AnEntryChosenByIndexComesOutWhateverItsNameIntoAStreamThatKeep
     EXPECT_EQ(sink.Written(), c.size);
     EXPECT_EQ(sink.Crc(), c.crc);
   }
+  // A range in one pass: each entry from the stream's start, the folder left out.
+  started.clear();
+  std::vector<std::uint32_t> crcs;
   TChecksumStream sink;
+  reader.OnEndUnZip = [&](TZipReader*, int, const std::string&) { crcs.push_back(sink.Crc()); };
+  EXPECT_EQ(reader.UnpackEntriesToStream(&sink, 1, 3), 2);
+  EXPECT_EQ(started, (std::vector<int>{1, 2}));
+  EXPECT_EQ(crcs, (std::vector<std::uint32_t>{Crc32("STAR"), Crc32(big)}));
+  EXPECT_THROW(reader.UnpackEntriesToStream(&sink, 2, 3), EListError);
   EXPECT_EQ(reader.UnpackEntryToStream(&sink, 3), 0);  // a folder, while folders are not made
   EXPECT_THROW(reader.UnpackEntryToStream(&sink, 4), EListError);
   EXPECT_THROW(reader.UnpackEntryToStream(&sink, -1), EListError);
