@@ -134,8 +134,7 @@ void TZipReader::ParseExtraField(TZipHeaderInfo& entry, const std::uint8_t* extr
       }
       case 0x7075: {
         if (next > length || size < 5) return;
-        auto& unicode = entry.UnicodePath ? *entry.UnicodePath
-                                          : *(entry.UnicodePath = std::make_unique<TUnicodePathInfo>());
+        auto& unicode = entry.UnicodePath ? *entry.UnicodePath : entry.UnicodePath.emplace();
         unicode.Version = extra[data];
         unicode.NameCRC = GetU32(extra + data + 1);
         std::string path(reinterpret_cast<const char*>(extra + data + 5), size - 5u);
@@ -329,8 +328,7 @@ void TZipReader::LoadDirectory() {
         if (at >= 0) {
           listed = primary_->Get(at);
           const std::uint32_t scannedOffset = listed->RelativeOffsetOfLocalHeader;
-          const std::unique_ptr<TZip64Info> scannedZip64 =
-              listed->Zip64 ? std::make_unique<TZip64Info>(*listed->Zip64) : nullptr;
+          const std::optional<TZip64Info> scannedZip64 = listed->Zip64;
           const std::uint16_t localExtra = listed->LocalExtraFieldLength;
           *listed = *entry;
           listed->RelativeOffsetOfLocalHeader = scannedOffset;

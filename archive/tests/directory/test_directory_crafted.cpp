@@ -182,6 +182,32 @@ TEST(CraftedDirectory, UnicodePathAndAesBlocks) {
   EXPECT_EQ(aes.Aes->VendorVersion, 2);
 }
 
+TEST(CraftedDirectory, AListedEntryCopiesWithEveryField) {
+  // One entry with every optional block, its comment read: a copy (as the
+  // reader makes of each entry it extracts or rebuilds) must equal it whole.
+  TScratchDir dir;
+  TArchiveLayout layout;
+  layout.Entries = {Entry("docs/every.bin", "every field")};
+  TEntryLayout& e = layout.Entries[0];
+  e.Zip64 = true;
+  e.Flag = 1;
+  e.Comment = "a comment";
+  e.CentralExtra = ExtraBlock(0x7075, std::string("\x01", 1) + U32(0x12345678) + "docs/every.bin") +
+                   ExtraBlock(0x9901, U16(2) + "AE" + std::string("\x03", 1) + U16(8));
+  TZipReader reader;
+  reader.SetZipName(dir.Write("every.zip", BuildArchive(layout)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(reader.EntryComment(0), "a comment");
+  const TZipHeaderInfo& listed = reader.Entry(0);
+  ASSERT_TRUE(listed.Zip64 && listed.Aes && listed.UnicodePath && listed.FileCommentRead);
+  const TZipHeaderInfo copied(listed);
+  EXPECT_TRUE(copied == listed);
+  TZipHeaderInfo assigned;
+  assigned = listed;
+  EXPECT_TRUE(assigned == listed);
+  EXPECT_FALSE(assigned == TZipHeaderInfo());
+}
+
 TEST(CraftedDirectory, TruncatedExtraBlocksEndTheWalkQuietly) {
   TScratchDir dir;
   TArchiveLayout layout;
