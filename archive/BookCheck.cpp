@@ -16,18 +16,8 @@ std::string NormalizeBookEntryName(const std::string& name) {
 }
 
 int FindBookEntry(const TZipReader* reader, const std::string& name) {
-  const std::string wanted = NormalizeBookEntryName(name);
   if (reader == nullptr) return 0;
-  const int count = reader->EntryCount();
-  for (int i = 0; i < count; ++i) {
-    // Compares directory and file name in place of building each full name.
-    const TZipHeaderInfo& entry = reader->Entry(i);
-    const std::size_t split = entry.Directory.size();
-    if (split + entry.FileName.size() == wanted.size() && wanted.compare(0, split, entry.Directory) == 0 &&
-        wanted.compare(split, std::string::npos, entry.FileName) == 0)
-      return i + 1;
-  }
-  return 0;
+  return reader->FindEntry(NormalizeBookEntryName(name)) + 1;
 }
 
 std::vector<std::string> TBookCheck::Missing() const {

@@ -23,6 +23,9 @@ public:
   TWildcardPattern& operator=(TWildcardPattern&&) noexcept;
 
   bool Matches(std::string_view name) const;
+  // False when no name of this length can match (a quick test before the
+  // name is even lower-cased).
+  bool CouldMatchLength(std::size_t length) const;
 
   struct TToken;  // one element of a pattern; defined with the matcher
 
@@ -31,4 +34,12 @@ private:
   bool matchesAll_ = false;
   std::optional<std::string> literal_;  // a pattern without wildcards: plain comparison
   std::vector<TToken> tokens_;
+  // Taken apart once: the literal characters every match begins and ends
+  // with, the tokens between them, and the name lengths that can match.
+  std::string prefix_;
+  std::string suffix_;
+  std::size_t middleBegin_ = 0;
+  std::size_t middleEnd_ = 0;
+  std::size_t minLength_ = 0;
+  bool unbounded_ = false;  // a run token: names may be longer than minLength_
 };

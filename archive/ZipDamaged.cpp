@@ -201,8 +201,9 @@ bool TZipReader::RecoverFromLocalHeaders() {
   std::uint64_t found = 0;
   std::int64_t stop = stream.Position();
   const std::int64_t length = stream.Size();
+  std::uint32_t walked = 0;
   for (;;) {
-    if (doProcessMessages_) YieldToMessages();
+    YieldPerBlock(walked);
     auto entry = std::make_unique<TZipHeaderInfo>();
     entry->OEMConvert = oemConvert_;
     stop = stream.Position();

@@ -134,8 +134,7 @@ void TZipReader::ParseExtraField(TZipHeaderInfo& entry, const std::uint8_t* extr
       }
       case 0x7075: {
         if (next > length || size < 5) return;
-        auto& unicode = entry.UnicodePath ? *entry.UnicodePath
-                                          : *(entry.UnicodePath = std::make_unique<TUnicodePathInfo>());
+        auto& unicode = entry.UnicodePath ? *entry.UnicodePath : entry.UnicodePath.emplace();
         unicode.Version = extra[data];
         unicode.NameCRC = GetU32(extra + data + 1);
         std::string path(reinterpret_cast<const char*>(extra + data + 5), size - 5u);
@@ -245,8 +244,18 @@ void TZipReader::LoadDirectory() {
   if (usingSideFile) currentDisk_ = 0;
   const bool multi = multiDiskMode_ != TZipMultiDiskMode::mdNone;
 
+  // A 16-bit entry count wraps past 65,535 when a writer leaves out the Zip64
+  // record; the directory's size still tells where its records end, so
+  // records are read on until it is used up.
+  const bool countFromSixteenBits = endCentral_.TotalEntries != 0xFFFF || !endCentral_.Zip64End;
+  const std::uint64_t directorySize = endCentral_.CentralDirSize == 0xFFFFFFFFu && endCentral_.Zip64End
+                                          ? endCentral_.Zip64End->CentralDirSize
+                                          : endCentral_.CentralDirSize;
+  const bool readToSize = countFromSixteenBits && directorySize > 0 && !multi && !usingSideFile && !directoryRebuilt_;
+  const std::uint64_t directoryEnd = endCentral_.EffectiveCentralDirOffset() + directorySize;
+
   auto seekToDirectory = [&] {
-    if (endCentral_.EffectiveTotalEntries() == 0) return;
+    if (endCentral_.EffectiveTotalEntries() == 0 && !readToSize) return;
     if (usingSideFile) {
       DirectoryStream().Seek(0, TSeekOrigin::soBeginning);
       return;
@@ -282,14 +291,21 @@ void TZipReader::LoadDirectory() {
                            TSeekOrigin::soBeginning);
   };
 
+  // Past the stated count, only while the stated size has room for a record.
+  auto beyondCount = [&](std::uint64_t i) {
+    return i >= total && readToSize && !directoryRebuilt_ &&
+           static_cast<std::uint64_t>(DirectoryStream().Position()) + ZipRecordSizes::CentralHeader <= directoryEnd;
+  };
   std::uint64_t i = 0;
+  std::uint32_t walked = 0;
   for (;;) {
-    for (; i < total; ++i) {
-      if (doProcessMessages_) YieldToMessages();
+    for (; i < total || beyondCount(i); ++i) {
+      YieldPerBlock(walked);
       auto entry = std::make_unique<TZipHeaderInfo>();
       entry->OEMConvert = oemConvert_;
       const bool mayAsk = multi && !directoryRebuilt_;
       bool ok = ReadCentralHeader(*entry, mayAsk);
+      if (!ok && i >= total) break;  // the size overstated the records: the count was right
       if (!ok && previousExtra > 0) {
         // A record that announced an extra field which is not there.
         DirectoryStream().Seek(-static_cast<std::int64_t>(previousExtra), TSeekOrigin::soCurrent);
@@ -312,8 +328,7 @@ void TZipReader::LoadDirectory() {
         if (at >= 0) {
           listed = primary_->Get(at);
           const std::uint32_t scannedOffset = listed->RelativeOffsetOfLocalHeader;
-          const std::unique_ptr<TZip64Info> scannedZip64 =
-              listed->Zip64 ? std::make_unique<TZip64Info>(*listed->Zip64) : nullptr;
+          const std::optional<TZip64Info> scannedZip64 = listed->Zip64;
           const std::uint16_t localExtra = listed->LocalExtraFieldLength;
           *listed = *entry;
           listed->RelativeOffsetOfLocalHeader = scannedOffset;

@@ -1,58 +1,12 @@
 #include "ZipHeaderInfo.h"
 
-namespace {
-template <class T>
-std::unique_ptr<T> CloneBlock(const std::unique_ptr<T>& block) {
-  return block ? std::make_unique<T>(*block) : nullptr;
-}
-}  // namespace
-
-TZipHeaderInfo::TZipHeaderInfo(const TZipHeaderInfo& other) { *this = other; }
-
-TZipHeaderInfo& TZipHeaderInfo::operator=(const TZipHeaderInfo& other) {
-  if (this == &other) return *this;
-  VersionMadeBy = other.VersionMadeBy;
-  VersionNeeded = other.VersionNeeded;
-  Flag = other.Flag;
-  CompressionMethod = other.CompressionMethod;
-  ModifDateTime = other.ModifDateTime;
-  CRC32 = other.CRC32;
-  CompressedSize = other.CompressedSize;
-  UncompressedSize = other.UncompressedSize;
-  FileNameLength = other.FileNameLength;
-  ExtraFieldLength = other.ExtraFieldLength;
-  LocalExtraFieldLength = other.LocalExtraFieldLength;
-  FileCommentLength = other.FileCommentLength;
-  DiskNumberStart = other.DiskNumberStart;
-  InternalAttributes = other.InternalAttributes;
-  ExternalAttributes = other.ExternalAttributes;
-  RelativeOffsetOfLocalHeader = other.RelativeOffsetOfLocalHeader;
-  CentralHeaderPosition = other.CentralHeaderPosition;
-  FileName = other.FileName;
-  Directory = other.Directory;
-  Zip64 = CloneBlock(other.Zip64);
-  Aes = CloneBlock(other.Aes);
-  UnicodePath = CloneBlock(other.UnicodePath);
-  AesStrength = other.AesStrength;
-  FileComment = other.FileComment;
-  FileCommentRead = other.FileCommentRead;
-  MatchedForExtract = other.MatchedForExtract;
-  FileIsOK = other.FileIsOK;
-  SelectedByCaller = other.SelectedByCaller;
-  OEMConvert = other.OEMConvert;
-  CentralExtraPosition = other.CentralExtraPosition;
-  CentralExtraLength = other.CentralExtraLength;
-  Zip64ExtraLength = other.Zip64ExtraLength;
-  return *this;
-}
-
 TZip64Info& TZipHeaderInfo::Zip64Block() {
-  if (!Zip64) Zip64 = std::make_unique<TZip64Info>();
+  if (!Zip64) Zip64.emplace();
   return *Zip64;
 }
 
 TAesInfo& TZipHeaderInfo::AesBlock() {
-  if (!Aes) Aes = std::make_unique<TAesInfo>();
+  if (!Aes) Aes.emplace();
   return *Aes;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace ZipSignatures {
@@ -33,6 +34,7 @@ struct TZip64Info {
   std::uint64_t CompressedSize = 0;
   std::uint64_t LocalHeaderOffset = 0;
   std::uint32_t DiskStart = 0;
+  bool operator==(const TZip64Info&) const = default;
 };
 
 // The 11 bytes of the AES extra block as stored.
@@ -43,18 +45,18 @@ struct TAesInfo {
   std::uint16_t VendorId = 0x4541;
   std::uint8_t Strength = 0;
   std::uint16_t CompressionMethod = 0;
+  bool operator==(const TAesInfo&) const = default;
 };
 
 struct TUnicodePathInfo {
   std::uint8_t Version = 0;
   std::uint32_t NameCRC = 0;
+  bool operator==(const TUnicodePathInfo&) const = default;
 };
 
+// Plain values throughout, so that the compiler's copy takes every field.
 class TZipHeaderInfo {
 public:
-  TZipHeaderInfo() = default;
-  TZipHeaderInfo(const TZipHeaderInfo& other);
-  TZipHeaderInfo& operator=(const TZipHeaderInfo& other);
 
   std::uint16_t VersionMadeBy = 45;
   std::uint16_t VersionNeeded = 20;
@@ -77,9 +79,9 @@ public:
   std::string FileName;   // the part after the last '\'
   std::string Directory;  // empty or ending in '\'
 
-  std::unique_ptr<TZip64Info> Zip64;          // created on first need
-  std::unique_ptr<TAesInfo> Aes;              // created on first need
-  std::unique_ptr<TUnicodePathInfo> UnicodePath;
+  std::optional<TZip64Info> Zip64;  // present once needed
+  std::optional<TAesInfo> Aes;      // present once needed
+  std::optional<TUnicodePathInfo> UnicodePath;
   std::uint8_t AesStrength = 0;  // 0 = no AES, 1..3 key strength
 
   std::string FileComment;  // empty until read
@@ -111,6 +113,8 @@ public:
   std::string FullName() const { return Directory + FileName; }
   // Splits a full name at the last '\' (or ':') into Directory and FileName.
   void SetFullName(const std::string& fullName);
+
+  bool operator==(const TZipHeaderInfo&) const = default;
 };
 
 struct TZip64EndLocator {

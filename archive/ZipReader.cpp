@@ -96,9 +96,25 @@ void TZipReader::ClearArchive() {
 }
 
 void TZipReader::FreeLists() {
+  markedForExtract_.clear();
+  viewIndex_.reset();
+  primaryIndex_.reset();
   ownedView_.reset();
   view_ = nullptr;
   primary_.reset();
+}
+
+TEntryNameIndex& TZipReader::NameIndex() const {
+  auto& index = view_ == primary_.get() ? primaryIndex_ : viewIndex_;
+  if (!index)
+    index = std::make_unique<TEntryNameIndex>(*view_,
+                                              [this](const std::string& name) { return platform_.AnsiLowerCase(name); });
+  return *index;
+}
+
+int TZipReader::FindEntry(const std::string& fullName) const {
+  if (view_ == nullptr || EntryCount() == 0) return -1;
+  return NameIndex().FirstExact(fullName);
 }
 
 void TZipReader::ReadZipDirectory() {
@@ -200,6 +216,7 @@ std::string TZipReader::ArchiveComment() {
 }
 
 void TZipReader::SortEntries(TZipSortMode mode) {
+  viewIndex_.reset();
   ownedView_.reset();
   view_ = primary_.get();
   if (mode == TZipSortMode::ByNone || !primary_) return;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BufferStream.h"
+#include "EntryNameIndex.h"
 #include "Platform.h"
 #include "SortedZip.h"
 #include "Stream.h"
@@ -87,6 +88,9 @@ public:
   std::string ArchiveComment();
   // The view entry itself (read-only), for tools that show every field.
   const TZipHeaderInfo& Entry(int index) const;
+  // View index of the first entry whose full name is exactly fullName
+  // ('\' separators, letter case as stored); -1 when there is none.
+  int FindEntry(const std::string& fullName) const;
 
   TZipSortMode SortMode() const { return sortMode_; }
   void SetSortMode(TZipSortMode mode) { sortMode_ = mode; }
@@ -133,6 +137,14 @@ public:
   // Writes the entries matching name (a pattern, '\' separators) into stream,
   // each from the stream's start; returns how many extracted with a good CRC.
   int UnpackToStream(TStream* stream, const std::string& name);
+  // The same for view entry index alone, whatever its name; a folder entry
+  // only with RecreateDirs. Returns 1 when it extracted with a good CRC. A
+  // bad index raises EListError.
+  int UnpackEntryToStream(TStream* stream, int index);
+  // View entries first .. first + count - 1 in turn, each from the stream's
+  // start, in one pass over the archive; returns how many came out with a
+  // good CRC. A range outside the list raises EListError.
+  int UnpackEntriesToStream(TStream* stream, int first, int count);
 
   const std::string& Password() const { return password_; }
   void SetPassword(const std::string& password) { password_ = password; }
@@ -228,6 +240,15 @@ private:
 
   // Message loop and messages.
   void YieldToMessages();             // yield, then honour cancel and pause
+  // For walks over entries: yields on the first call and then once per
+  // block of entries, so that a long walk stays responsive without paying
+  // for the message loop on every entry.
+  static constexpr std::uint32_t kEntriesPerYield = 256;
+  void YieldPerBlock(std::uint32_t& walked) {
+    if (doProcessMessages_ && walked++ % kEntriesPerYield == 0) YieldToMessages();
+  }
+  // The name index of the current view, built on its first question.
+  TEntryNameIndex& NameIndex() const;
   int ShowZipMessage(int messageId, const std::string& text, const std::string& caption, unsigned flags,
                      bool arrowCursor = false);
 
@@ -240,6 +261,9 @@ private:
   std::unique_ptr<TSortedZip> primary_;
   TSortedZip* view_ = nullptr;                // primary_ itself for ByNone
   std::unique_ptr<TSortedZip> ownedView_;
+  // One per list: the primary order stays indexed while a sorted view comes and goes.
+  mutable std::unique_ptr<TEntryNameIndex> primaryIndex_;
+  mutable std::unique_ptr<TEntryNameIndex> viewIndex_;
   TEndCentral endCentral_;
   std::int64_t fileTimeAtLoad_ = 0;
   bool directoryRebuilt_ = false;
@@ -282,6 +306,9 @@ private:
   // Members below this line belong to extraction and may change with it.
   bool unpackToStream_ = false;
   TStream* targetStream_ = nullptr;
+  std::vector<int> wantedIndices_;  // extraction by view index (ascending), not by name
+  std::vector<TZipHeaderInfo*> markedForExtract_;  // MatchedForExtract set by the last selection
+  int Extract(TStream* stream, const std::string& name, int first, int count);  // by name when count is 0
   int ExtractSelected();
   friend class TUnpackSession;  // one ExtractSelected call: buffers, counts, entry decoding
   friend class TEntryInput;     // an entry's bytes out of the archive

@@ -66,9 +66,11 @@ public:
   static constexpr std::size_t kInflateAreaSize = 256 * 1024;
 
   explicit TUnpackSession(TZipReader& reader)
-      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]), output_(new std::uint8_t[kInflateAreaSize]) {}
+      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]) {}
 
+  // Chooses the entries to extract (ascending view indices) and marks them.
   int Select();
+  const std::vector<int>& Selection() const { return selection_; }
   // Decodes view entry index; true when it must be tried again (a new password).
   bool DecodeEntry(int index);
   int Succeeded() const { return succeeded_; }
@@ -86,12 +88,26 @@ private:
   TZipReader& r_;
   std::unique_ptr<std::uint8_t[]> input_;
   std::unique_ptr<std::uint8_t[]> output_;
+  std::vector<int> selection_;
+  std::int64_t archiveSize_ = -1;
   int selected_ = 0;
   int succeeded_ = 0;
 };
 
 int TZipReader::UnpackToStream(TStream* stream, const std::string& name) {
   if (!stream || IsBlank(name)) return 0;
+  return Extract(stream, name, 0, 0);
+}
+
+int TZipReader::UnpackEntryToStream(TStream* stream, int index) { return UnpackEntriesToStream(stream, index, 1); }
+
+int TZipReader::UnpackEntriesToStream(TStream* stream, int first, int count) {
+  if (!stream || count == 0) return 0;
+  if (count < 0) throw EListError(FormatWithInt(ZipMessages::IndexOutOfRange, count));
+  return Extract(stream, std::string(), first, count);
+}
+
+int TZipReader::Extract(TStream* stream, const std::string& name, int first, int count) {
   const bool oldBusy = busy_;
   busy_ = true;
   targetStream_ = stream;
@@ -100,13 +116,21 @@ int TZipReader::UnpackToStream(TStream* stream, const std::string& name) {
   auto restore = [&] {
     unpackToStream_ = false;
     targetStream_ = nullptr;
+    wantedIndices_.clear();
     CloseArchive();
     busy_ = oldBusy;
     cancelRequested_ = false;
   };
   try {
     OpenArchive();
-    filesList_.assign(1, name);
+    // Indices count in the directory as it stands now: a changed file has just been read again.
+    if (count > 0) {
+      ViewEntry(first);  // raises for a range outside the list
+      if (count > EntryCount() - first) ViewEntry(EntryCount());
+      wantedIndices_.resize(static_cast<std::size_t>(count));
+      for (int i = 0; i < count; ++i) wantedIndices_[static_cast<std::size_t>(i)] = first + i;
+    } else
+      filesList_.assign(1, name);
     const int extracted = ExtractSelected();
     restore();
     return extracted;
@@ -136,14 +160,25 @@ int TZipReader::ExtractSelected() {
   };
   try {
     if (!destDir_.empty() && !platform_.DirectoryExists(destDir_)) std::filesystem::create_directories(destDir_);
-    if (physicalOrder) SortEntries(TZipSortMode::ByNone);
+    if (physicalOrder) {
+      // Entries asked for by index are found again in physical order.
+      std::vector<const TZipHeaderInfo*> wanted;
+      for (const int i : wantedIndices_) wanted.push_back(view_->Get(i));
+      SortEntries(TZipSortMode::ByNone);
+      wantedIndices_.clear();
+      for (const TZipHeaderInfo* entry : wanted) {
+        int at = primary_->IndexOfLocation(entry->EffectiveDiskStart(), entry->EffectiveLocalHeaderOffset());
+        if (at < 0 || primary_->Get(at) != entry) at = primary_->IndexOfItem(entry);
+        wantedIndices_.push_back(at);
+      }
+      std::sort(wantedIndices_.begin(), wantedIndices_.end());
+    }
     totalSize_ = totalDone_ = 0;
     const int selected = session.Select();
     bool stopNow = false;
     if (OnStartUnZipInfo) OnStartUnZipInfo(this, selected, totalSize_, stopNow);
     if (!stopNow && selected > 0) {
-      for (int i = 0; i < EntryCount(); ++i) {
-        if (!view_->Get(i)->MatchedForExtract) continue;
+      for (const int i : session.Selection()) {
         while (session.DecodeEntry(i)) {
         }
       }
@@ -178,27 +213,59 @@ void TZipReader::SetRootDir(const std::string& dir) {
 }
 
 int TUnpackSession::Select() {
-  std::vector<TWildcardPattern> patterns;
-  for (const auto& p : r_.filesList_) patterns.emplace_back(r_.platform_.AnsiLowerCase(p));
+  for (TZipHeaderInfo* entry : r_.markedForExtract_) entry->MatchedForExtract = false;
+  r_.markedForExtract_.clear();
+  selection_.clear();
   const int count = r_.EntryCount();
-  selected_ = count;
-  for (int i = 0; i < count; ++i) {
-    if (r_.doProcessMessages_) r_.YieldToMessages();
-    TZipHeaderInfo& entry = *r_.view_->Get(i);
-    bool matched = r_.doAll_;
-    if (entry.FileName.empty() && !r_.recreateDirs_) {
-      matched = false;
-    } else if (!matched) {
-      const std::string name = r_.platform_.AnsiLowerCase(entry.FullName());
-      matched = std::any_of(patterns.begin(), patterns.end(),
-                            [&](const TWildcardPattern& pattern) { return pattern.Matches(name); });
+  std::uint32_t walked = 0;
+  if (!r_.wantedIndices_.empty()) {
+    r_.YieldPerBlock(walked);
+    selection_ = r_.wantedIndices_;
+  } else {
+    std::vector<std::string> folded;
+    for (const auto& p : r_.filesList_) folded.push_back(r_.platform_.AnsiLowerCase(p));
+    const bool plainNames = !r_.doAll_ && std::none_of(folded.begin(), folded.end(), [](const std::string& p) {
+      return p.find_first_of("?*<") != std::string::npos;
+    });
+    if (plainNames) {
+      // Plain names are found through the index, in the order a walk finds them.
+      r_.YieldPerBlock(walked);
+      for (const auto& name : folded) {
+        const auto found = r_.NameIndex().AllFolded(name);
+        selection_.insert(selection_.end(), found.begin(), found.end());
+      }
+      if (folded.size() > 1) {
+        std::sort(selection_.begin(), selection_.end());
+        selection_.erase(std::unique(selection_.begin(), selection_.end()), selection_.end());
+      }
+    } else {
+      std::vector<TWildcardPattern> patterns;
+      for (const auto& p : folded) patterns.emplace_back(p);
+      for (int i = 0; i < count; ++i) {
+        r_.YieldPerBlock(walked);
+        const TZipHeaderInfo& entry = *r_.view_->Get(i);
+        if (r_.doAll_ ||
+            std::any_of(patterns.begin(), patterns.end(), [&, name = std::string()](const TWildcardPattern& pattern) mutable {
+              if (!pattern.CouldMatchLength(entry.Directory.size() + entry.FileName.size())) return false;
+              if (name.empty()) name = r_.platform_.AnsiLowerCase(entry.FullName());
+              return pattern.Matches(name);
+            }))
+          selection_.push_back(i);
+      }
     }
-    entry.MatchedForExtract = matched;
-    if (matched)
-      r_.totalSize_ += static_cast<std::int64_t>(entry.EffectiveUncompressedSize());
-    else
-      --selected_;
   }
+  // Folders come out only when folders are being made.
+  if (!r_.recreateDirs_)
+    selection_.erase(std::remove_if(selection_.begin(), selection_.end(),
+                                    [&](int i) { return r_.view_->Get(i)->FileName.empty(); }),
+                     selection_.end());
+  for (const int i : selection_) {
+    TZipHeaderInfo& entry = *r_.view_->Get(i);
+    entry.MatchedForExtract = true;
+    r_.markedForExtract_.push_back(&entry);
+    r_.totalSize_ += static_cast<std::int64_t>(entry.EffectiveUncompressedSize());
+  }
+  selected_ = static_cast<int>(selection_.size());
   return selected_;
 }
 
@@ -310,7 +377,8 @@ bool TUnpackSession::DecodeEntry(int index) {
   TStream& target = *r_.targetStream_;
   std::uint64_t present = static_cast<std::uint64_t>(remaining);
   if (!MultiPart()) {
-    const std::int64_t archiveSize = r_.archive_->Size();
+    if (archiveSize_ < 0) archiveSize_ = r_.archive_->Size();  // once per pass: the file is held open
+    const std::int64_t archiveSize = archiveSize_;
     const std::int64_t afterHeader = archiveSize - static_cast<std::int64_t>(dataStart + headerSize);
     present = std::min<std::uint64_t>(present, static_cast<std::uint64_t>(std::max<std::int64_t>(afterHeader, 0)));
   }
@@ -373,6 +441,8 @@ void TUnpackSession::Decode(std::uint16_t method, const TZipHeaderInfo& entry, T
       return;
     case mDeflated:
       try {
+        // Made on the first deflated entry: a stored one never needs it.
+        if (!output_) output_.reset(new std::uint8_t[kInflateAreaSize]);
         vell::codec::InflateRaw(input, output, {output_.get(), kInflateAreaSize}, TEntryInput::BlockSize);
       } catch (const vell::codec::InflateError&) {
         throw EZCompressionError(kInflateErrorText);

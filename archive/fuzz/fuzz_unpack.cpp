@@ -4,11 +4,13 @@
 //
 // The first input byte chooses the settings (password, incomplete mode, how
 // entries are named, a target that already holds data, a password offered
-// on demand); the rest is the archive file.
+// on demand, every entry by index into a checksum sink); the rest is the
+// archive file.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
+#include "ChecksumStream.h"
 #include "MemoryPlatform.h"
 #include "ZipReader.h"
 
@@ -42,7 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     reader.ReadZipDirectory();
     const int entries = std::min(reader.EntryCount(), kMaxEntriesTried);
-    if (options & 0x08) {
+    if (options & 0x80) {
+      // Every entry by index in one pass, as the archive test does it.
+      TChecksumStream sink;
+      reader.UnpackEntriesToStream(&sink, 0, reader.EntryCount());
+    } else if (options & 0x08) {
       TMemoryStream stream;
       reader.UnpackToStream(&stream, "*");
     } else {

@@ -57,7 +57,9 @@ public:
 
   std::int64_t Size() override {
     struct stat info {};
-    return ::fstat(fd_, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : 0;
+    // A size that cannot be had is an error, not an empty file.
+    if (::fstat(fd_, &info) != 0) throw EStreamError(std::string("Stream size error. ") + std::strerror(errno));
+    return static_cast<std::int64_t>(info.st_size);
   }
 
   void SetSize(std::int64_t newSize) override {

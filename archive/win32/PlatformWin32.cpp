@@ -60,16 +60,18 @@ public:
     }
     LARGE_INTEGER distance, result;
     distance.QuadPart = offset;
-    if (!SetFilePointerEx(handle_, distance, &result, method)) {
-      distance.QuadPart = 0;
-      SetFilePointerEx(handle_, distance, &result, FILE_CURRENT);
-    }
-    return result.QuadPart;
+    if (SetFilePointerEx(handle_, distance, &result, method)) return result.QuadPart;
+    // A failed seek leaves the position where it was; a handle that has no
+    // position at all answers -1, as the POSIX call does.
+    distance.QuadPart = 0;
+    return SetFilePointerEx(handle_, distance, &result, FILE_CURRENT) ? result.QuadPart : -1;
   }
 
+  // A size that cannot be had is an error, not an empty file.
   std::int64_t Size() override {
     LARGE_INTEGER size;
-    return GetFileSizeEx(handle_, &size) ? size.QuadPart : 0;
+    if (!GetFileSizeEx(handle_, &size)) throw EStreamError("Stream size error. " + SystemErrorText(GetLastError()));
+    return size.QuadPart;
   }
 
   void SetSize(std::int64_t newSize) override {

@@ -54,10 +54,10 @@ std::string ExtraBlock(std::uint16_t id, const std::string& data) {
   return U16(id) + U16(static_cast<std::uint16_t>(data.size())) + data;
 }
 
-std::string BuildArchive(const TArchiveSpec& spec) {
-  std::string out = spec.Prefix;
+std::string BuildArchive(const TArchiveLayout& layout) {
+  std::string out = layout.Prefix;
   std::vector<std::uint64_t> offsets;
-  for (const TEntrySpec& e : spec.Entries) {
+  for (const TEntryLayout& e : layout.Entries) {
     offsets.push_back(out.size());
     const auto crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(e.Data.data()), static_cast<uInt>(e.Data.size())));
@@ -66,11 +66,11 @@ std::string BuildArchive(const TArchiveSpec& spec) {
            U16(static_cast<std::uint16_t>(e.Name.size())) + U16(0) + e.Name + e.Data;
   }
   const std::uint64_t centralStart = out.size();
-  std::vector<int> order = spec.CentralOrder;
+  std::vector<int> order = layout.CentralOrder;
   if (order.empty())
-    for (int i = 0; i < static_cast<int>(spec.Entries.size()); ++i) order.push_back(i);
+    for (int i = 0; i < static_cast<int>(layout.Entries.size()); ++i) order.push_back(i);
   for (int i : order) {
-    const TEntrySpec& e = spec.Entries[static_cast<std::size_t>(i)];
+    const TEntryLayout& e = layout.Entries[static_cast<std::size_t>(i)];
     const auto crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(e.Data.data()), static_cast<uInt>(e.Data.size())));
     const std::uint64_t offset = e.OffsetOverride >= 0 ? static_cast<std::uint64_t>(e.OffsetOverride)
@@ -90,8 +90,8 @@ std::string BuildArchive(const TArchiveSpec& spec) {
            U32(offset32) + e.Name + extra + e.Comment;
   }
   const std::uint64_t centralSize = out.size() - centralStart;
-  const std::uint64_t count = spec.Entries.size();
-  if (spec.Zip64End) {
+  const std::uint64_t count = layout.Entries.size();
+  if (layout.Zip64End) {
     const std::uint64_t zip64At = out.size();
     out += U32(0x06064B50) + U64(44) + U16(45) + U16(45) + U32(0) + U32(0) + U64(count) + U64(count) +
            U64(centralSize) + U64(centralStart);
@@ -102,7 +102,7 @@ std::string BuildArchive(const TArchiveSpec& spec) {
            U16(static_cast<std::uint16_t>(count)) + U32(static_cast<std::uint32_t>(centralSize)) +
            U32(static_cast<std::uint32_t>(centralStart));
   }
-  out += U16(static_cast<std::uint16_t>(spec.Comment.size())) + spec.Comment;
+  out += U16(static_cast<std::uint16_t>(layout.Comment.size())) + layout.Comment;
   return out;
 }
 
@@ -134,8 +134,8 @@ bool TFakePlatform::AnsiToOem(const std::string& ansi, std::string& oem) {
   return true;
 }
 
-TEntrySpec Entry(const std::string& name, const std::string& data) {
-  TEntrySpec e;
+TEntryLayout Entry(const std::string& name, const std::string& data) {
+  TEntryLayout e;
   e.Name = name;
   e.Data = data;
   return e;

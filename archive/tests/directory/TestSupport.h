@@ -30,7 +30,7 @@ private:
 
 std::string ReadFile(const std::string& path);
 
-struct TEntrySpec {
+struct TEntryLayout {
   std::string Name;
   std::string Data;
   std::uint32_t DosDateTime = 0x5A8C6000;  // 2025-04-12 12:00:00
@@ -47,18 +47,18 @@ struct TEntrySpec {
   bool Zip64 = false;
 };
 
-struct TArchiveSpec {
-  std::vector<TEntrySpec> Entries;
+struct TArchiveLayout {
+  std::vector<TEntryLayout> Entries;
   std::vector<int> CentralOrder;  // empty: physical order
   std::string Comment;
   bool Zip64End = false;          // 0xFFFF / 0xFFFFFFFF in the end record, Zip64 end record and locator
   std::string Prefix;             // bytes before the first local header
 };
 
-std::string BuildArchive(const TArchiveSpec& spec);
+std::string BuildArchive(const TArchiveLayout& layout);
 
 // An entry of the given name and bytes, everything else as a plain tool writes it.
-TEntrySpec Entry(const std::string& name, const std::string& data = "data");
+TEntryLayout Entry(const std::string& name, const std::string& data = "data");
 
 // The full names of every entry, in the reader's order.
 std::vector<std::string> Names(const TZipReader& reader);

@@ -80,10 +80,10 @@ TEST(Damaged, ExeScanStartsAt14000) {
 
 TEST(Damaged, ScanSkipsHeadersNeedingAVersionOf2560OrMore) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("skipped"), Entry("found")};
-  spec.Entries[0].VersionNeeded = 0x0A14;
-  std::string bytes = BuildArchive(spec);
+  TArchiveLayout layout;
+  layout.Entries = {Entry("skipped"), Entry("found")};
+  layout.Entries[0].VersionNeeded = 0x0A14;
+  std::string bytes = BuildArchive(layout);
   bytes.resize(bytes.size() - 22);
   TZipReader reader;
   reader.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
@@ -94,11 +94,11 @@ TEST(Damaged, ScanSkipsHeadersNeedingAVersionOf2560OrMore) {
 
 TEST(Damaged, TwoRecordsAtOneOffsetTriggerTheScan) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
-  spec.Entries[2].OffsetOverride = 0;  // claims the local header of "a"
+  TArchiveLayout layout;
+  layout.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  layout.Entries[2].OffsetOverride = 0;  // claims the local header of "a"
   TZipReader reader;
-  reader.SetZipName(dir.Write("dup.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("dup.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_TRUE(reader.DirectoryRebuilt());
   // The scan finds all three local headers; central records are then merged
@@ -113,10 +113,10 @@ TEST(Damaged, TwoRecordsAtOneOffsetTriggerTheScan) {
 // on disk, the next load starts from nothing, scan included.
 TEST(Damaged, ReloadAfterARebuildReadsTheNewFileAfresh) {
   const auto archive = [](std::vector<std::string> names, bool damaged) {
-    TArchiveSpec spec;
-    for (const std::string& name : names) spec.Entries.push_back(Entry(name));
-    if (damaged) spec.Entries.back().OffsetOverride = 0;  // two records at one offset
-    return BuildArchive(spec);
+    TArchiveLayout layout;
+    for (const std::string& name : names) layout.Entries.push_back(Entry(name));
+    if (damaged) layout.Entries.back().OffsetOverride = 0;  // two records at one offset
+    return BuildArchive(layout);
   };
   TScratchDir dir;
   const std::string path = dir.Write("book.vlq", archive({"a", "b", "c"}, true));
@@ -161,9 +161,9 @@ TEST(Damaged, UnreadableCentralDirectoryWithoutLocalHeadersIsNotAZip) {
 
 TEST(Damaged, IncompleteHandlerMayChangeTheModeOrSupplyTheFile) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("late")};
-  std::string cut = BuildArchive(spec);
+  TArchiveLayout layout;
+  layout.Entries = {Entry("late")};
+  std::string cut = BuildArchive(layout);
   cut.resize(cut.size() - 22);
   TZipReader reader;
   int calls = 0;
@@ -188,10 +188,10 @@ TEST(Damaged, IncompleteHandlerMayChangeTheModeOrSupplyTheFile) {
 
 TEST(Damaged, SideFileSuppliesTheDirectory) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("one", "1111"), Entry("two", "22")};
-  spec.Comment = "set comment";
-  const std::string whole = BuildArchive(spec);
+  TArchiveLayout layout;
+  layout.Entries = {Entry("one", "1111"), Entry("two", "22")};
+  layout.Comment = "set comment";
+  const std::string whole = BuildArchive(layout);
   const auto central = whole.find(std::string("PK\x01\x02", 4));
   dir.Write("book.zip", whole.substr(0, central));  // local headers only
   dir.Write("book.zfc", whole.substr(central));     // directory from offset 0, then the end record

@@ -14,22 +14,22 @@ namespace {
 
 TEST(CraftedDirectory, EntriesFollowLocalHeaderOrderNotCentralOrder) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
-  spec.CentralOrder = {2, 0, 1};
+  TArchiveLayout layout;
+  layout.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  layout.CentralOrder = {2, 0, 1};
   TZipReader reader;
-  reader.SetZipName(dir.Write("order.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("order.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_EQ(Names(reader), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST(CraftedDirectory, AnnouncedButMissingExtraFieldIsRepaired) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("first"), Entry("second"), Entry("third")};
-  spec.Entries[0].PhantomExtraLength = 9;
+  TArchiveLayout layout;
+  layout.Entries = {Entry("first"), Entry("second"), Entry("third")};
+  layout.Entries[0].PhantomExtraLength = 9;
   TZipReader reader;
-  reader.SetZipName(dir.Write("phantom.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("phantom.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_EQ(Names(reader), (std::vector<std::string>{"first", "second", "third"}));
   EXPECT_EQ(reader.Entry(0).ExtraFieldLength, 0);
@@ -53,11 +53,11 @@ TEST(CraftedDirectory, DosDatesAreClampedIntoRange) {
   for (const Case& c : cases) EXPECT_EQ(NormalizeDosDateTime(c.stored), c.expected) << std::hex << c.stored;
 
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("d")};
-  spec.Entries[0].DosDateTime = cases[1].stored;
+  TArchiveLayout layout;
+  layout.Entries = {Entry("d")};
+  layout.Entries[0].DosDateTime = cases[1].stored;
   TZipReader reader;
-  reader.SetZipName(dir.Write("dates.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("dates.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_EQ(reader.Entry(0).ModifDateTime, cases[1].expected);
 }
@@ -74,14 +74,14 @@ TEST(CraftedDirectory, DateViewPutsDaysThatDoNotExistLast) {
       {"31-apr-2022", noon(2022, 4, 31)}, {"31-dec-2021", noon(2021, 12, 31)},
   };
   TScratchDir dir;
-  TArchiveSpec spec;
+  TArchiveLayout layout;
   for (const auto& [name, date] : dated) {
-    spec.Entries.push_back(Entry(name));
-    spec.Entries.back().DosDateTime = date;
+    layout.Entries.push_back(Entry(name));
+    layout.Entries.back().DosDateTime = date;
   }
   TZipReader reader;
   reader.SetSortMode(TZipSortMode::ByDate);
-  reader.SetZipName(dir.Write("dates.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("dates.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_EQ(Names(reader), (std::vector<std::string>{"29-feb-2024", "31-dec-2021", "1-jan-2020", "30-feb-2020",
                                                      "29-feb-2021", "31-apr-2022"}));
@@ -89,7 +89,7 @@ TEST(CraftedDirectory, DateViewPutsDaysThatDoNotExistLast) {
 
 TEST(CraftedDirectory, ReloadsWhenTheFileChangesAndOnlyThen) {
   TScratchDir dir;
-  TArchiveSpec before, after;
+  TArchiveLayout before, after;
   before.Entries = {Entry("old")};
   after.Entries = {Entry("new-1"), Entry("new-2")};
   const std::string path = dir.Write("book.vlq", BuildArchive(before));
@@ -108,9 +108,9 @@ TEST(CraftedDirectory, ReloadsWhenTheFileChangesAndOnlyThen) {
 
 TEST(CraftedDirectory, SameNameInOtherCaseKeepsTheDirectory) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("x")};
-  const std::string path = dir.Write("Book.vlq", BuildArchive(spec));
+  TArchiveLayout layout;
+  layout.Entries = {Entry("x")};
+  const std::string path = dir.Write("Book.vlq", BuildArchive(layout));
   TZipReader reader;
   reader.SetZipName(path);
   reader.ReadZipDirectory();
@@ -125,12 +125,12 @@ TEST(CraftedDirectory, SameNameInOtherCaseKeepsTheDirectory) {
 
 TEST(CraftedDirectory, SecondEndSignatureInTheCommentWins) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("a"), Entry("b")};
+  TArchiveLayout layout;
+  layout.Entries = {Entry("a"), Entry("b")};
   // A complete end record claiming an empty archive, followed by more text.
-  spec.Comment = U32(0x06054B50) + std::string(18, '\0') + "and then some more comment text";
+  layout.Comment = U32(0x06054B50) + std::string(18, '\0') + "and then some more comment text";
   TZipReader reader;
-  reader.SetZipName(dir.Write("comment.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("comment.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_EQ(reader.EntryCount(), 0);
   EXPECT_EQ(reader.EndCentral().CommentLength, 0);
@@ -138,12 +138,12 @@ TEST(CraftedDirectory, SecondEndSignatureInTheCommentWins) {
 
 TEST(CraftedDirectory, Zip64EndRecordAndEscapedFields) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("one", std::string(300, '1')), Entry("two", "22")};
-  spec.Entries[1].Zip64 = true;
-  spec.Zip64End = true;
+  TArchiveLayout layout;
+  layout.Entries = {Entry("one", std::string(300, '1')), Entry("two", "22")};
+  layout.Entries[1].Zip64 = true;
+  layout.Zip64End = true;
   TZipReader reader;
-  reader.SetZipName(dir.Write("zip64.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("zip64.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   ASSERT_EQ(reader.EntryCount(), 2);
   EXPECT_TRUE(reader.EndCentral().Zip64End != nullptr);
@@ -157,13 +157,13 @@ TEST(CraftedDirectory, Zip64EndRecordAndEscapedFields) {
 
 TEST(CraftedDirectory, UnicodePathAndAesBlocks) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("TECT.TXT"), Entry("secret.bin")};
+  TArchiveLayout layout;
+  layout.Entries = {Entry("TECT.TXT"), Entry("secret.bin")};
   const std::string utf8 = "docs/caf\xC3\xA9.txt";
-  spec.Entries[0].CentralExtra = ExtraBlock(0x5455, "\x01\x02\x03\x04\x05") +
+  layout.Entries[0].CentralExtra = ExtraBlock(0x5455, "\x01\x02\x03\x04\x05") +
                                  ExtraBlock(0x7075, std::string("\x01", 1) + U32(0x12345678) + utf8);
-  spec.Entries[1].CentralExtra = ExtraBlock(0x9901, U16(2) + "AE" + std::string("\x03", 1) + U16(8));
-  std::string archive = BuildArchive(spec);
+  layout.Entries[1].CentralExtra = ExtraBlock(0x9901, U16(2) + "AE" + std::string("\x03", 1) + U16(8));
+  std::string archive = BuildArchive(layout);
   // Method 99 on the second central record.
   const auto central = archive.rfind(std::string("PK\x01\x02", 4));
   archive[central + 10] = 99;
@@ -182,14 +182,40 @@ TEST(CraftedDirectory, UnicodePathAndAesBlocks) {
   EXPECT_EQ(aes.Aes->VendorVersion, 2);
 }
 
+TEST(CraftedDirectory, AListedEntryCopiesWithEveryField) {
+  // One entry with every optional block, its comment read: a copy (as the
+  // reader makes of each entry it extracts or rebuilds) must equal it whole.
+  TScratchDir dir;
+  TArchiveLayout layout;
+  layout.Entries = {Entry("docs/every.bin", "every field")};
+  TEntryLayout& e = layout.Entries[0];
+  e.Zip64 = true;
+  e.Flag = 1;
+  e.Comment = "a comment";
+  e.CentralExtra = ExtraBlock(0x7075, std::string("\x01", 1) + U32(0x12345678) + "docs/every.bin") +
+                   ExtraBlock(0x9901, U16(2) + "AE" + std::string("\x03", 1) + U16(8));
+  TZipReader reader;
+  reader.SetZipName(dir.Write("every.zip", BuildArchive(layout)));
+  reader.ReadZipDirectory();
+  EXPECT_EQ(reader.EntryComment(0), "a comment");
+  const TZipHeaderInfo& listed = reader.Entry(0);
+  ASSERT_TRUE(listed.Zip64 && listed.Aes && listed.UnicodePath && listed.FileCommentRead);
+  const TZipHeaderInfo copied(listed);
+  EXPECT_TRUE(copied == listed);
+  TZipHeaderInfo assigned;
+  assigned = listed;
+  EXPECT_TRUE(assigned == listed);
+  EXPECT_FALSE(assigned == TZipHeaderInfo());
+}
+
 TEST(CraftedDirectory, TruncatedExtraBlocksEndTheWalkQuietly) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("a"), Entry("b")};
-  spec.Entries[0].CentralExtra = U16(0x7075) + U16(200) + "short";
-  spec.Entries[1].CentralExtra = U16(0x0001) + U16(8) + "\x01\x02";
+  TArchiveLayout layout;
+  layout.Entries = {Entry("a"), Entry("b")};
+  layout.Entries[0].CentralExtra = U16(0x7075) + U16(200) + "short";
+  layout.Entries[1].CentralExtra = U16(0x0001) + U16(8) + "\x01\x02";
   TZipReader reader;
-  reader.SetZipName(dir.Write("extras.zip", BuildArchive(spec)));
+  reader.SetZipName(dir.Write("extras.zip", BuildArchive(layout)));
   reader.ReadZipDirectory();
   EXPECT_EQ(Names(reader), (std::vector<std::string>{"a", "b"}));
 }
@@ -212,38 +238,46 @@ TEST(CraftedDirectory, NameConversionModes) {
   };
   TScratchDir dir;
   for (const Case& c : cases) {
-    TArchiveSpec spec;
-    spec.Entries = {Entry(c.name)};
-    spec.Entries[0].Flag = c.flag;
-    spec.Entries[0].VersionMadeBy = c.madeBy;
+    TArchiveLayout layout;
+    layout.Entries = {Entry(c.name)};
+    layout.Entries[0].Flag = c.flag;
+    layout.Entries[0].VersionMadeBy = c.madeBy;
     TFakePlatform platform;
     platform.TagCodePages = true;
     TZipReader reader(platform);
     reader.SetOEMConvert(c.mode);
-    reader.SetZipName(dir.Write("names.zip", BuildArchive(spec)));
+    reader.SetZipName(dir.Write("names.zip", BuildArchive(layout)));
     reader.ReadZipDirectory();
     EXPECT_EQ(reader.EntryFullName(0), c.expected) << c.name << " flag " << c.flag;
   }
 }
 
-TEST(CraftedDirectory, YieldsOncePerRecordUnlessTold) {
+TEST(CraftedDirectory, YieldsOncePerBlockOfRecordsUnlessTold) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("a"), Entry("b"), Entry("c")};
-  const std::string path = dir.Write("y.zip", BuildArchive(spec));
-  TFakePlatform platform;
-  {
-    TZipReader reader(platform);
-    reader.SetZipName(path);
-    reader.ReadZipDirectory();
-    EXPECT_EQ(platform.Yields, 3);
+  // The first record yields, then every 256th: a long walk keeps yielding.
+  const struct {
+    int entries;
+    int yields;
+  } cases[] = {{3, 1}, {256, 1}, {257, 2}, {600, 3}};
+  for (const auto& c : cases) {
+    TArchiveLayout layout;
+    for (int i = 0; i < c.entries; ++i) layout.Entries.push_back(Entry("e" + std::to_string(i)));
+    const std::string path = dir.Write("y.zip", BuildArchive(layout));
+    TFakePlatform platform;
+    {
+      TZipReader reader(platform);
+      reader.SetZipName(path);
+      reader.ReadZipDirectory();
+      EXPECT_EQ(reader.EntryCount(), c.entries);
+      EXPECT_EQ(platform.Yields, c.yields) << c.entries << " entries";
+    }
+    platform.Yields = 0;
+    TZipReader quiet(platform);
+    quiet.SetDoProcessMessages(false);
+    quiet.SetZipName(path);
+    quiet.ReadZipDirectory();
+    EXPECT_EQ(platform.Yields, 0);
   }
-  platform.Yields = 0;
-  TZipReader quiet(platform);
-  quiet.SetDoProcessMessages(false);
-  quiet.SetZipName(path);
-  quiet.ReadZipDirectory();
-  EXPECT_EQ(platform.Yields, 0);
 }
 
 TEST(CraftedDirectory, IndexErrorsAndFixedVersion) {
@@ -265,9 +299,9 @@ TEST(CraftedDirectory, IndexErrorsAndFixedVersion) {
 
 TEST(CraftedDirectory, QuestionMarkNameAsksForAFile) {
   TScratchDir dir;
-  TArchiveSpec spec;
-  spec.Entries = {Entry("chosen")};
-  const std::string path = dir.Write("chosen.zip", BuildArchive(spec));
+  TArchiveLayout layout;
+  layout.Entries = {Entry("chosen")};
+  const std::string path = dir.Write("chosen.zip", BuildArchive(layout));
   TFakePlatform platform;
   TZipReader reader(platform);
   try {
@@ -284,6 +318,29 @@ TEST(CraftedDirectory, QuestionMarkNameAsksForAFile) {
   EXPECT_EQ(reader.ZipName(), path);
   reader.ReadZipDirectory();
   EXPECT_EQ(reader.EntryFullName(0), "chosen");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CraftedDirectory, ACountWrappedPastSixteenBitsIsReadToTheDirectorysSize) {
+  // Written without a Zip64 record, the 16-bit count keeps only the low bits
+  // (65,536 entries read as 0, 65,537 as 1); the directory's size still holds them all.
+  TScratchDir dir;
+  for (const int entries : {65536, 65537}) {
+    TArchiveLayout layout;
+    for (int i = 0; i < entries; ++i) layout.Entries.push_back(Entry("f" + std::to_string(i), ""));
+    TZipReader reader;
+    reader.SetZipName(dir.Write("wrapped.zip", BuildArchive(layout)));
+    reader.ReadZipDirectory();
+    EXPECT_EQ(reader.EndCentral().TotalEntries, entries & 0xFFFF);
+    ASSERT_EQ(reader.EntryCount(), entries);
+    EXPECT_EQ(reader.EntryFullName(entries - 1), "f" + std::to_string(entries - 1));
+    EXPECT_FALSE(reader.DirectoryRebuilt());
+    TMemoryStream stream;
+    EXPECT_EQ(reader.UnpackToStream(&stream, "f65535"), 1);
+  }
 }
 
 }  // namespace

@@ -5,7 +5,12 @@
 
 #include "BufferStream.h"
 #include "ObjectList.h"
+#include "Platform.h"
 #include "Stream.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -171,5 +176,21 @@ TEST(SortedObjectList, DuplicatePolicies) {
   EXPECT_EQ(accepting[1], &second);
   EXPECT_EQ(accepting[2], &first);
 }
+
+#ifdef _WIN32
+// A pipe has neither a position nor a size: the file stream must say so
+// rather than hand back whatever its result variables held.
+TEST(PlatformFileStream, AHandleWithoutPositionOrSizeSaysSo) {
+  const std::string name = "\\\\.\\pipe\\vell-archive-stream-" + std::to_string(GetCurrentProcessId());
+  HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  {
+    auto stream = DefaultArchivePlatform().OpenFile(name, TFileAccess::Read, TFileShare::DenyNone);
+    EXPECT_EQ(stream->Seek(10, TSeekOrigin::soBeginning), -1);
+    EXPECT_THROW(stream->Size(), EStreamError);
+  }
+  CloseHandle(server);
+}
+#endif
 
 }  // namespace
