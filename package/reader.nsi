@@ -131,13 +131,15 @@ Section "Uninstall"
   ClearErrors
   Delete "${SHORTCUT}"
   Delete "$INSTDIR\reader.exe"
-  Delete "$INSTDIR\uninstall.exe"
   ${If} ${Errors}
     ; Most likely a reader still running from the installation folder.
     DetailPrint "Some files could not be removed from $INSTDIR"
     MessageBox MB_OK|MB_ICONEXCLAMATION "Some files of ${PRODUCT} could not be removed from $INSTDIR. Close the reader and remove them by hand." /SD IDOK
     SetErrorLevel 2
   ${EndIf}
+  ; Run in place ("_?="), the uninstaller cannot remove itself: whoever
+  ; started it that way removes it.
+  Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

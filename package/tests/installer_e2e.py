@@ -40,6 +40,8 @@ PREFIX = os.path.join(WORK, "prefix")
 # Each tree's installer runs in a prefix of its own architecture, where the
 # reader's Program Files is the prefix's only one.
 INSTALL_DIR = os.path.join(PREFIX, "drive_c", "Program Files", "Vell Reader")
+WINDOWS_INSTALL_DIR = "C:\\Program Files\\Vell Reader"
+UNINSTALLER = WINDOWS_INSTALL_DIR + "\\uninstall.exe"
 RECENTS = os.path.join(PREFIX, "drive_c", "ProgramData", "vellBook", "Reader", "Recents")
 SHORTCUT = os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
                         "Vell Reader.lnk")
@@ -123,7 +125,7 @@ def check_failed_registration():
 def check_install(setup):
     rc, _ = wine(setup, "/S")
     e2e.check(rc == 0, f"the silent install succeeds (exit code {rc})")
-    exe = "C:\\Program Files\\Vell Reader\\reader.exe"
+    exe = WINDOWS_INSTALL_DIR + "\\reader.exe"
     e2e.check(os.path.exists(os.path.join(INSTALL_DIR, "reader.exe")), "reader.exe is in Program Files")
     installed = os.path.join(INSTALL_DIR, "reader.exe")
     e2e.check(shell(f'vell_pe_tree "{installed}"') == TREE, f"the installed reader is a {TREE} program")
@@ -138,7 +140,7 @@ def check_install(setup):
     e2e.check(reg_default(r"HKCR\VellReader.vlq\DefaultIcon") == f'"{exe}",0', "the icon is the installed reader's")
     rc, out = wine("reg", "query", UNINSTALL_KEY)
     e2e.check(rc == 0 and "Vell Reader" in out, "the uninstall entry is present")
-    e2e.check(f'"C:\\Program Files\\Vell Reader\\uninstall.exe" /S' in out, "with its quiet uninstall command")
+    e2e.check(f'"{UNINSTALLER}" /S' in out, "with its quiet uninstall command")
 
 
 def check_open_by_association():
@@ -164,10 +166,31 @@ def check_open_by_association():
               "the reader is stopped before the uninstall")
 
 
+def check_failed_removal():
+    """An uninstaller whose reader cannot remove the file type says so in its
+    exit code and keeps the installation whole. Run in place (_?=), so that
+    its exit code is its own."""
+    exe = os.path.join(INSTALL_DIR, "reader.exe")
+    reader = open(exe, "rb").read()
+    shutil.copy(FAILING_READER, exe)
+    # "_?=" takes the rest of the command line unquoted, which Wine's own
+    # argument quoting would spoil; cmd passes a batch line on as written.
+    batch = os.path.join(WORK, "uninstall-in-place.bat")
+    with open(batch, "w", newline="\r\n") as script:
+        script.write(f'@"{UNINSTALLER}" /S _?={WINDOWS_INSTALL_DIR}\n@exit /b %ERRORLEVEL%\n')
+    rc, _ = wine("cmd", "/c", e2e.windows_path(batch))
+    e2e.check(rc == 2, f"a failed removal ends the silent uninstaller with exit code 2 (got {rc})")
+    e2e.check(all(os.path.exists(path) for path in (exe, os.path.join(INSTALL_DIR, "uninstall.exe"), SHORTCUT)),
+              "and keeps the installed files and the shortcut")
+    e2e.check(key_exists(UNINSTALL_KEY), "and the uninstall entry")
+    with open(exe, "wb") as restored:
+        restored.write(reader)
+
+
 def check_uninstall():
     recents_before = {name: open(os.path.join(RECENTS, name), "rb").read() for name in os.listdir(RECENTS)} \
         if os.path.isdir(RECENTS) else {}
-    rc, _ = wine("C:\\Program Files\\Vell Reader\\uninstall.exe", "/S")
+    rc, _ = wine(UNINSTALLER, "/S")
     # The uninstaller hands over to a copy of itself and returns at once.
     e2e.check(rc == 0, f"the silent uninstaller starts (exit code {rc})")
     e2e.check(wait_gone(INSTALL_DIR), "the installation folder is gone with every file in it")
@@ -196,6 +219,7 @@ def main():
         check_failed_registration()
         check_install(setup)
         check_open_by_association()
+        check_failed_removal()
         check_uninstall()
     finally:
         # Only this test's own prefix: its server and every program in it.
