@@ -70,18 +70,13 @@ private:
 
 void BindUiThread() {
   TUiThread& ui = UiThread();
-  const DWORD self = GetCurrentThreadId();
-  {
-    std::lock_guard<std::mutex> guard(ui.Lock);
-    if (ui.ThreadId == self && ui.Window) return;
-  }
+  std::lock_guard<std::mutex> guard(ui.Lock);
+  if (ui.Window) return;
   RegisterWindowClassOnce();
   HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
   if (!window) throw Exception("CreateWindowEx failed");
-  std::lock_guard<std::mutex> guard(ui.Lock);
-  // The old window belongs to another thread; it ends with that thread.
-  ui.ThreadId = self;
+  ui.ThreadId = GetCurrentThreadId();
   ui.Window = window;
 }
 

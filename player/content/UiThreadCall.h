@@ -7,9 +7,10 @@
 
 namespace vell::player {
 
-// Makes the calling thread the UI thread: calls from other threads are queued
-// to a hidden window of this thread and run by its message loop. A later call
-// from the same thread does nothing; from another thread it moves the role.
+// Makes the calling thread the UI thread unless one is bound already: calls
+// from other threads are queued to a hidden window of this thread and run by
+// its message loop. The first thread that asks keeps the role until it
+// unbinds, so a late caller on a worker thread cannot take it over.
 void BindUiThread();
 // Forgets the UI thread and destroys its hidden window (on that thread only).
 void UnbindUiThread() noexcept;
