@@ -281,6 +281,30 @@ TEST_F(ContentManager, TheMonikerHandsItsBindToTheManagerWithThePlayersCallbackB
   EXPECT_EQ(player.References(), 1u);
 }
 
+TEST_F(ContentManager, WithTheSystemsBindContextThePlayersCallbackGetsTheMovie) {
+  TContentManager manager;
+  manager.SetUrlMonikerFunctions(::CreateURLMoniker, ::RegisterBindStatusCallback);
+  TMemoryStream movie;
+  movie.WriteBuffer("FWS!", 4);
+  manager.CopyMovieFromStream(&control_, false, movie, -1);
+  const std::string& last = control_.Calls.back();
+  const std::wstring path(last.begin() + 9, last.end());
+
+  TComRef<IMoniker> moniker;
+  ASSERT_EQ(manager.CreateMoniker(nullptr, path.c_str(), moniker.Out()), S_OK);
+  LPOLESTR name = nullptr;
+  EXPECT_EQ(moniker->GetDisplayName(nullptr, nullptr, &name), S_OK) << "the system's moniker answers";
+  CoTaskMemFree(name);
+  TFakeBindCallback player;
+  TComRef<IBindCtx> bindContext;
+  ASSERT_EQ(CreateAsyncBindCtx(0, &player, nullptr, bindContext.Out()), S_OK);
+  IStream* stream = nullptr;
+  EXPECT_EQ(moniker->BindToStorage(bindContext.Get(), nullptr, IID_IStream, reinterpret_cast<void**>(&stream)),
+            MK_S_ASYNCHRONOUS);
+  EXPECT_EQ(player.Calls, (std::vector<std::string>{"response 200 HTTP/1.1 200 OK|;Content-Length: -1|;",
+                                                    "start 0 none", "data 5 4 FWS!", "stop 0 none"}));
+}
+
 TEST_F(ContentManager, FakeHandlesServeTheControlsStream) {
   const int id = FileMovie("m");
   control_.AsyncAnswers[L"files/p1.jpg"] = "0123456789";
