@@ -60,6 +60,7 @@ void InitializePlayerState(TPlayerProcessState& state, const TSystemLibraryFunct
   state.RealRegisterBindStatusCallback =
       LookUp<decltype(state.RealRegisterBindStatusCallback)>(system, state.Urlmon, "RegisterBindStatusCallback");
   if (!state.RealRegisterBindStatusCallback) throw Exception("GetProcAddress(RegisterBindStatusCallback) failed");
+  state.ContentManager->SetUrlMonikerFunctions(state.RealCreateURLMoniker, state.RealRegisterBindStatusCallback);
   state.User32 = system.LoadLibraryA("user32.dll");
   if (!state.User32) throw Exception("LoadLibrary(user32.dll) failed");
 
