@@ -1,0 +1,33 @@
+#include "player/control/ContentManagerLink.h"
+#include "player/control/PlayerCodeSource.h"
+
+#include <utility>
+
+namespace vell::player {
+
+namespace {
+
+TUnregisterControl& Binding() {
+  static TUnregisterControl binding;
+  return binding;
+}
+
+}  // namespace
+
+TPlayerCodeSource& PlayerCodeSource() {
+  static TPlayerCodeSource source;
+  return source;
+}
+
+void SetUnregisterControl(TUnregisterControl unregister) { Binding() = std::move(unregister); }
+
+void UnregisterFromContentManager(IPlayerControlBase* control) noexcept {
+  try {
+    if (Binding()) Binding()(control);
+  } catch (...) {
+    // Destruction goes on: a control that could not leave the table is
+    // still released.
+  }
+}
+
+}  // namespace vell::player
