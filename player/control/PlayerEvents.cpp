@@ -125,7 +125,7 @@ HRESULT TPlayerControl::AnswerAmbientProperty(DISPID dispid, VARIANT* result) {
       FONTDESC description{};
       description.cbSizeofstruct = sizeof description;
       description.lpstrName = const_cast<LPOLESTR>(face.c_str());
-      description.cySize.int64 = static_cast<LONGLONG>(MulDiv(height, 72, ppi)) * 10000;
+      description.cySize.int64 = MulDiv(height * 72, 10000, ppi);  // points in units of 1/10000
       description.sWeight = static_cast<SHORT>((font.Style() & ui::fsBold) ? FW_BOLD : FW_NORMAL);
       description.sCharset = font.Charset();
       description.fItalic = (font.Style() & ui::fsItalic) != 0;
