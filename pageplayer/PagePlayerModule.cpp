@@ -1,9 +1,12 @@
-#include "pageplayer/PagePlayerModule.h"
+#include "PagePlayerModule.h"
 
 #include <atomic>
+#include <new>
 
-#include "pageplayer/PlayerClassFactory.h"
-#include "pageplayer/PlayerIds.h"
+#include "PlayerClassFactory.h"
+#include "player/control/PlayerContract.h"
+#include "fetch/FileRead.h"
+#include "stage/StageWindowClass.h"
 
 namespace pageplayer {
 
@@ -18,15 +21,27 @@ void ReleaseModuleReference() { --moduleReferences; }
 
 }  // namespace pageplayer
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) pageplayer::moduleInstance = instance;
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      pageplayer::moduleInstance = instance;
+      pageplayer::LookUpFileFunctions();
+      break;
+    case DLL_PROCESS_DETACH:
+      // The class procedure lives in this module's code: no class may outlive
+      // it. At process end nothing runs any more that could use it.
+      if (!reserved) pageplayer::UnregisterStageWindowClass();
+      break;
+    default:
+      break;
+  }
   return TRUE;
 }
 
 STDAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, LPVOID* object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (!IsEqualCLSID(classId, pageplayer::CLSID_PagePlayer)) return CLASS_E_CLASSNOTAVAILABLE;
+  if (!IsEqualCLSID(classId, vell::player::CLSID_MoviePlayer)) return CLASS_E_CLASSNOTAVAILABLE;
   auto* factory = new (std::nothrow) pageplayer::TPlayerClassFactory();
   if (!factory) return E_OUTOFMEMORY;
   const HRESULT result = factory->QueryInterface(interfaceId, object);
@@ -34,4 +49,9 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, LPVOID* object) {
   return result;
 }
 
-STDAPI DllCanUnloadNow() { return pageplayer::moduleReferences == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+  if (pageplayer::moduleReferences != 0) return S_FALSE;
+  // The module may go at any moment now: its window class goes first.
+  pageplayer::UnregisterStageWindowClass();
+  return S_OK;
+}

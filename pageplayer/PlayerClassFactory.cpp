@@ -1,40 +1,25 @@
-#include "pageplayer/PlayerClassFactory.h"
+#include "PlayerClassFactory.h"
 
 #include <new>
 
-#include "pageplayer/PagePlayerModule.h"
-#include "pageplayer/PagePlayerObject.h"
+#include "object/PagePlayerObject.h"
+#include "stage/StageWindowClass.h"
 
 namespace pageplayer {
 
-TPlayerClassFactory::TPlayerClassFactory() { AddModuleReference(); }
-TPlayerClassFactory::~TPlayerClassFactory() { ReleaseModuleReference(); }
-
 HRESULT STDMETHODCALLTYPE TPlayerClassFactory::QueryInterface(REFIID interfaceId, void** object) {
   if (!object) return E_POINTER;
-  if (IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IClassFactory)) {
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
   *object = nullptr;
+  if (IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IClassFactory)) return Hand(this, object);
   return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE TPlayerClassFactory::AddRef() { return ++references_; }
-
-ULONG STDMETHODCALLTYPE TPlayerClassFactory::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 HRESULT STDMETHODCALLTYPE TPlayerClassFactory::CreateInstance(IUnknown* outer, REFIID interfaceId, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
-  if (!RegisterPlayerWindowClass()) return E_FAIL;
-  auto* player = new (std::nothrow) TPagePlayerObject();
+  if (!EnsureStageWindowClass()) return E_FAIL;
+  TPagePlayerObject* player = TPagePlayerObject::Create();
   if (!player) return E_OUTOFMEMORY;
   const HRESULT result = player->QueryInterface(interfaceId, object);
   player->Release();

@@ -2,25 +2,22 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include <atomic>
+#include "ComBase.h"
 
 namespace pageplayer {
 
-class TPlayerClassFactory final : public IClassFactory {
+class TPlayerClassFactory final : public IClassFactory, private TRefCounted {
 public:
-  TPlayerClassFactory();
-  TPlayerClassFactory(const TPlayerClassFactory&) = delete;
-  TPlayerClassFactory& operator=(const TPlayerClassFactory&) = delete;
+  TPlayerClassFactory() = default;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+  ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID interfaceId, void** object) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-  ~TPlayerClassFactory();
-  std::atomic<ULONG> references_{1};
+  ~TPlayerClassFactory() override = default;
 };
 
 }  // namespace pageplayer

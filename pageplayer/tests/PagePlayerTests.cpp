@@ -1,0 +1,371 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "JpegPicture.h"
+#include "SpreadLayout.h"
+#include "TestBooks.h"
+#include "TestHost.h"
+#include "TestMovies.h"
+#include "stage/StageRenderer.h"
+
+namespace pageplayer::testing {
+namespace {
+
+using vell::player::kReadyStateComplete;
+
+constexpr int kStageWidth = 800;
+constexpr int kStageHeight = 500;
+constexpr int kPageWidth = 300;
+constexpr int kPageHeight = 400;
+
+struct TBookParts {
+  const char* signature = "FWS";
+  int pages = 4;
+  const char* configXml = nullptr;  // nullptr: the page list of `pages`
+  const char* bookBin = "";         // "": none
+  std::vector<int> missingPages;
+  std::vector<int> damagedPages;
+};
+
+void WriteBook(TBookFolder& folder, const TBookParts& parts) {
+  folder.Write("book.swf", MovieBytes(parts.signature, 1200, 800));
+  const std::string list = PageListFor(parts.pages);
+  if (!parts.configXml) {
+    folder.Write("files/config.xml", list);
+  } else if (*parts.configXml) {
+    folder.Write("files/config.xml", std::string(parts.configXml));
+  }
+  if (*parts.bookBin) folder.Write("files/book.bin", std::string(parts.bookBin));
+  for (int page = 1; page <= parts.pages; ++page) {
+    char name[32];
+    std::snprintf(name, sizeof name, "files/pages/%03d.jpg", page);
+    if (std::find(parts.missingPages.begin(), parts.missingPages.end(), page) != parts.missingPages.end()) continue;
+    if (std::find(parts.damagedPages.begin(), parts.damagedPages.end(), page) != parts.damagedPages.end()) {
+      folder.Write(name, std::string("not a picture at all"));
+      continue;
+    }
+    const COLORREF colour = PageColour(page);
+    folder.Write(name, SolidJpeg(kPageWidth, kPageHeight, GetRValue(colour), GetGValue(colour), GetBValue(colour)));
+  }
+}
+
+// Where the spread's pages are on a stage of the test's size.
+std::vector<TPlacedPage> SpreadPlaces(int pages = 2) {
+  return LayoutSpread(kStageWidth, kStageHeight, std::vector<TPageSize>(pages, {kPageWidth, kPageHeight}), {});
+}
+
+// A point a quarter down a page, away from any text drawn on it.
+POINT PaperPoint(const TPlacedPage& place) {
+  return {(place.picture.left + place.picture.right) / 2, place.picture.top + place.picture.Height() / 4};
+}
+
+class PagePlayer : public ::testing::Test {
+protected:
+  void SetUp() override { host_.CreatePlayer(); }
+
+  COLORREF PaperColour(const TPlacedPage& place) {
+    int width = 0, height = 0;
+    const auto pixels = host_.Capture(width, height);
+    const POINT point = PaperPoint(place);
+    return PixelAt(pixels, width, point.x, point.y);
+  }
+
+  void Key(WPARAM key) {
+    SendMessageW(host_.StageWindow(), WM_KEYDOWN, key, 1);
+    host_.PumpFor(10);
+  }
+
+  TTestHost host_{kStageWidth, kStageHeight};
+  TBookFolder folder_;
+};
+
+::testing::AssertionResult ColourIs(COLORREF actual, COLORREF expected) {
+  if (Near(actual, expected)) return ::testing::AssertionSuccess();
+  char text[96];
+  std::snprintf(text, sizeof text, "pixel %06lX, expected about %06lX", static_cast<unsigned long>(actual),
+                static_cast<unsigned long>(expected));
+  return ::testing::AssertionFailure() << text;
+}
+
+TEST_F(PagePlayer, ActivatesInPlaceAsAChildOfTheGivenParentAndAsksTheAmbientProperties) {
+  EXPECT_EQ(host_.Events().inPlaceActivations, 1);
+  const HWND stage = host_.StageWindow();
+  ASSERT_NE(stage, nullptr);
+  EXPECT_EQ(GetParent(stage), host_.Window());
+  RECT client;
+  GetClientRect(stage, &client);
+  EXPECT_EQ(client.right, kStageWidth);
+  EXPECT_EQ(client.bottom, kStageHeight);
+  const auto& asked = host_.Events().ambientQuestions;
+  EXPECT_NE(std::find(asked.begin(), asked.end(), DISPID_AMBIENT_BACKCOLOR), asked.end());
+  EXPECT_NE(std::find(asked.begin(), asked.end(), DISPID_AMBIENT_USERMODE), asked.end());
+  int width = 0, height = 0;
+  const auto pixels = host_.Capture(width, height);
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, width / 2, height / 2), kHostBackground)) << "an empty stage";
+
+  // Activated again with other bounds, it moves there.
+  RECT smaller{10, 20, 410, 320};
+  EXPECT_EQ(host_.Object().DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, host_.Window(), &smaller), S_OK);
+  EXPECT_EQ(host_.StageWindow(), stage);
+  GetClientRect(stage, &client);
+  EXPECT_EQ(client.right, 400);
+  EXPECT_EQ(host_.Events().inPlaceActivations, 1);
+
+  EXPECT_EQ(host_.Object().Close(OLECLOSE_NOSAVE), S_OK);
+  EXPECT_FALSE(IsWindow(stage));
+  EXPECT_EQ(host_.StageWindow(), nullptr);
+  EXPECT_EQ(host_.Events().inPlaceDeactivations, 1);
+}
+
+TEST_F(PagePlayer, PlaysAMovieWithAPlainOrACompressedHeader) {
+  for (const char* signature : {"FWS", "CWS"}) {
+    SCOPED_TRACE(signature);
+    host_.Events().scriptCalls.clear();
+    WriteBook(folder_, {.signature = signature});
+    host_.PlayMovie(folder_.PathOf("book.swf"));
+    EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
+    ASSERT_FALSE(host_.Events().progress.empty());
+    EXPECT_EQ(host_.Events().progress.back(), 100);
+    EXPECT_EQ(host_.TotalFrames(), 4);
+    EXPECT_EQ(host_.CurrentFrame(), 0);
+    EXPECT_EQ(host_.Events().scriptCalls,
+              std::vector<std::wstring>{
+                  L"<invoke name=\"bookReady\" returntype=\"xml\"><arguments><number>4</number></arguments></invoke>"});
+    const auto places = SpreadPlaces();
+    EXPECT_TRUE(ColourIs(PaperColour(places[0]), PageColour(1)));
+    EXPECT_TRUE(ColourIs(PaperColour(places[1]), PageColour(2)));
+  }
+}
+
+TEST_F(PagePlayer, AFileWithoutAMovieHeaderShowsThatItIsNotPlayable) {
+  folder_.Write("book.swf", std::string("GIF89a this is a picture, not a movie"));
+  folder_.Write("files/config.xml", PageListFor(2));
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 4}));
+  EXPECT_EQ(host_.TotalFrames(), 0);
+  EXPECT_TRUE(host_.Events().scriptCalls.empty());
+  int width = 0, height = 0;
+  const auto pixels = host_.Capture(width, height);
+  // The message's letters: light pixels on the dark background, around the middle only.
+  int lettersInMiddle = 0, lettersElsewhere = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (!Near(PixelAt(pixels, width, x, y), RGB(0xFF, 0xFF, 0xFF), 60)) continue;
+      (std::abs(y - height / 2) < 20 ? lettersInMiddle : lettersElsewhere)++;
+    }
+  }
+  EXPECT_GT(lettersInMiddle, 30);
+  EXPECT_EQ(lettersElsewhere, 0);
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, 5, 5), kHostBackground));
+}
+
+TEST_F(PagePlayer, TakesThePageListFromConfigXmlElseFromBookBin) {
+  const std::string five = PageListFor(5);
+  const struct {
+    const char* name;
+    const char* configXml;
+    const char* bookBin;
+    long pages;
+  } cases[] = {
+      {"config.xml alone", nullptr, "", 4},
+      {"book.bin alone", "", five.c_str(), 5},
+      {"config.xml first", nullptr, five.c_str(), 4},
+      {"an unusable config.xml", "<book title=\"x\"></book>", five.c_str(), 5},
+      {"neither", "", "", 0},
+      {"nothing usable", "garbage", "<html/>", 0},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    TBookFolder folder;
+    WriteBook(folder, {.configXml = testCase.configXml, .bookBin = testCase.bookBin});
+    host_.PlayMovie(folder.PathOf("book.swf"));
+    EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
+    EXPECT_EQ(host_.TotalFrames(), testCase.pages);
+    if (testCase.pages == 0) {
+      // No pages: the message instead of paper.
+      EXPECT_FALSE(Near(PaperColour(SpreadPlaces()[0]), PageColour(1)));
+    } else {
+      EXPECT_TRUE(ColourIs(PaperColour(SpreadPlaces()[0]), PageColour(1)));
+    }
+  }
+}
+
+TEST_F(PagePlayer, APageThatCannotBeReadShowsAGreyPageInItsPlace) {
+  WriteBook(folder_, {.pages = 4, .missingPages = {2}, .damagedPages = {3}});
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  ASSERT_EQ(host_.TotalFrames(), 4);
+  const auto places = SpreadPlaces();
+  EXPECT_TRUE(ColourIs(PaperColour(places[0]), PageColour(1)));
+  EXPECT_TRUE(ColourIs(PaperColour(places[1]), kFailedPageColour)) << "missing page 2";
+  Key(VK_RIGHT);
+  EXPECT_TRUE(ColourIs(PaperColour(places[0]), kFailedPageColour)) << "damaged page 3";
+  EXPECT_TRUE(ColourIs(PaperColour(places[1]), PageColour(4)));
+
+  // Its message is written on the grey page.
+  int width = 0, height = 0;
+  const auto pixels = host_.Capture(width, height);
+  int letters = 0;
+  const TBox& grey = places[0].picture;
+  for (int y = grey.top; y < grey.bottom; ++y) {
+    for (int x = grey.left; x < grey.right; ++x) letters += PixelAt(pixels, width, x, y) == RGB(0, 0, 0);
+  }
+  EXPECT_GT(letters, 30);
+}
+
+TEST_F(PagePlayer, KeysClicksAndTheScriptingMethodsMoveTheCurrentPage) {
+  WriteBook(folder_, {.pages = 6});
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  ASSERT_EQ(host_.TotalFrames(), 6);
+  const struct {
+    WPARAM key;
+    long frame;
+  } steps[] = {
+      {VK_RIGHT, 2}, {VK_NEXT, 4}, {VK_SPACE, 4}, {VK_LEFT, 2}, {VK_END, 5},
+      {VK_PRIOR, 2}, {VK_HOME, 0}, {VK_LEFT, 0},  {VK_SPACE, 2},
+  };
+  for (const auto& step : steps) {
+    Key(step.key);
+    EXPECT_EQ(host_.CurrentFrame(), step.frame) << "after key " << step.key;
+    EXPECT_EQ(host_.CurrentPageVariable(), std::to_wstring(step.frame + 1));
+  }
+  const auto places = SpreadPlaces();
+  EXPECT_TRUE(ColourIs(PaperColour(places[0]), PageColour(3)));
+  EXPECT_TRUE(ColourIs(PaperColour(places[1]), PageColour(4)));
+
+  SendMessageW(host_.StageWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kStageWidth - 10, 100));
+  EXPECT_EQ(host_.CurrentFrame(), 4) << "a click on the right half";
+  SendMessageW(host_.StageWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 100));
+  EXPECT_EQ(host_.CurrentFrame(), 2) << "a click on the left half";
+
+  auto& player = host_.Player();
+  EXPECT_EQ(player.GotoFrame(5), S_OK);
+  EXPECT_EQ(host_.CurrentFrame(), 5);
+  long frameNum = -1;
+  player.get_FrameNum(&frameNum);
+  EXPECT_EQ(frameNum, 5);
+  BSTR name = SysAllocString(L"currentPage");
+  BSTR value = SysAllocString(L"2");
+  EXPECT_EQ(player.SetVariable(name, value), S_OK);
+  EXPECT_EQ(host_.CurrentFrame(), 1);
+  BSTR request = SysAllocString(L"<invoke name=\"getPage\" returntype=\"xml\"><arguments></arguments></invoke>");
+  BSTR answer = nullptr;
+  EXPECT_EQ(player.CallFunction(request, &answer), S_OK);
+  EXPECT_STREQ(answer, L"<number>2</number>");
+  SysFreeString(answer);
+  SysFreeString(request);
+  SysFreeString(value);
+  SysFreeString(name);
+}
+
+TEST_F(PagePlayer, F11AndDoubleClicksToggleFullScreenAndEscapeLeavesIt) {
+  WriteBook(folder_, {});
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  Key(VK_F11);
+  Key(VK_F11);
+  Key(VK_F11);
+  Key(VK_ESCAPE);
+  SendMessageW(host_.StageWindow(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 100));
+  using TCommand = std::pair<std::wstring, std::wstring>;
+  EXPECT_EQ(host_.Events().fsCommands, (std::vector<TCommand>{{L"fullscreen", L"true"},
+                                                               {L"fullscreen", L"false"},
+                                                               {L"fullscreen", L"true"},
+                                                               {L"fullscreen", L"false"},
+                                                               {L"fullscreen", L"true"}}));
+}
+
+TEST_F(PagePlayer, PropertiesKeepTheirValuesAndUnusedMethodsSaySo) {
+  auto& player = host_.Player();
+  EXPECT_EQ(player.put_Quality(2), S_OK);
+  long quality = 0;
+  player.get_Quality(&quality);
+  EXPECT_EQ(quality, 2);
+  BSTR text = SysAllocString(L"transparent");
+  EXPECT_EQ(player.put_WMode(text), S_OK);
+  SysFreeString(text);
+  BSTR wmode = nullptr;
+  player.get_WMode(&wmode);
+  EXPECT_STREQ(wmode, L"transparent");
+  SysFreeString(wmode);
+  EXPECT_EQ(player.put_Loop(VARIANT_FALSE), S_OK);
+  VARIANT_BOOL loop = VARIANT_TRUE;
+  player.get_Loop(&loop);
+  EXPECT_EQ(loop, VARIANT_FALSE);
+  long version = 0;
+  EXPECT_EQ(player.PlayerVersion(&version), S_OK);
+  EXPECT_EQ((version >> 16) & 0xFF, 10);
+  EXPECT_EQ(player.Zoom(50), E_NOTIMPL);
+  EXPECT_EQ(player.UnusedInThisLayout90(), E_NOTIMPL);
+}
+
+TEST_F(PagePlayer, TheBookMakersDemoBookFromAPlainPathShowsItsFirstSpread) {
+  const char* demo = std::getenv("PAGEPLAYER_DEMO_BOOK");
+  ASSERT_NE(demo, nullptr) << "run through CTest, which unpacks the demo book";
+  const std::string folder(demo);
+  const std::wstring movie = std::wstring(folder.begin(), folder.end()) + L"\\book.swf";
+  host_.PlayMovie(movie);
+  EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
+  ASSERT_GT(host_.TotalFrames(), 1);
+  if (const char* capture = std::getenv("PAGEPLAYER_CAPTURE")) {
+    const std::string path(capture);
+    host_.SaveCapture(std::wstring(path.begin(), path.end()));
+  }
+
+  std::vector<TPicture> pictures;
+  for (const char* page : {"\\files\\pages\\001.jpg", "\\files\\pages\\002.jpg"}) {
+    std::ifstream in(folder + page, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto picture = DecodeJpeg(bytes);
+    ASSERT_TRUE(picture) << page;
+    pictures.push_back(std::move(*picture));
+  }
+  const auto places = LayoutSpread(kStageWidth, kStageHeight,
+                                   {{pictures[0].width, pictures[0].height}, {pictures[1].width, pictures[1].height}}, {});
+  int width = 0, height = 0;
+  const auto pixels = host_.Capture(width, height);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i + 1);
+    // The same spot of the page on the stage and in its picture.
+    const POINT onStage = PaperPoint(places[i]);
+    const double fx = double(onStage.x - places[i].picture.left) / places[i].picture.Width();
+    const double fy = double(onStage.y - places[i].picture.top) / places[i].picture.Height();
+    const std::uint32_t source =
+        pictures[i].pixels[int(fy * pictures[i].height) * pictures[i].width + int(fx * pictures[i].width)];
+    EXPECT_TRUE(ColourIs(PixelAt(pixels, width, onStage.x, onStage.y),
+                         RGB((source >> 16) & 0xFF, (source >> 8) & 0xFF, source & 0xFF)));
+    EXPECT_TRUE(ColourIs(PixelAt(pixels, width, onStage.x, places[i].picture.top - 3), kHostBackground))
+        << "the stage above the page";
+  }
+  EXPECT_FALSE(Near(PixelAt(pixels, width, PaperPoint(places[0]).x, PaperPoint(places[0]).y),
+                    PixelAt(pixels, width, PaperPoint(places[1]).x, PaperPoint(places[1]).y)))
+      << "two different pages";
+}
+
+TEST(PagePlayerModule, ItsWindowClassGoesWhenTheModuleMayBeUnloaded) {
+  {
+    TTestHost host(200, 100);
+    host.CreatePlayer();
+    ASSERT_NE(host.StageWindow(), nullptr);
+  }
+  const HMODULE module = GetModuleHandleW(L"pageplayer.dll");
+  ASSERT_NE(module, nullptr);
+  using TCanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+  auto canUnloadNow = reinterpret_cast<TCanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+  ASSERT_NE(canUnloadNow, nullptr);
+  EXPECT_EQ(canUnloadNow(), S_OK);
+  WNDCLASSEXW found{};
+  found.cbSize = sizeof found;
+  EXPECT_FALSE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "the class outlived the last object";
+
+  // A later object registers it again.
+  TTestHost host(200, 100);
+  host.CreatePlayer();
+  EXPECT_NE(host.StageWindow(), nullptr);
+  EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found));
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+}
+
+}  // namespace
+}  // namespace pageplayer::testing

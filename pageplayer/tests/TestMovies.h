@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace pageplayer::testing {
+
+// A movie header for a stage of the given pixels: "FWS" plain, "CWS" with
+// the body zlib-compressed, any other signature as given.
+std::vector<std::uint8_t> MovieBytes(const char* signature, int width, int height);
+
+// A JPEG picture of one colour.
+std::vector<std::uint8_t> SolidJpeg(int width, int height, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
+}  // namespace pageplayer::testing
