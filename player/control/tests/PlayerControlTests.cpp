@@ -22,6 +22,8 @@
 #include "player/control/PlayerControl.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/Menu.h"
+#include "ui/Messages.h"
 #include "ui/Screen.h"
 
 namespace vell::player::test {
@@ -593,6 +595,73 @@ TEST_F(PlayerControlTest, WithoutPlayerTheControlIsAPlainWindowPaintedInTheWindo
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+}
+
+TEST_F(PlayerControlTest, UIActivationIsRecordedOnTheFormAndMovesBetweenControls) {
+  TPlayerControl& first = Control(10);
+  first.Handle();
+  TTestPlayer& firstPlayer = Player();
+  TPlayerControl& second = Control(10);
+  second.Handle();
+  firstPlayer.Log.clear();
+  first.Perform(ui::CM_UIACTIVATE, 0, 0);
+  EXPECT_EQ(form_->ActiveOleControl(), &first);
+  first.Perform(ui::CM_UIACTIVATE, 0, 0);  // already the active one: not asked again
+  EXPECT_EQ(std::count(firstPlayer.Log.begin(), firstPlayer.Log.end(), "DoVerb(-4)"), 1);
+  second.Perform(ui::CM_UIACTIVATE, 0, 0);
+  EXPECT_EQ(form_->ActiveOleControl(), &second);
+  EXPECT_NE(std::find(firstPlayer.Log.begin(), firstPlayer.Log.end(), "UIDeactivate"), firstPlayer.Log.end());
+  // The player's own deactivation clears the record.
+  second.OnUIDeactivate(FALSE);
+  EXPECT_EQ(form_->ActiveOleControl(), nullptr);
+}
+
+TEST_F(PlayerControlTest, KeysReachThePlayersAcceleratorsBeforeDispatch) {
+  TPlayerControl& control = Control(10);
+  HWND window = control.Handle();
+  Player().AcceleratorKeys = {'K'};
+  MSG taken{window, WM_KEYDOWN, 'K', 0, 0, {}};
+  MSG passed{window, WM_KEYDOWN, 'L', 0, 0, {}};
+  EXPECT_TRUE(ui::Application().PreTranslate(taken));
+  EXPECT_FALSE(ui::Application().PreTranslate(passed));
+  EXPECT_EQ(std::count(Player().Log.begin(), Player().Log.end(), "TranslateAccelerator"), 1);
+}
+
+TEST_F(PlayerControlTest, TheFramesMenusMergeTheContainersGroupsIntoTheSharedMenu) {
+  auto* menu = new ui::TMainMenu(form_.get());
+  const std::pair<const char*, int> tops[] = {{"&File", 0}, {"&Edit", 1}, {"&Window", 4}};
+  for (auto [caption, group] : tops) {
+    auto* top = new ui::TMenuItem(form_.get());
+    top->SetCaption(caption);
+    top->SetGroupIndex(group);
+    auto* item = new ui::TMenuItem(form_.get());
+    item->SetCaption("item");
+    top->Add(item);
+    menu->Items()->Add(top);
+  }
+  form_->SetMenu(menu);
+  form_->Handle();
+  TPlayerControl& control = ControlWithoutPlayer();
+  HMENU shared = CreateMenu();
+  OLEMENUGROUPWIDTHS widths{};
+  EXPECT_EQ(control.InsertMenus(shared, &widths), S_OK);
+  ASSERT_EQ(GetMenuItemCount(shared), 2);
+  char caption[32] = {};
+  GetMenuStringA(shared, 1, caption, sizeof caption, MF_BYPOSITION);
+  EXPECT_STREQ(caption, "&Window");
+  EXPECT_EQ(widths.width[0], 1);
+  EXPECT_EQ(widths.width[2], 0);
+  EXPECT_EQ(widths.width[4], 1);
+  HOLEMENU descriptor = OleCreateMenuDescriptor(shared, &widths);
+  EXPECT_EQ(control.SetMenu(shared, descriptor, control.Handle()), S_OK);
+  EXPECT_EQ(GetMenu(form_->Handle()), shared);
+  EXPECT_EQ(control.SetMenu(nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(GetMenu(form_->Handle()), menu->Handle());
+  EXPECT_EQ(control.RemoveMenus(shared), S_OK);
+  EXPECT_EQ(GetMenuItemCount(shared), 0);
+  EXPECT_TRUE(IsMenu(GetSubMenu(menu->Handle(), 2)));  // removed from the shared menu, not destroyed
+  OleDestroyMenuDescriptor(descriptor);
+  DestroyMenu(shared);
 }
 
 TEST_F(PlayerControlTest, TransformCoordsConvertsBothWays) {

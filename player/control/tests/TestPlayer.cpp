@@ -243,6 +243,12 @@ HRESULT TTestPlayer::GetWindow(HWND* window) {
   return window_ ? S_OK : E_FAIL;
 }
 
+HRESULT TTestPlayer::TranslateAccelerator(LPMSG message) {
+  if (message->message != WM_KEYDOWN || !AcceleratorKeys.count(message->wParam)) return S_FALSE;
+  Log.push_back("TranslateAccelerator");
+  return S_OK;
+}
+
 HRESULT TTestPlayer::UIDeactivate() {
   Log.push_back("UIDeactivate");
   return S_OK;

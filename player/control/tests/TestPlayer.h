@@ -44,6 +44,7 @@ public:
   // AllowFullscreen's answer (slot 98).
   std::wstring FullscreenAnswer = L"true";
   bool RefuseExtent = false;
+  std::set<WPARAM> AcceleratorKeys;
   // Messages the player's own window procedure received.
   std::vector<UINT> WindowMessages;
   int Count(UINT message) const;
@@ -99,7 +100,8 @@ public:
   HRESULT STDMETHODCALLTYPE UIDeactivate() override;
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT, LPCRECT) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
+  // Consumes the keys in AcceleratorKeys.
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override;
   HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
