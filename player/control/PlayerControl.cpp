@@ -25,9 +25,21 @@ constexpr UINT kReflectionToOle = 0x9C00;
 // The point of the key messages handed to the player's TranslateAccelerator.
 constexpr LONG kAcceleratorPoint = 0x115DE1F1;
 
+// A container needs OLE on the thread that hosts its objects: initialised
+// with the first control of a thread, for the thread's life.
+struct TOleOnThread {
+  HRESULT result = OleInitialize(nullptr);
+  ~TOleOnThread() {
+    if (SUCCEEDED(result)) OleUninitialize();
+  }
+};
+
+void EnsureOleOnThisThread() { thread_local TOleOnThread ole; }
+
 }  // namespace
 
 TPlayerControl::TPlayerControl(ui::TComponent* owner) : ui::TWinControl(owner) {
+  EnsureOleOnThisThread();
   width_ = 100;
   height_ = 100;
   // Whatever the source answers, a control without an object stays a plain window.
