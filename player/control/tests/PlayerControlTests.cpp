@@ -536,6 +536,27 @@ TEST_F(PlayerControlTest, TheControlsWindowIsThePlayersAndSizesGoThroughActivati
   EXPECT_EQ(control.Height(), 150);
 }
 
+TEST_F(PlayerControlTest, AParentChangeReactivatesTheSameObjectInPlace) {
+  TPlayerControl& control = Control(10);
+  HWND first = control.Handle();
+  TTestPlayer& player = Player();
+  auto* panel = new ui::TWinControl(form_.get());
+  panel->SetParent(form_.get());
+  panel->SetBounds(0, 0, 300, 200);
+  player.Log.clear();
+  control.SetParent(nullptr);
+  EXPECT_FALSE(control.HandleAllocated());
+  EXPECT_FALSE(IsWindow(first));
+  control.SetParent(panel);
+  HWND second = control.Handle();
+  EXPECT_EQ(second, player.Window());
+  EXPECT_EQ(GetParent(second), panel->Handle());
+  // The object keeps its site and is only activated again; then it re-reads
+  // its ambient properties for the new parent.
+  EXPECT_EQ(player.Log, (std::vector<std::string>{"Close", "DoVerb(-5)", "OnAmbientPropertyChange(-1)"}));
+  EXPECT_EQ(player.Count(WM_SIZE), 0);
+}
+
 TEST_F(PlayerControlTest, RightButtonReleaseBecomesContextMenuOnTheControl) {
   TPlayerControl& control = Control(10);
   control.SetBounds(0, 0, 200, 100);
