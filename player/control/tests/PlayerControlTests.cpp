@@ -648,6 +648,23 @@ TEST_F(PlayerControlTest, KeysReachThePlayersAcceleratorsBeforeDispatch) {
   EXPECT_EQ(std::count(Player().Log.begin(), Player().Log.end(), "TranslateAccelerator"), 1);
 }
 
+TEST_F(PlayerControlTest, DialogKeysThatAreThePlayersMnemonicsGoToIt) {
+  TPlayerControl& control = Control(10);
+  form_->Show();
+  control.Handle();
+  ACCEL mnemonic{FVIRTKEY, 'M', 1};
+  Player().Mnemonics = CreateAcceleratorTable(&mnemonic, 1);
+  Player().MnemonicCount = 1;
+  Player().Log.clear();
+  EXPECT_EQ(control.Perform(ui::CM_DIALOGKEY, 'M', 0), 1);
+  EXPECT_EQ(control.Perform(ui::CM_DIALOGKEY, 'N', 0), 0);
+  EXPECT_EQ(Player().Log, std::vector<std::string>{"OnMnemonic(77)"});
+  DestroyAcceleratorTable(Player().Mnemonics);
+  Player().Mnemonics = nullptr;
+  Player().MnemonicCount = 0;
+  form_->Hide();
+}
+
 TEST_F(PlayerControlTest, TheFramesMenusMergeTheContainersGroupsIntoTheSharedMenu) {
   auto* menu = new ui::TMainMenu(form_.get());
   const std::pair<const char*, int> tops[] = {{"&File", 0}, {"&Edit", 1}, {"&Window", 4}};

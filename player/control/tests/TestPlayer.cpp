@@ -255,9 +255,14 @@ HRESULT TTestPlayer::UIDeactivate() {
 }
 
 HRESULT TTestPlayer::GetControlInfo(CONTROLINFO* info) {
-  info->hAccel = nullptr;
-  info->cAccel = 0;
+  info->hAccel = Mnemonics;
+  info->cAccel = static_cast<USHORT>(MnemonicCount);
   info->dwFlags = 0;
+  return S_OK;
+}
+
+HRESULT TTestPlayer::OnMnemonic(MSG* message) {
+  Log.push_back("OnMnemonic(" + std::to_string(message->wParam) + ")");
   return S_OK;
 }
 

@@ -45,6 +45,9 @@ public:
   std::wstring FullscreenAnswer = L"true";
   bool RefuseExtent = false;
   std::set<WPARAM> AcceleratorKeys;
+  // The mnemonics GetControlInfo reports, or none.
+  HACCEL Mnemonics = nullptr;
+  int MnemonicCount = 0;
   // Messages the player's own window procedure received.
   std::vector<UINT> WindowMessages;
   int Count(UINT message) const;
@@ -109,7 +112,7 @@ public:
 
   // IOleControl
   HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
-  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* message) override;
   HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispid) override;
   HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override { return S_OK; }
 
