@@ -1,3 +1,5 @@
+// The control's two links to process-wide pieces it does not own: where its
+// player objects come from, and the content manager it leaves when it goes.
 #include "player/control/ContentManagerLink.h"
 #include "player/control/PlayerCodeSource.h"
 
