@@ -534,6 +534,13 @@ TEST_F(PlayerControlTest, TheControlsWindowIsThePlayersAndSizesGoThroughActivati
   control.SetBounds(10, 20, 50, 60);
   EXPECT_EQ(control.Width(), 300);
   EXPECT_EQ(control.Height(), 150);
+  // A control of 0 x 0 is sized without asking the player.
+  player.RefuseExtent = false;
+  control.SetBounds(10, 20, 0, 0);
+  player.RefuseExtent = true;
+  control.SetBounds(10, 20, 50, 60);
+  EXPECT_EQ(control.Width(), 50);
+  EXPECT_EQ(control.Height(), 60);
 }
 
 TEST_F(PlayerControlTest, AParentChangeReactivatesTheSameObjectInPlace) {
