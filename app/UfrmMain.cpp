@@ -13,6 +13,7 @@
 #include "UFrameStartup.h"
 #include "ULog.h"
 #include "UfrmAbout.h"
+#include "WideText.h"
 #include "ZipReader.h"
 #include "ui/Application.h"
 
@@ -158,9 +159,7 @@ void TfrmMain::FormCreate() {
   ui::Application().SetTitle(Caption());
   TLog4DP::Log("Loading book.swf...");
 
-  // The player control comes here: owned by this window, parent pnlMain,
-  // filling it, with the full-screen and resource handlers; then the
-  // process-wide content-provider callback with this window as target.
+  CreatePlayerControl();
 
   // Recent books. Without an all-users folder they live under the current
   // folder, spelt out in full: the profile functions would look for a relative
@@ -177,6 +176,57 @@ void TfrmMain::FormCreate() {
   Historyprojects->SetIniFile(folder + "open.ini");
   Historyprojects->SetMaxItems(8);
   Historyprojects->UpdateMenu();
+}
+
+void TfrmMain::CreatePlayerControl() {
+  PlayerControl1 = new vell::player::TPlayerControl(this);
+  PlayerControl1->Name = "PlayerControl1";
+  SetPlayerHandlers();
+  PlayerControl1->SetParent(pnlMain);
+  PlayerControl1->SetAlign(ui::TAlign::alClient);
+}
+
+void TfrmMain::SetPlayerHandlers() {
+  PlayerControl1->OnFSCommand = [this](ui::TObject* sender, const std::wstring& command, const std::wstring& args) {
+    PlayerControl1FSCommand(sender, command, args);
+  };
+  PlayerControl1->OnLoadExternalResource = [this](ui::TObject* sender, const std::wstring& url, TStream* stream) {
+    PlayerControl1LoadExternalResource(sender, url, stream);
+  };
+  PlayerControl1->OnLoadExternalResourceEx = [this](ui::TObject* sender, const std::wstring& url, TStream* stream,
+                                                    bool& handled) {
+    PlayerControl1LoadExternalResourceEx(sender, url, stream, handled);
+  };
+  PlayerControl1->OnLoadExternalResourceAsync = [this](ui::TObject* sender, const std::wstring& path,
+                                                       TStream*& stream) {
+    PlayerControl1LoadExternalResourceAsync(sender, path, stream);
+  };
+}
+
+void TfrmMain::PlayerControl1FSCommand(ui::TObject*, const std::wstring&, const std::wstring&) {
+  // Switching the window to full screen and back comes with the window-mode
+  // handling; until then the movie's request is acknowledged.
+}
+
+void TfrmMain::PlayerControl1LoadExternalResource(ui::TObject*, const std::wstring& URL, TStream* Stream) {
+  const std::string name = WideToAnsi(URL);
+  TLog4DP::Log("To load url2[" + name + "]");
+  if (FindBookEntry(name) == 0 || !Stream) return;  // an empty stream counts as not found
+  TLog4DP::Log("Got .. url2[" + name + "]");
+  ExtractEntryToStream(name, *Stream);
+}
+
+void TfrmMain::PlayerControl1LoadExternalResourceEx(ui::TObject*, const std::wstring& URL, TStream*, bool&) {
+  // Declined: the content manager falls back to OnLoadExternalResource.
+  TLog4DP::Log("To load url 333[" + WideToAnsi(URL) + "]");
+}
+
+void TfrmMain::PlayerControl1LoadExternalResourceAsync(ui::TObject*, const std::wstring& Path, TStream*& Stream) {
+  const std::string name = WideToAnsi(Path);
+  TLog4DP::Log("To load url 44[" + name + "]");
+  if (FindBookEntry(name) == 0) return;
+  TLog4DP::Log("To load url 44_________[" + name + "]");
+  Stream = ExtractEntry(name).release();  // the content manager owns it now
 }
 
 void TfrmMain::FormShow(ui::TObject*) {
@@ -314,9 +364,16 @@ std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {
 }
 
 void TfrmMain::actCloseExecute(ui::TObject*) {
-  // Detaching the player's handlers and loading the empty movie come with
-  // the player control.
+  // No request may reach the book while the movie goes.
+  PlayerControl1->OnFSCommand = [this](ui::TObject* sender, const std::wstring& command, const std::wstring& args) {
+    PlayerControl1FSCommand(sender, command, args);
+  };
+  PlayerControl1->OnLoadExternalResource = nullptr;
+  PlayerControl1->OnLoadExternalResourceEx = nullptr;
+  PlayerControl1->OnLoadExternalResourceAsync = nullptr;
+  PlayerControl1->LoadMovie(0, L" ");  // a blank address replaces the movie by nothing
   ReleaseZipReader();
+  SetPlayerHandlers();
   ShowStartupPanel();
 }
 

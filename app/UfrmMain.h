@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Stream.h"
+#include "player/control/PlayerControl.h"
 #include "ui/Action.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
@@ -45,6 +46,13 @@ public:
   void SetBookCaption(const std::string& text);
   TZipReader* ZipReader() const { return zipReader_.get(); }
 
+  // The player control's handlers.
+  void PlayerControl1FSCommand(ui::TObject* sender, const std::wstring& command, const std::wstring& args);
+  void PlayerControl1LoadExternalResource(ui::TObject* sender, const std::wstring& URL, TStream* Stream);
+  void PlayerControl1LoadExternalResourceEx(ui::TObject* sender, const std::wstring& URL, TStream* Stream,
+                                            bool& bHandled);
+  void PlayerControl1LoadExternalResourceAsync(ui::TObject* sender, const std::wstring& Path, TStream*& Stream);
+
   // Menu and link handlers.
   void Exit1Click(ui::TObject* sender);
   void Help2Click(ui::TObject* sender);
@@ -59,6 +67,7 @@ public:
   std::function<std::optional<std::string>()> ChooseBookFile;
 
   ui::TPanel* pnlMain;
+  vell::player::TPlayerControl* PlayerControl1 = nullptr;
   ui::TPanel* pnlStartUp;
   TFrameStartup* FrameStartup1 = nullptr;
   ui::TMainMenu* mm1;
@@ -80,6 +89,8 @@ public:
 
 private:
   void BuildMenu();
+  void CreatePlayerControl();
+  void SetPlayerHandlers();
   ui::TMenuItem* AddMenuItem(ui::TMenuItem* parent, const std::string& name, const std::string& caption);
   void CreateStartupFrame();
   void ShowNotBookMessage();

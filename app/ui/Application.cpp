@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ui {
 
@@ -66,12 +67,35 @@ void TApplication::Dispatch(MSG& msg) {
   DispatchMessageA(&msg);
 }
 
+namespace {
+
+bool IsDialogKey(WPARAM key) {
+  switch (key) {
+    case VK_TAB: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 bool TApplication::PreTranslate(MSG& msg) {
-  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
-  auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
-  if (!form) return false;
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   try {
-    return form->DialogKey(static_cast<WORD>(msg.wParam));
+    // The control that owns the window with the focus sees the key first,
+    // reflected, so that an embedded object can take its accelerators.
+    for (HWND window = msg.hwnd; window; window = GetParent(window)) {
+      if (TWinControl::FromHandle(window)) {
+        if (SendMessageA(window, CN_BASE + msg.message, msg.wParam, msg.lParam)) return true;
+        break;
+      }
+    }
+    if (msg.message != WM_KEYDOWN || !IsDialogKey(msg.wParam)) return false;
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    if (!form) return false;
+    return form->Perform(CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
   } catch (...) {
     HandleException(std::current_exception());
     return true;

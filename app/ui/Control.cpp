@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/Application.h"
+#include "ui/Form.h"
 #include "ui/WinControl.h"
 
 namespace ui {
@@ -198,6 +199,22 @@ void TGraphicControl::UpdateHintTool() {
     hintToolAdded_ = true;
     hintToolWindow_ = ti.hwnd;
   }
+}
+
+TForm* GetParentForm(TControl* control) {
+  while (control && !dynamic_cast<TForm*>(control)) control = control->Parent();
+  return static_cast<TForm*>(control);
+}
+
+TShiftState MouseShiftState(WPARAM keyFlags) {
+  TShiftState shift = 0;
+  if (keyFlags & MK_SHIFT) shift |= ssShift;
+  if (keyFlags & MK_CONTROL) shift |= ssCtrl;
+  if (keyFlags & MK_LBUTTON) shift |= ssLeft;
+  if (keyFlags & MK_RBUTTON) shift |= ssRight;
+  if (keyFlags & MK_MBUTTON) shift |= ssMiddle;
+  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+  return shift;
 }
 
 }  // namespace ui

@@ -14,6 +14,8 @@
 namespace ui {
 
 class TWinControl;
+class TPopupMenu;
+class TForm;
 
 class TControl : public TComponent {
 public:
@@ -83,7 +85,15 @@ public:
   // the object after calling it.
   virtual void Click();
 
+  // Shown by the toolkit's context-menu handling of windowed controls.
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
+
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
   TNotifyEvent OnResize;
@@ -125,7 +135,13 @@ protected:
   bool hintToolAdded_ = false;
   HWND hintToolWindow_ = nullptr;
   TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
+  TPopupMenu* popupMenu_ = nullptr;
 };
+
+// The form a control sits on (the control itself when it is one), or null.
+TForm* GetParentForm(TControl* control);
+// Shift state from the key flags of a mouse message.
+TShiftState MouseShiftState(WPARAM keyFlags);
 
 // A control without a window; its parent paints it and routes mouse input.
 class TGraphicControl : public TControl {

@@ -6,6 +6,7 @@
 #include "ui/Application.h"
 #include "ui/Button.h"
 #include "ui/Menu.h"
+#include "ui/Messages.h"
 
 namespace ui {
 
@@ -236,6 +237,21 @@ bool TForm::DialogKey(WORD virtualKey) {
   return false;
 }
 
+void TForm::FocusChanged(TWinControl* control) {
+  focusedControl_ = control;
+  if (activeOleControl_ && activeOleControl_ != control) activeOleControl_->Perform(CM_UIDEACTIVATE, 0, 0);
+  if (control->HandleAllocated() && GetFocus() == control->Handle()) control->Perform(CM_UIACTIVATE, 0, 0);
+}
+
+void TForm::ForgetControl(TWinControl* control) {
+  if (activeOleControl_ == control) activeOleControl_ = nullptr;
+  if (focusedControl_ == control) focusedControl_ = nullptr;
+}
+
+bool TForm::IsMdiChild() const {
+  return handle_ && (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_MDICHILD);
+}
+
 TShiftState TForm::CurrentShiftState() const {
   TShiftState shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
@@ -249,6 +265,12 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_ACTIVATE:
+      if (activeOleControl_) activeOleControl_->Perform(CM_DOCWINDOWACTIVATE, LOWORD(wParam) != WA_INACTIVE, 0);
+      break;
+    case CM_DIALOGKEY:
+      if (DialogKey(static_cast<WORD>(wParam))) return 1;
+      break;
     case WM_COMMAND:
       if (lParam == 0 && HIWORD(wParam) == 0 && menu_) {
         // The item's handler may rebuild or free the menu; nothing follows it.

@@ -44,6 +44,18 @@ public:
   // Enter and Esc: the default or cancel button, if the form has one.
   bool DialogKey(WORD virtualKey);
 
+  // The one in-place OLE control of this form that is UI active, or null.
+  TWinControl* ActiveOleControl() const { return activeOleControl_; }
+  void SetActiveOleControl(TWinControl* control) { activeOleControl_ = control; }
+  // The control on this form that last took the focus, or null.
+  TWinControl* FocusedControl() const { return focusedControl_; }
+  // A control of this form took the focus: a different active OLE control is
+  // UI-deactivated and the control asked to UI-activate.
+  void FocusChanged(TWinControl* control);
+  // The control leaves the form: it may no longer be recorded.
+  void ForgetControl(TWinControl* control);
+  bool IsMdiChild() const;
+
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TCloseQueryEvent OnCloseQuery;
@@ -74,6 +86,8 @@ private:
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   TPosition position_ = TPosition::poDesigned;
   TMainMenu* menu_ = nullptr;
+  TWinControl* activeOleControl_ = nullptr;
+  TWinControl* focusedControl_ = nullptr;
 };
 
 }  // namespace ui

@@ -171,11 +171,47 @@ TMainMenu::~TMainMenu() {
   if (form_) form_->SetMenu(nullptr);
 }
 
-void TMainMenu::Rebuilt(HMENU) {
+void TMainMenu::Rebuilt(HMENU) { ShowOnForm(); }
+
+void TMainMenu::ShowOnForm() {
   if (form_ && form_->HandleAllocated()) {
-    ::SetMenu(form_->Handle(), handle_);
+    ::SetMenu(form_->Handle(), ole2Menu_ ? ole2Menu_ : handle_);
     DrawMenuBar(form_->Handle());
   }
+}
+
+void TMainMenu::PopulateOle2Menu(HMENU shared, std::initializer_list<int> groups, LONG* widths) {
+  HMENU own = Handle();
+  for (int group : groups) {
+    int position = 0;  // among the items the platform menu holds: the visible ones
+    for (int i = 0; i < Items()->Count(); ++i) {
+      TMenuItem* item = Items()->Items(i);
+      if (!item->Visible()) continue;
+      const int here = position++;
+      if (item->GroupIndex() != group) continue;
+      char caption[256] = {};
+      GetMenuStringA(own, static_cast<UINT>(here), caption, sizeof caption, MF_BYPOSITION);
+      if (HMENU sub = GetSubMenu(own, here))
+        AppendMenuA(shared, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption);
+      else
+        AppendMenuA(shared, MF_STRING, GetMenuItemID(own, here), caption);
+      if (group >= 0 && group < 6) ++widths[group];
+    }
+  }
+}
+
+void TMainMenu::SetOle2MenuHandle(HMENU shared) {
+  ole2Menu_ = shared;
+  ShowOnForm();
+}
+
+HWND TMainMenu::WindowHandle() const {
+  return form_ && form_->HandleAllocated() ? form_->Handle() : nullptr;
+}
+
+void TPopupMenu::Popup(int screenX, int screenY, HWND owner) {
+  UINT id = static_cast<UINT>(TrackPopupMenu(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenX, screenY, 0, owner, nullptr));
+  if (id) DispatchCommand(id);
 }
 
 }  // namespace ui

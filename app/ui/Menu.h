@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ public:
   TAction* Action() const { return action_; }
   void SetAction(TAction* action);
   bool IsLine() const { return Caption() == "-"; }
+  // The OLE menu group of a top-level item: 0 File, 2 Container, 4 Window
+  // are the container's own groups when an embedded object merges its menus.
+  int GroupIndex() const { return groupIndex_; }
+  void SetGroupIndex(int groupIndex) { groupIndex_ = groupIndex; }
 
   int Count() const { return static_cast<int>(items_.size()); }
   TMenuItem* Items(int index) const { return items_.at(static_cast<size_t>(index)); }
@@ -67,6 +72,7 @@ private:
   bool visible_ = true;
   bool enabled_ = true;
   bool checked_ = false;
+  int groupIndex_ = 0;
   TAction* action_ = nullptr;
   TMenuItem* parent_ = nullptr;
   std::vector<TMenuItem*> items_;
@@ -112,12 +118,35 @@ public:
     if (form_ == form) form_ = nullptr;
   }
 
+  // OLE menu merge: appends the visible top-level items of the given groups
+  // to `shared`, in order, and counts each group's items in `widths` (six
+  // entries, one per OLE menu group).
+  void PopulateOle2Menu(HMENU shared, std::initializer_list<int> groups, LONG* widths);
+  // The menu bar shows `shared` while it is set, this menu's own otherwise.
+  void SetOle2MenuHandle(HMENU shared);
+  // The window whose bar shows this menu, or null.
+  HWND WindowHandle() const;
+
 protected:
   HMENU CreateRootMenu() override { return CreateMenu(); }
   void Rebuilt(HMENU old) override;
 
 private:
+  void ShowOnForm();
+
   TForm* form_ = nullptr;
+  HMENU ole2Menu_ = nullptr;
+};
+
+// A menu that pops up at a point; the chosen item runs like a menu command.
+class TPopupMenu : public TMenu {
+public:
+  explicit TPopupMenu(TComponent* owner) : TMenu(owner) {}
+
+  void Popup(int screenX, int screenY, HWND owner);
+
+protected:
+  HMENU CreateRootMenu() override { return CreatePopupMenu(); }
 };
 
 }  // namespace ui

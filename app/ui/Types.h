@@ -58,6 +58,11 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 // Key is a 16-bit virtual key code that a handler may change (0 swallows it).
 using TKeyEvent = std::function<void(TObject* sender, std::uint16_t& key, TShiftState shift)>;
 using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+// Marks the press of a double click in a mouse event's shift state.
+constexpr TShiftState ssDouble = 64;
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 
 struct TRect {

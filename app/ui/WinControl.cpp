@@ -7,7 +7,10 @@
 
 #include "Exception.h"
 #include "ui/Application.h"
+#include "ui/Form.h"
 #include "ui/GdiHandle.h"
+#include "ui/Menu.h"
+#include "ui/Messages.h"
 
 namespace ui {
 
@@ -42,6 +45,25 @@ LRESULT CALLBACK ToolkitWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     Application().HandleException(std::current_exception());
     return 0;
   }
+}
+
+namespace {
+
+// The control whose window is being bound by AdoptWindow on this thread.
+thread_local TWinControl* controlBeingCreated = nullptr;
+
+}  // namespace
+
+// The first message after AdoptWindow binds the window to the waiting
+// control and hands the window over to the toolkit's procedure for good.
+LRESULT CALLBACK ToolkitInitialWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (TWinControl* control = controlBeingCreated) {
+    controlBeingCreated = nullptr;
+    control->handle_ = hwnd;
+    SetPropA(hwnd, kObjectProp, control);
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolkitWindowProc));
+  }
+  return ToolkitWindowProc(hwnd, message, wParam, lParam);
 }
 
 namespace {
@@ -145,9 +167,33 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::DestroyHandle() {
   if (!handle_) return;
-  HWND hwnd = handle_;
-  DestroyWindow(hwnd);  // WM_NCDESTROY clears handle_ of this and of every child
+  DestroyWindowHandle();
   handle_ = nullptr;
+}
+
+void TWinControl::DestroyWindowHandle() {
+  DestroyWindow(handle_);  // WM_NCDESTROY clears handle_ of this and of every child
+}
+
+void TWinControl::AdoptWindow(HWND window) {
+  defaultProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+  controlBeingCreated = this;
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolkitInitialWindowProc));
+  SendMessageA(window, WM_NULL, 0, 0);
+  controlBeingCreated = nullptr;
+}
+
+void TWinControl::ReleaseAdoptedWindow(WNDPROC original) {
+  if (!handle_) return;
+  SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  RemovePropA(handle_, kObjectProp);
+  handle_ = nullptr;
+}
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* c = this; c; c = c->Parent())
+    if (!c->Visible() || !c->Enabled()) return false;
+  return handle_ != nullptr;
 }
 
 LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -468,6 +514,31 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wParam) == handle_ && LOWORD(lParam) == HTCLIENT && HandleSetCursor()) return TRUE;
       break;
+    case WM_CONTEXTMENU:
+      if (popupMenu_) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (lParam == -1) {  // from the keyboard: no position, the control's corner
+          at = POINT{0, 0};
+          ClientToScreen(handle_, &at);
+        }
+        popupMenu_->Popup(at.x, at.y, handle_);
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (TForm* form = GetParentForm(this); form && form != this) form->FocusChanged(this);
+      break;
+    case WM_QUERYNEWPALETTE:
+      if (PaletteChanged(true)) return 1;
+      break;
+    case WM_PALETTECHANGED:
+      if (reinterpret_cast<HWND>(wParam) != handle_) PaletteChanged(false);
+      break;
+    case CM_DIALOGKEY:
+      // Offered to every windowed child until one takes it.
+      for (TControl* c : std::vector<TControl*>(controls_))
+        if (c->IsWindowed() && static_cast<TWinControl*>(c)->Perform(CM_DIALOGKEY, wParam, lParam)) return 1;
+      return 0;
     case WM_COMMAND:
       if (lParam) {
         if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {

@@ -44,13 +44,33 @@ public:
   static TWinControl* FromHandle(HWND hwnd);
 
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // Sends a message straight to WndProc, past the platform.
+  LRESULT Perform(UINT message, WPARAM wParam, LPARAM lParam) { return WndProc(message, wParam, lParam); }
+
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+  // Visible, enabled and with a window that may take the focus.
+  bool CanFocus() const;
 
 protected:
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateHandle();
   void DestroyHandle();
-  // Calls the window class's own procedure.
-  LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+  // Lets go of the window: the toolkit's own destroys it.
+  virtual void DestroyWindowHandle();
+  // Every message that WndProc does not consume ends here; the toolkit's
+  // calls the window class's own procedure.
+  virtual LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+  // The palette may be realised (foreground) or the system's changed; true
+  // when the control realised one.
+  virtual bool PaletteChanged(bool) { return false; }
+  // Binds a window made elsewhere to this control: its procedure becomes the
+  // toolkit's, which delivers every message to WndProc from then on. The
+  // window's own procedure stays reachable through the caller's bookkeeping.
+  void AdoptWindow(HWND window);
+  // Gives an adopted window back its own procedure and forgets it, without
+  // destroying it.
+  void ReleaseAdoptedWindow(WNDPROC original);
 
   // Painting: background, own content, then the graphic children in z-order.
   virtual void PaintBackground(HDC dc, const RECT& client);
@@ -77,6 +97,7 @@ protected:
 
   friend class TControl;
   friend LRESULT CALLBACK ToolkitWindowProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK ToolkitInitialWindowProc(HWND, UINT, WPARAM, LPARAM);
 
   HWND handle_ = nullptr;
   WNDPROC defaultProc_ = nullptr;
@@ -93,6 +114,7 @@ private:
   TControl* hovered_ = nullptr;
   TControl* pressed_ = nullptr;
   bool trackingLeave_ = false;
+  bool tabStop_ = false;
   bool realigning_ = false;
   bool updatingFromWindow_ = false;
   int resizedWidth_ = -1, resizedHeight_ = -1;
