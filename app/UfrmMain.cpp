@@ -87,6 +87,7 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
   actClose->OnExecute = [this](ui::TObject* sender) { actCloseExecute(sender); };
 
   BuildMenu();
+  BindFullScreenHandlers();
 
   Historyprojects = new THistoryFiles(this);
   Historyprojects->Name = "Historyprojects";
@@ -138,8 +139,6 @@ void TfrmMain::BuildMenu() {
   Exit1 = AddMenuItem(File1, "Exit1", "Exit");
   Exit1->OnClick = [this](ui::TObject* sender) { Exit1Click(sender); };
 
-  // Full screen comes with the window-mode handling; the items are here so
-  // that the menu is complete.
   Options1 = AddMenuItem(bar, "Options1", "Options");
   Fullscreen1 = AddMenuItem(Options1, "Fullscreen1", "&Fullscreen");
   ExitFullscreen1 = AddMenuItem(Options1, "ExitFullscreen1", "&Exit Fullscreen");
@@ -282,7 +281,7 @@ bool TfrmMain::OpenBook(std::string path) {
     return false;
   }
   Historyprojects->AddFile(path);
-  // The book's window settings come here, with the issue that brings them.
+  ApplyWindowSettings();
   {
     // The movie is read whole into memory; a damaged one (cut short, or
     // bytes that fail their check) stops the opening here, before the
