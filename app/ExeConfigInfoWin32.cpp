@@ -134,8 +134,10 @@ void TExeConfigInfo::LoadFromStream(TStream& stream) {
   if (!bytes.empty()) stream.ReadBuffer(bytes.data(), bytes.size());
 
   TComScope com;
+  CLSID parser{};
+  Check(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &parser), "no XML parser");
   TComRef<IXMLDOMDocument> document;
-  Check(CoCreateInstance(CLSID_DOMDocument30, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+  Check(CoCreateInstance(parser, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
                          reinterpret_cast<void**>(document.Out())),
         "no XML parser");
   document->put_async(VARIANT_FALSE);

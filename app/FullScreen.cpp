@@ -14,11 +14,9 @@ constexpr LONG kFullScreenStyle = 0x00010000;  // no caption, frame, system menu
 constexpr LONG kWindowedStyle = 0x00CF0000;    // the standard overlapped window
 constexpr char kEscape = 27;
 
-void SetStyleWord(HWND window, LONG style) {
-  SetWindowLongA(window, GWL_STYLE, style);
-  // The frame is measured again only when the platform is told so.
-  SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
+// No frame-changed repositioning here: the maximising that follows measures
+// the new frame, and an extra one would move the window back to its old place.
+void SetStyleWord(HWND window, LONG style) { SetWindowLongA(window, GWL_STYLE, style); }
 
 }  // namespace
 
