@@ -88,6 +88,7 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
   actClose->OnExecute = [this](ui::TObject* sender) { actCloseExecute(sender); };
 
   BuildMenu();
+  BindFullScreenHandlers();
 
   Historyprojects = new THistoryFiles(this);
   Historyprojects->Name = "Historyprojects";
@@ -139,8 +140,6 @@ void TfrmMain::BuildMenu() {
   Exit1 = AddMenuItem(File1, "Exit1", "Exit");
   Exit1->OnClick = [this](ui::TObject* sender) { Exit1Click(sender); };
 
-  // Full screen comes with the window-mode handling; the items are here so
-  // that the menu is complete.
   Options1 = AddMenuItem(bar, "Options1", "Options");
   Fullscreen1 = AddMenuItem(Options1, "Fullscreen1", "&Fullscreen");
   ExitFullscreen1 = AddMenuItem(Options1, "ExitFullscreen1", "&Exit Fullscreen");
@@ -181,6 +180,10 @@ void TfrmMain::FormCreate() {
 void TfrmMain::CreatePlayerControl() {
   PlayerControl1 = new vell::player::TPlayerControl(this);
   PlayerControl1->Name = "PlayerControl1";
+  // Keys reach the player through the control's own window procedure.
+  PlayerWindowProc = [this](UINT message, WPARAM wParam, LPARAM lParam) {
+    return PlayerControl1->Perform(message, wParam, lParam);
+  };
   SetPlayerHandlers();
   PlayerControl1->SetParent(pnlMain);
   PlayerControl1->SetAlign(ui::TAlign::alClient);
@@ -203,9 +206,8 @@ void TfrmMain::SetPlayerHandlers() {
   };
 }
 
-void TfrmMain::PlayerControl1FSCommand(ui::TObject*, const std::wstring&, const std::wstring&) {
-  // Switching the window to full screen and back comes with the window-mode
-  // handling; until then the movie's request is acknowledged.
+void TfrmMain::PlayerControl1FSCommand(ui::TObject*, const std::wstring& command, const std::wstring& args) {
+  PlayerFSCommand(command, args);
 }
 
 void TfrmMain::PlayerControl1LoadExternalResource(ui::TObject*, const std::wstring& URL, TStream* Stream) {
@@ -332,7 +334,7 @@ bool TfrmMain::OpenBook(std::string path) {
     return false;
   }
   Historyprojects->AddFile(path);
-  // The book's window settings come here, with the issue that brings them.
+  ApplyWindowSettings();
   {
     // The movie is read whole into memory; a damaged one (cut short, or
     // bytes that fail their check) stops the opening here, before the

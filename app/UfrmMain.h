@@ -59,6 +59,21 @@ public:
   void About1Click(ui::TObject* sender);
   void FrameStartup1Label16Click(ui::TObject* sender);
 
+  // Window settings from the book, full screen and keys.
+  void ApplyWindowSettings();
+  void EnterFullScreen();
+  void ExitFullScreen();
+  bool InFullScreen() const { return inFullScreen_; }
+  void Fullscreen1Click(ui::TObject* sender);
+  void ExitFullscreen1Click(ui::TObject* sender);
+  void FormKeyPress(ui::TObject* sender, char& key);
+  void FormKeyDown(ui::TObject* sender, std::uint16_t& key, ui::TShiftState shift);
+  void FormKeyUp(ui::TObject* sender, std::uint16_t& key, ui::TShiftState shift);
+  // The movie's "fullscreen" command with "true" or "false" (exact case).
+  void PlayerFSCommand(const std::wstring& command, const std::wstring& args);
+  // The player's own window procedure, which key presses reach directly.
+  std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)> PlayerWindowProc;
+
   // Where the first show looks for its book: the arguments after the
   // program's name, and the book beside the executable. Tests replace them.
   std::vector<std::string> CommandLineArguments;
@@ -97,6 +112,8 @@ private:
   void OpenFirstBook();
   void ReleaseZipReader();
   void DropIdleRetiredReaders();
+  void BindFullScreenHandlers();
+  void SendKeyToPlayer(UINT message, std::uint16_t key);
 
   bool firstShowDone_ = false;
   std::unique_ptr<TZipReader> zipReader_;
@@ -104,6 +121,13 @@ private:
   // archive reader yields to the message loop, where a click may close or
   // replace the book. They are freed once that operation has returned.
   std::vector<std::unique_ptr<TZipReader>> retiredReaders_;
+
+  struct TSavedBounds {
+    int Width = 0, Height = 0, Left = 0, Top = 0;
+    ui::TWindowState State = ui::TWindowState::wsNormal;
+  };
+  bool inFullScreen_ = false;
+  TSavedBounds saved_;
 };
 
 // The program's arguments as the platform splits them, in the system code page.
