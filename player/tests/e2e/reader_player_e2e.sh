@@ -51,8 +51,15 @@ check_case() {
   fi
   local found
   # The probe exits 1 when it finds no mapped module, 2 when it cannot look.
-  found="$(wine "$probe" "$(basename "$exe")" 2>/dev/null | tr -d '\r')"
-  local status=$?
+  # Status 2 right after the window shows can mean the process list has not
+  # caught up yet: look again a few times before judging.
+  local status tries=0
+  while :; do
+    found="$(wine "$probe" "$(basename "$exe")" 2>/dev/null | tr -d '\r')"
+    status=$?  # pipefail: the probe's own status
+    [ "$status" -ne 2 ] || [ $((tries += 1)) -ge 10 ] && break
+    sleep 0.5
+  done
   stop_reader
   if [ "$found" != "$expected" ] || [ "$status" -ne "$([ -n "$expected" ] && echo 0 || echo 1)" ]; then
     fail "$name: mapped player version '$found' (probe status $status), expected '$expected'"
