@@ -26,6 +26,14 @@ function(vell_add_gtest name)
     list(APPEND labels display)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${labels}")
+  if(WIN32)
+    # A fault inside a window procedure is swallowed by the platform's
+    # callback frame and a program that crashed may still exit 0 under Wine:
+    # have Wine report both, and count either as a failure.
+    set_tests_properties(${name} PROPERTIES
+      ENVIRONMENT "WINEDEBUG=-all,err+seh"
+      FAIL_REGULAR_EXPRESSION "ignoring exception;Unhandled exception;Unhandled page fault")
+  endif()
 endfunction()
 
 # vell_test_path(OUT path): the path as a test program of this tree sees it.

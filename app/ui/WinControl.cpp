@@ -130,6 +130,9 @@ void TWinControl::CreateHandle() {
   if (handle_) return;
   TCreateParams params;
   CreateParams(params);
+  // Asking for the parent's window creates the parent's children, this one
+  // among them: a second window here would leave the first bound to us.
+  if (handle_) return;
   if (params.Style & WS_CHILD) {
     if (!params.ParentWindow) throw Exception("Control '" + Name + "' has no parent window");
     if (visible_) params.Style |= WS_VISIBLE; else params.Style &= ~WS_VISIBLE;

@@ -148,6 +148,7 @@ void TPlayerControl::CreateHandle() {
   if (handle_) return;
   if (!parent_) throw Exception("Control '" + Name + "' has no parent window");
   HWND parentWindow = parent_->Handle();
+  if (handle_) return;  // the parent's creation activated this control already
   CreateControl();
   RECT bounds = BoundsRectangle();
   OleObject_->DoVerb(kOleVerbInPlaceActivate, nullptr, this, 0, parentWindow, &bounds);

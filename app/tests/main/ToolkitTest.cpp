@@ -174,4 +174,16 @@ TEST_F(ToolkitTest, FreedControlsLeaveParentAndOwner) {
   EXPECT_EQ(form_->ControlCount(), 0);
 }
 
+TEST_F(ToolkitTest, AChildsWindowAskedForFirstCreatesItsParentsAndOnlyOneOfItsOwn) {
+  ui::TPanel* panel = Panel(form_.get(), ui::TAlign::alNone, 10);
+  HWND child = panel->Handle();
+  int windows = 0;
+  EnumChildWindows(
+      form_->Handle(), [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
+      reinterpret_cast<LPARAM>(&windows));
+  EXPECT_EQ(windows, 1);
+  EXPECT_EQ(GetParent(child), form_->Handle());
+  EXPECT_EQ(ui::TWinControl::FromHandle(child), panel);
+}
+
 }  // namespace
