@@ -312,6 +312,8 @@ TEST_F(PagePlayer, TheBookMakersDemoBookFromAPlainPathShowsItsFirstSpread) {
     const std::string path(capture);
     host_.SaveCapture(std::wstring(path.begin(), path.end()));
   }
+  // Time for a screenshot from outside, when one is wanted.
+  if (const char* show = std::getenv("PAGEPLAYER_SHOW_MS")) host_.PumpFor(std::atoi(show));
 
   std::vector<TPicture> pictures;
   for (const char* page : {"\\files\\pages\\001.jpg", "\\files\\pages\\002.jpg"}) {
