@@ -140,6 +140,24 @@ TEST_F(PagePlayer, PlaysAMovieWithAPlainOrACompressedHeader) {
   }
 }
 
+TEST_F(PagePlayer, AMovieGivenByUrlHasItsPagesFetchedThroughUrlMonikersToo) {
+  WriteBook(folder_, {.pages = 3, .missingPages = {2}});
+  std::wstring url = L"file:///" + folder_.PathOf("book.swf");
+  for (wchar_t& c : url) {
+    if (c == L'\\') c = L'/';
+  }
+  host_.PlayMovie(url);
+  EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
+  ASSERT_EQ(host_.TotalFrames(), 3);
+  const auto places = SpreadPlaces();
+  // Pages arrive later than the book: until then they are blank paper.
+  ASSERT_TRUE(host_.PumpUntil([&] { return Near(PaperColour(places[0]), PageColour(1)); }, 10000));
+  ASSERT_TRUE(host_.PumpUntil([&] { return Near(PaperColour(places[1]), kFailedPageColour); }, 10000));
+  Key(VK_RIGHT);
+  ASSERT_TRUE(host_.PumpUntil([&] { return Near(PaperColour(SpreadPlaces(1)[0]), PageColour(3)); }, 10000))
+      << "the last page alone";
+}
+
 TEST_F(PagePlayer, AFileWithoutAMovieHeaderShowsThatItIsNotPlayable) {
   folder_.Write("book.swf", std::string("GIF89a this is a picture, not a movie"));
   folder_.Write("files/config.xml", PageListFor(2));
