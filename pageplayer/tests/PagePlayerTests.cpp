@@ -26,8 +26,8 @@ struct TBookParts {
   int pages = 4;
   const char* configXml = nullptr;  // nullptr: the page list of `pages`
   const char* bookBin = "";         // "": none
-  std::vector<int> missingPages;
-  std::vector<int> damagedPages;
+  std::vector<int> missingPages{};
+  std::vector<int> damagedPages{};
 };
 
 void WriteBook(TBookFolder& folder, const TBookParts& parts) {
@@ -178,6 +178,24 @@ TEST_F(PagePlayer, AFileWithoutAMovieHeaderShowsThatItIsNotPlayable) {
   EXPECT_GT(lettersInMiddle, 30);
   EXPECT_EQ(lettersElsewhere, 0);
   EXPECT_TRUE(ColourIs(PixelAt(pixels, width, 5, 5), kHostBackground));
+}
+
+TEST_F(PagePlayer, AnEmptyBlankOrUnloadableMovieClearsTheStage) {
+  const auto places = SpreadPlaces();
+  for (const wchar_t* cleared : {L"", L"   ", L"Z:\\no\\such\\folder\\book.swf"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(cleared)));
+    WriteBook(folder_, {});
+    host_.PlayMovie(folder_.PathOf("book.swf"));
+    ASSERT_TRUE(ColourIs(PaperColour(places[0]), PageColour(1)));
+    host_.Events().scriptCalls.clear();
+    host_.PlayMovie(cleared);
+    EXPECT_EQ(host_.TotalFrames(), 0);
+    EXPECT_TRUE(host_.Events().scriptCalls.empty());
+    int width = 0, height = 0;
+    const auto pixels = host_.Capture(width, height);
+    const auto background = std::count(pixels.begin(), pixels.end(), kHostBackground);
+    EXPECT_EQ(background, static_cast<long>(pixels.size())) << "nothing but the background";
+  }
 }
 
 TEST_F(PagePlayer, TakesThePageListFromConfigXmlElseFromBookBin) {
