@@ -381,28 +381,75 @@ TEST_F(PagePlayer, TheBookMakersDemoBookFromAPlainPathShowsItsFirstSpread) {
       << "two different pages";
 }
 
-TEST(PagePlayerModule, ItsWindowClassGoesWhenTheModuleMayBeUnloaded) {
-  {
+TEST_F(PagePlayer, OffersConnectionPointsForItsEventsAndForPropertyChanges) {
+  IConnectionPointContainer* container = nullptr;
+  ASSERT_EQ(host_.Object().QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), S_OK);
+  IConnectionPoint* changes = nullptr;
+  ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &changes), S_OK);
+  IConnectionPoint* none = nullptr;
+  EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, &none), CONNECT_E_NOCONNECTION);
+  container->Release();
+
+  // A sink that is no property sink is refused.
+  DWORD cookie = 0;
+  EXPECT_EQ(changes->Advise(&host_.Object(), &cookie), CONNECT_E_CANNOTCONNECT);
+
+  struct TChanges final : IPropertyNotifySink {
+    std::vector<DISPID> changed;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+      *object = IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IPropertyNotifySink) ? this : nullptr;
+      return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
+      changed.push_back(id);
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+  } sink;
+  ASSERT_EQ(changes->Advise(&sink, &cookie), S_OK);
+  WriteBook(folder_, {});
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  EXPECT_EQ(sink.changed, (std::vector<DISPID>{DISPID_READYSTATE, DISPID_READYSTATE, DISPID_READYSTATE}));
+  EXPECT_EQ(changes->Unadvise(cookie), S_OK);
+  EXPECT_EQ(changes->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+  changes->Release();
+}
+
+// Last in this program: it unloads the module.
+TEST(PagePlayerModule, ItsWindowClassGoesWhenTheModuleMayBeUnloadedAndWhenItIs) {
+  const auto playerLivedAndWent = [] {
     TTestHost host(200, 100);
     host.CreatePlayer();
     ASSERT_NE(host.StageWindow(), nullptr);
-  }
+  };
+  playerLivedAndWent();
   const HMODULE module = GetModuleHandleW(L"pageplayer.dll");
   ASSERT_NE(module, nullptr);
+  WNDCLASSEXW found{};
+  found.cbSize = sizeof found;
+  EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "kept while the module may still be used";
+
   using TCanUnloadNow = HRESULT(STDAPICALLTYPE*)();
   auto canUnloadNow = reinterpret_cast<TCanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   ASSERT_NE(canUnloadNow, nullptr);
   EXPECT_EQ(canUnloadNow(), S_OK);
-  WNDCLASSEXW found{};
-  found.cbSize = sizeof found;
   EXPECT_FALSE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "the class outlived the last object";
 
-  // A later object registers it again.
-  TTestHost host(200, 100);
-  host.CreatePlayer();
-  EXPECT_NE(host.StageWindow(), nullptr);
-  EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found));
-  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  // A later object registers it again; it keeps the module.
+  {
+    TTestHost host(200, 100);
+    host.CreatePlayer();
+    EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found));
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+  }
+
+  // Unloaded without being asked first: the class goes with the module.
+  while (FreeLibrary(module)) {
+  }
+  EXPECT_EQ(GetModuleHandleW(L"pageplayer.dll"), nullptr);
+  EXPECT_FALSE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "a class procedure in freed memory";
 }
 
 }  // namespace
