@@ -114,7 +114,14 @@ TEST_F(PagePlayer, ActivatesInPlaceAsAChildOfTheGivenParentAndAsksTheAmbientProp
   EXPECT_EQ(client.right, 400);
   EXPECT_EQ(host_.Events().inPlaceActivations, 1);
 
+  // UI activation on top, once; closing ends both.
+  host_.Activate(OLEIVERB_UIACTIVATE);
+  host_.Activate(OLEIVERB_UIACTIVATE);
+  EXPECT_EQ(host_.Events().uiActivations, 1);
+  EXPECT_EQ(GetFocus(), stage);
+
   EXPECT_EQ(host_.Object().Close(OLECLOSE_NOSAVE), S_OK);
+  EXPECT_EQ(host_.Events().uiDeactivations, 1);
   EXPECT_FALSE(IsWindow(stage));
   EXPECT_EQ(host_.StageWindow(), nullptr);
   EXPECT_EQ(host_.Events().inPlaceDeactivations, 1);
@@ -138,6 +145,24 @@ TEST_F(PagePlayer, PlaysAMovieWithAPlainOrACompressedHeader) {
     EXPECT_TRUE(ColourIs(PaperColour(places[0]), PageColour(1)));
     EXPECT_TRUE(ColourIs(PaperColour(places[1]), PageColour(2)));
   }
+}
+
+TEST(PagePlayerHosting, AMovieSetBeforeInPlaceActivationShowsOnceActivated) {
+  TBookFolder folder;
+  WriteBook(folder, {});
+  TTestHost host(kStageWidth, kStageHeight);
+  host.CreatePlayer(false);
+  host.PutMovie(folder.PathOf("book.swf"));
+  ASSERT_TRUE(host.PumpUntil([&] { return host.Events().readyStates.size() == 3; }));
+  EXPECT_EQ(host.Events().readyStates, (std::vector<long>{0, 3, 4}));
+  EXPECT_EQ(host.StageWindow(), nullptr);
+  host.Activate();
+  int width = 0, height = 0;
+  const auto pixels = host.Capture(width, height);
+  const auto places = SpreadPlaces();
+  const POINT left = PaperPoint(places[0]), right = PaperPoint(places[1]);
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, left.x, left.y), PageColour(1)));
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, right.x, right.y), PageColour(2)));
 }
 
 TEST_F(PagePlayer, AMovieGivenByUrlHasItsPagesFetchedThroughUrlMonikersToo) {
