@@ -34,9 +34,10 @@ TPagePlayerObject::TPagePlayerObject()
 }
 
 TPagePlayerObject::~TPagePlayerObject() {
-  // Downloads still running post to the notify window; they stop first.
-  book_.reset();
+  // The stage asks the book while it goes; downloads still running post to
+  // the notify window, so they stop before it goes.
   stage_.Destroy();
+  book_.reset();
   if (!notifyWindow_) return;
   // Notices still queued each hold a download.
   MSG pending;

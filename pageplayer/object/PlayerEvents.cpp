@@ -65,7 +65,8 @@ void TPagePlayerObject::LeaveFullscreen() { SendFullscreen(false); }
 
 LRESULT TPagePlayerObject::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TBookPlayer::kDownloadMessage) {
-    // A reference travels with the message: keep this object alive across the events it raises.
+    // The events this raises may drop the container's last reference: the
+    // object stays until the notice is handled.
     const TComPtr<IUnknown> self = TComPtr<IUnknown>::Share(static_cast<IOleObject*>(this));
     if (book_) {
       book_->HandleDownloadNotice(wParam, lParam);
