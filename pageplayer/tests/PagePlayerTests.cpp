@@ -358,6 +358,18 @@ TEST_F(PagePlayer, PropertiesKeepTheirValuesAndUnusedMethodsSaySo) {
   EXPECT_EQ(player.PlayerVersion(&version), S_OK);
   EXPECT_EQ((version >> 16) & 0xFF, 10);
   EXPECT_EQ(player.Zoom(50), E_NOTIMPL);
+
+  // The movie goes into layer 0 alone, and Movie reads back what was set.
+  WriteBook(folder_, {});
+  BSTR movie = SysAllocString(folder_.PathOf("book.swf").c_str());
+  EXPECT_EQ(player.LoadMovie(1, movie), E_NOTIMPL);
+  EXPECT_EQ(player.LoadMovie(0, movie), S_OK);
+  ASSERT_TRUE(host_.PumpUntil([&] { return host_.TotalFrames() == 4; }));
+  BSTR readBack = nullptr;
+  player.get_Movie(&readBack);
+  EXPECT_STREQ(readBack, movie);
+  SysFreeString(readBack);
+  SysFreeString(movie);
   EXPECT_EQ(player.UnusedInThisLayout90(), E_NOTIMPL);
 }
 
