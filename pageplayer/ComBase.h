@@ -3,6 +3,7 @@
 #include <unknwn.h>
 
 #include <atomic>
+#include <new>
 #include <utility>
 
 #include "PagePlayerModule.h"
@@ -37,6 +38,18 @@ HRESULT Hand(Interface* from, void** object) {
   from->AddRef();
   *object = from;
   return S_OK;
+}
+
+// Runs a COM method's body: no exception may leave through a COM boundary.
+template <typename Body>
+HRESULT Guarded(Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
 }
 
 // An owned COM reference.

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <new>
 
 #include <jpeglib.h>
 
@@ -18,6 +19,8 @@ void LeaveDecoding(j_common_ptr info) { std::longjmp(reinterpret_cast<TErrorMana
 void Silence(j_common_ptr) {}
 
 constexpr int kLargestSide = 16384;
+// 100 MB of pixels: a page, not a poster.
+constexpr unsigned long long kLargestPixelCount = 25'000'000;
 
 // Kept free of objects with destructors between setjmp and longjmp.
 bool Decode(std::span<const std::uint8_t> bytes, TPicture& picture, std::vector<unsigned char>& row) {
@@ -33,7 +36,8 @@ bool Decode(std::span<const std::uint8_t> bytes, TPicture& picture, std::vector<
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, const_cast<unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK || info.image_width == 0 || info.image_height == 0 ||
-      info.image_width > kLargestSide || info.image_height > kLargestSide) {
+      info.image_width > kLargestSide || info.image_height > kLargestSide ||
+      static_cast<unsigned long long>(info.image_width) * info.image_height > kLargestPixelCount) {
     jpeg_destroy_decompress(&info);
     return false;
   }
@@ -41,8 +45,13 @@ bool Decode(std::span<const std::uint8_t> bytes, TPicture& picture, std::vector<
   jpeg_start_decompress(&info);
   picture.width = static_cast<int>(info.output_width);
   picture.height = static_cast<int>(info.output_height);
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
-  row.resize(static_cast<std::size_t>(picture.width) * 3);
+  try {
+    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
+    row.resize(static_cast<std::size_t>(picture.width) * 3);
+  } catch (const std::bad_alloc&) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
   while (info.output_scanline < info.output_height) {
     unsigned char* rows[] = {row.data()};
     const unsigned y = info.output_scanline;

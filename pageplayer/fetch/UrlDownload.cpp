@@ -116,9 +116,11 @@ HRESULT STDMETHODCALLTYPE TUrlDownload::OnDataAvailable(DWORD, DWORD, FORMATETC*
   if (aborted_ || finished_) return S_OK;
   // A host may hand a fresh stream with each piece, the system one stream
   // that grows: either way, take what can be read now.
-  if (medium && medium->tymed == TYMED_ISTREAM && medium->pstm) ReadAll(medium->pstm);
-  Notify(kProgress);
-  return S_OK;
+  return Guarded([&] {
+    if (medium && medium->tymed == TYMED_ISTREAM && medium->pstm) ReadAll(medium->pstm);
+    Notify(kProgress);
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE TUrlDownload::OnObjectAvailable(REFIID, IUnknown*) { return S_OK; }

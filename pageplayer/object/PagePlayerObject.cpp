@@ -34,9 +34,10 @@ TPagePlayerObject::TPagePlayerObject()
 }
 
 TPagePlayerObject::~TPagePlayerObject() {
-  // Downloads still running post to the notify window; they stop first.
-  book_.reset();
+  // The stage asks the book while it goes; downloads still running post to
+  // the notify window, so they stop before it goes.
   stage_.Destroy();
+  book_.reset();
   if (!notifyWindow_) return;
   // Notices still queued each hold a download.
   MSG pending;
@@ -197,49 +198,6 @@ COLORREF TPagePlayerObject::Background() const {
   return properties_.backgroundColor >= 0 ? static_cast<COLORREF>(properties_.backgroundColor) : ambientBackground_;
 }
 
-// IConnectionPointContainer
-
-HRESULT STDMETHODCALLTYPE TPagePlayerObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
-  if (points) *points = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE TPagePlayerObject::FindConnectionPoint(REFIID id, IConnectionPoint** point) {
-  if (!point) return E_POINTER;
-  *point = nullptr;
-  for (TConnectionPoint* candidate : {&events_, &propertyNotify_}) {
-    if (IsEqualIID(id, candidate->Outgoing())) return Hand(static_cast<IConnectionPoint*>(candidate), reinterpret_cast<void**>(point));
-  }
-  return CONNECT_E_NOCONNECTION;
-}
-
-// What the book tells
-
-void TPagePlayerObject::ReadyStateChanged(int state) {
-  if (frozenEvents_ == 0) {
-    std::vector<TVariant> arguments;
-    arguments.emplace_back(static_cast<long>(state));
-    RaiseEvent(events_, kDispidReadyStateChange, std::move(arguments));
-  }
-  NotifyPropertyChanged(propertyNotify_, DISPID_READYSTATE);
-}
-
-void TPagePlayerObject::ProgressChanged(int percent) {
-  if (frozenEvents_ > 0) return;
-  std::vector<TVariant> arguments;
-  arguments.emplace_back(static_cast<long>(percent));
-  RaiseEvent(events_, kDispidProgress, std::move(arguments));
-}
-
-void TPagePlayerObject::ScriptCall(const std::wstring& request) {
-  if (frozenEvents_ > 0) return;
-  std::vector<TVariant> arguments;
-  arguments.emplace_back(request);
-  RaiseEvent(events_, kDispidMovieCall, std::move(arguments));
-}
-
-void TPagePlayerObject::StageChanged() { stage_.Invalidate(); }
-
 // What the stage asks
 
 void TPagePlayerObject::FollowStageShape() {
@@ -272,32 +230,6 @@ bool TPagePlayerObject::Turn(TTurn turn) {
 
 void TPagePlayerObject::GoToPage(int page) {
   if (book_->Navigator().GoTo(page)) stage_.Invalidate();
-}
-
-void TPagePlayerObject::SendFullscreen(bool on) {
-  fullscreen_ = on;
-  if (frozenEvents_ > 0) return;
-  std::vector<TVariant> arguments;
-  arguments.emplace_back(std::wstring(L"fullscreen"));
-  arguments.emplace_back(std::wstring(on ? L"true" : L"false"));
-  RaiseEvent(events_, kDispidFSCommand, std::move(arguments));
-}
-
-void TPagePlayerObject::ToggleFullscreen() { SendFullscreen(!fullscreen_); }
-void TPagePlayerObject::LeaveFullscreen() { SendFullscreen(false); }
-
-LRESULT TPagePlayerObject::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == TBookPlayer::kDownloadMessage) {
-    // A reference travels with the message: keep this object alive across the events it raises.
-    const TComPtr<IUnknown> self = TComPtr<IUnknown>::Share(static_cast<IOleObject*>(this));
-    if (book_) {
-      book_->HandleDownloadNotice(wParam, lParam);
-    } else {
-      reinterpret_cast<IUnknown*>(lParam)->Release();
-    }
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace pageplayer

@@ -105,6 +105,7 @@ private:
   ~TPagePlayerObject() override;
 
   // In place
+  HRESULT PerformVerb(LONG verb, IOleClientSite* site, HWND parent, LPCRECT bounds);
   HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT bounds, bool uiActivate);
   void DeactivateInPlace();
   void ReadAmbientProperties();

@@ -47,6 +47,10 @@ void TPagePlayerObject::DeactivateInPlace() {
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                                                      LPCRECT bounds) {
+  return Guarded([&] { return PerformVerb(verb, site, parent, bounds); });
+}
+
+HRESULT TPagePlayerObject::PerformVerb(LONG verb, IOleClientSite* site, HWND parent, LPCRECT bounds) {
   switch (verb) {
     case OLEIVERB_INPLACEACTIVATE:
       return ActivateInPlace(site, parent, bounds, false);

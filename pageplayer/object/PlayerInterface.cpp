@@ -34,8 +34,10 @@ HRESULT HandOut(Value value, Value* out) {
     return HandOutString(properties_.field, value);                                   \
   }                                                                                   \
   HRESULT STDMETHODCALLTYPE TPagePlayerObject::put_##name(BSTR value) {               \
-    properties_.field = FromBstr(value);                                              \
-    return S_OK;                                                                      \
+    return Guarded([&] {                                                              \
+      properties_.field = FromBstr(value);                                            \
+      return S_OK;                                                                    \
+    });                                                                               \
   }
 #define PAGEPLAYER_NO_USE(name, params) \
   HRESULT STDMETHODCALLTYPE TPagePlayerObject::name params { return E_NOTIMPL; }
@@ -131,9 +133,11 @@ HRESULT STDMETHODCALLTYPE TPagePlayerObject::put_BackgroundColor(long colour) {
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::get_Movie(BSTR* movie) { return HandOutString(properties_.movie, movie); }
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::put_Movie(BSTR movie) {
-  properties_.movie = FromBstr(movie);
-  book_->Load(properties_.movie);
-  return S_OK;
+  return Guarded([&] {
+    properties_.movie = FromBstr(movie);
+    book_->Load(properties_.movie);
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::get_FrameNum(long* frame) { return CurrentFrame(frame); }
@@ -195,34 +199,42 @@ HRESULT STDMETHODCALLTYPE TPagePlayerObject::LoadMovie(long layer, BSTR url) {
 }
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::SetVariable(BSTR name, BSTR value) {
-  if (FromBstr(name) != kCurrentPageVariable) return E_NOTIMPL;
-  const std::wstring text = FromBstr(value);
-  wchar_t* end = nullptr;
-  const long page = std::wcstol(text.c_str(), &end, 10);
-  if (text.empty() || *end) return E_INVALIDARG;
-  GoToPage(page - 1);
-  return S_OK;
+  return Guarded([&] {
+    if (FromBstr(name) != kCurrentPageVariable) return E_NOTIMPL;
+    const std::wstring text = FromBstr(value);
+    wchar_t* end = nullptr;
+    const long page = std::wcstol(text.c_str(), &end, 10);
+    if (text.empty() || *end) return E_INVALIDARG;
+    GoToPage(page - 1);
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::GetVariable(BSTR name, BSTR* value) {
-  if (!value) return E_POINTER;
-  *value = nullptr;
-  if (FromBstr(name) != kCurrentPageVariable) return E_FAIL;
-  return HandOutString(std::to_wstring(book_->Navigator().CurrentPage() + 1), value);
+  return Guarded([&] {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    if (FromBstr(name) != kCurrentPageVariable) return E_FAIL;
+    return HandOutString(std::to_wstring(book_->Navigator().CurrentPage() + 1), value);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::CallFunction(BSTR request, BSTR* response) {
-  if (!response) return E_POINTER;
-  *response = nullptr;
-  const auto function = InvokedFunction(FromBstr(request));
-  if (!function) return E_INVALIDARG;
-  if (*function != L"getPage") return E_FAIL;
-  return HandOutString(NumberAnswer(book_->Navigator().CurrentPage() + 1), response);
+  return Guarded([&] {
+    if (!response) return E_POINTER;
+    *response = nullptr;
+    const auto function = InvokedFunction(FromBstr(request));
+    if (!function) return E_INVALIDARG;
+    if (*function != L"getPage") return E_FAIL;
+    return HandOutString(NumberAnswer(book_->Navigator().CurrentPage() + 1), response);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::SetReturnValue(BSTR value) {
-  properties_.returnValue = FromBstr(value);
-  return S_OK;
+  return Guarded([&] {
+    properties_.returnValue = FromBstr(value);
+    return S_OK;
+  });
 }
 
 // IDispatch: the player interface is reached through its method table only.

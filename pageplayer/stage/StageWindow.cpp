@@ -102,9 +102,13 @@ void TStageWindow::Paint(HWND window) {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window, &paint);
   if (!dc) return;
-  RECT client;
-  GetClientRect(window, &client);
-  PaintStage(dc, client, owner_.CurrentView());
+  // Whatever fails, the paint must end, or the window would be asked again and again.
+  try {
+    RECT client;
+    GetClientRect(window, &client);
+    PaintStage(dc, client, owner_.CurrentView());
+  } catch (...) {
+  }
   EndPaint(window, &paint);
 }
 

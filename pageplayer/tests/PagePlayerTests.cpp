@@ -26,8 +26,8 @@ struct TBookParts {
   int pages = 4;
   const char* configXml = nullptr;  // nullptr: the page list of `pages`
   const char* bookBin = "";         // "": none
-  std::vector<int> missingPages;
-  std::vector<int> damagedPages;
+  std::vector<int> missingPages{};
+  std::vector<int> damagedPages{};
 };
 
 void WriteBook(TBookFolder& folder, const TBookParts& parts) {
@@ -114,7 +114,14 @@ TEST_F(PagePlayer, ActivatesInPlaceAsAChildOfTheGivenParentAndAsksTheAmbientProp
   EXPECT_EQ(client.right, 400);
   EXPECT_EQ(host_.Events().inPlaceActivations, 1);
 
+  // UI activation on top, once; closing ends both.
+  host_.Activate(OLEIVERB_UIACTIVATE);
+  host_.Activate(OLEIVERB_UIACTIVATE);
+  EXPECT_EQ(host_.Events().uiActivations, 1);
+  EXPECT_EQ(GetFocus(), stage);
+
   EXPECT_EQ(host_.Object().Close(OLECLOSE_NOSAVE), S_OK);
+  EXPECT_EQ(host_.Events().uiDeactivations, 1);
   EXPECT_FALSE(IsWindow(stage));
   EXPECT_EQ(host_.StageWindow(), nullptr);
   EXPECT_EQ(host_.Events().inPlaceDeactivations, 1);
@@ -140,6 +147,42 @@ TEST_F(PagePlayer, PlaysAMovieWithAPlainOrACompressedHeader) {
   }
 }
 
+TEST(PagePlayerHosting, AMovieSetBeforeInPlaceActivationShowsOnceActivated) {
+  TBookFolder folder;
+  WriteBook(folder, {});
+  TTestHost host(kStageWidth, kStageHeight);
+  host.CreatePlayer(false);
+  host.PutMovie(folder.PathOf("book.swf"));
+  ASSERT_TRUE(host.PumpUntil([&] { return host.Events().readyStates.size() == 3; }));
+  EXPECT_EQ(host.Events().readyStates, (std::vector<long>{0, 3, 4}));
+  EXPECT_EQ(host.StageWindow(), nullptr);
+  host.Activate();
+  int width = 0, height = 0;
+  const auto pixels = host.Capture(width, height);
+  const auto places = SpreadPlaces();
+  const POINT left = PaperPoint(places[0]), right = PaperPoint(places[1]);
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, left.x, left.y), PageColour(1)));
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, right.x, right.y), PageColour(2)));
+}
+
+TEST_F(PagePlayer, AMovieGivenByUrlHasItsPagesFetchedThroughUrlMonikersToo) {
+  WriteBook(folder_, {.pages = 3, .missingPages = {2}});
+  std::wstring url = L"file:///" + folder_.PathOf("book.swf");
+  for (wchar_t& c : url) {
+    if (c == L'\\') c = L'/';
+  }
+  host_.PlayMovie(url);
+  EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
+  ASSERT_EQ(host_.TotalFrames(), 3);
+  const auto places = SpreadPlaces();
+  // Pages arrive later than the book: until then they are blank paper.
+  ASSERT_TRUE(host_.PumpUntil([&] { return Near(PaperColour(places[0]), PageColour(1)); }, 10000));
+  ASSERT_TRUE(host_.PumpUntil([&] { return Near(PaperColour(places[1]), kFailedPageColour); }, 10000));
+  Key(VK_RIGHT);
+  ASSERT_TRUE(host_.PumpUntil([&] { return Near(PaperColour(SpreadPlaces(1)[0]), PageColour(3)); }, 10000))
+      << "the last page alone";
+}
+
 TEST_F(PagePlayer, AFileWithoutAMovieHeaderShowsThatItIsNotPlayable) {
   folder_.Write("book.swf", std::string("GIF89a this is a picture, not a movie"));
   folder_.Write("files/config.xml", PageListFor(2));
@@ -160,6 +203,24 @@ TEST_F(PagePlayer, AFileWithoutAMovieHeaderShowsThatItIsNotPlayable) {
   EXPECT_GT(lettersInMiddle, 30);
   EXPECT_EQ(lettersElsewhere, 0);
   EXPECT_TRUE(ColourIs(PixelAt(pixels, width, 5, 5), kHostBackground));
+}
+
+TEST_F(PagePlayer, AnEmptyBlankOrUnloadableMovieClearsTheStage) {
+  const auto places = SpreadPlaces();
+  for (const wchar_t* cleared : {L"", L"   ", L"Z:\\no\\such\\folder\\book.swf"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(cleared)));
+    WriteBook(folder_, {});
+    host_.PlayMovie(folder_.PathOf("book.swf"));
+    ASSERT_TRUE(ColourIs(PaperColour(places[0]), PageColour(1)));
+    host_.Events().scriptCalls.clear();
+    host_.PlayMovie(cleared);
+    EXPECT_EQ(host_.TotalFrames(), 0);
+    EXPECT_TRUE(host_.Events().scriptCalls.empty());
+    int width = 0, height = 0;
+    const auto pixels = host_.Capture(width, height);
+    const auto background = std::count(pixels.begin(), pixels.end(), kHostBackground);
+    EXPECT_EQ(background, static_cast<long>(pixels.size())) << "nothing but the background";
+  }
 }
 
 TEST_F(PagePlayer, TakesThePageListFromConfigXmlElseFromBookBin) {
@@ -297,6 +358,18 @@ TEST_F(PagePlayer, PropertiesKeepTheirValuesAndUnusedMethodsSaySo) {
   EXPECT_EQ(player.PlayerVersion(&version), S_OK);
   EXPECT_EQ((version >> 16) & 0xFF, 10);
   EXPECT_EQ(player.Zoom(50), E_NOTIMPL);
+
+  // The movie goes into layer 0 alone, and Movie reads back what was set.
+  WriteBook(folder_, {});
+  BSTR movie = SysAllocString(folder_.PathOf("book.swf").c_str());
+  EXPECT_EQ(player.LoadMovie(1, movie), E_NOTIMPL);
+  EXPECT_EQ(player.LoadMovie(0, movie), S_OK);
+  ASSERT_TRUE(host_.PumpUntil([&] { return host_.TotalFrames() == 4; }));
+  BSTR readBack = nullptr;
+  player.get_Movie(&readBack);
+  EXPECT_STREQ(readBack, movie);
+  SysFreeString(readBack);
+  SysFreeString(movie);
   EXPECT_EQ(player.UnusedInThisLayout90(), E_NOTIMPL);
 }
 
@@ -312,6 +385,8 @@ TEST_F(PagePlayer, TheBookMakersDemoBookFromAPlainPathShowsItsFirstSpread) {
     const std::string path(capture);
     host_.SaveCapture(std::wstring(path.begin(), path.end()));
   }
+  // Time for a screenshot from outside, when one is wanted.
+  if (const char* show = std::getenv("PAGEPLAYER_SHOW_MS")) host_.PumpFor(std::atoi(show));
 
   std::vector<TPicture> pictures;
   for (const char* page : {"\\files\\pages\\001.jpg", "\\files\\pages\\002.jpg"}) {
@@ -343,28 +418,75 @@ TEST_F(PagePlayer, TheBookMakersDemoBookFromAPlainPathShowsItsFirstSpread) {
       << "two different pages";
 }
 
-TEST(PagePlayerModule, ItsWindowClassGoesWhenTheModuleMayBeUnloaded) {
-  {
+TEST_F(PagePlayer, OffersConnectionPointsForItsEventsAndForPropertyChanges) {
+  IConnectionPointContainer* container = nullptr;
+  ASSERT_EQ(host_.Object().QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), S_OK);
+  IConnectionPoint* changes = nullptr;
+  ASSERT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &changes), S_OK);
+  IConnectionPoint* none = nullptr;
+  EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, &none), CONNECT_E_NOCONNECTION);
+  container->Release();
+
+  // A sink that is no property sink is refused.
+  DWORD cookie = 0;
+  EXPECT_EQ(changes->Advise(&host_.Object(), &cookie), CONNECT_E_CANNOTCONNECT);
+
+  struct TChanges final : IPropertyNotifySink {
+    std::vector<DISPID> changed;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+      *object = IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IPropertyNotifySink) ? this : nullptr;
+      return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
+      changed.push_back(id);
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+  } sink;
+  ASSERT_EQ(changes->Advise(&sink, &cookie), S_OK);
+  WriteBook(folder_, {});
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  EXPECT_EQ(sink.changed, (std::vector<DISPID>{DISPID_READYSTATE, DISPID_READYSTATE, DISPID_READYSTATE}));
+  EXPECT_EQ(changes->Unadvise(cookie), S_OK);
+  EXPECT_EQ(changes->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+  changes->Release();
+}
+
+// Last in this program: it unloads the module.
+TEST(PagePlayerModule, ItsWindowClassGoesWhenTheModuleMayBeUnloadedAndWhenItIs) {
+  const auto playerLivedAndWent = [] {
     TTestHost host(200, 100);
     host.CreatePlayer();
     ASSERT_NE(host.StageWindow(), nullptr);
-  }
+  };
+  playerLivedAndWent();
   const HMODULE module = GetModuleHandleW(L"pageplayer.dll");
   ASSERT_NE(module, nullptr);
+  WNDCLASSEXW found{};
+  found.cbSize = sizeof found;
+  EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "kept while the module may still be used";
+
   using TCanUnloadNow = HRESULT(STDAPICALLTYPE*)();
   auto canUnloadNow = reinterpret_cast<TCanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   ASSERT_NE(canUnloadNow, nullptr);
   EXPECT_EQ(canUnloadNow(), S_OK);
-  WNDCLASSEXW found{};
-  found.cbSize = sizeof found;
   EXPECT_FALSE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "the class outlived the last object";
 
-  // A later object registers it again.
-  TTestHost host(200, 100);
-  host.CreatePlayer();
-  EXPECT_NE(host.StageWindow(), nullptr);
-  EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found));
-  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  // A later object registers it again; it keeps the module.
+  {
+    TTestHost host(200, 100);
+    host.CreatePlayer();
+    EXPECT_TRUE(GetClassInfoExW(module, L"PagePlayerStage", &found));
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+  }
+
+  // Unloaded without being asked first: the class goes with the module.
+  while (FreeLibrary(module)) {
+  }
+  EXPECT_EQ(GetModuleHandleW(L"pageplayer.dll"), nullptr);
+  EXPECT_FALSE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "a class procedure in freed memory";
 }
 
 }  // namespace

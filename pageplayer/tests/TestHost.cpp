@@ -78,7 +78,10 @@ public:
     ++events.inPlaceActivations;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
+    ++events.uiActivations;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                              LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
     *frame = nullptr;
@@ -92,7 +95,10 @@ public:
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override {
+    ++events.uiDeactivations;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
     ++events.inPlaceDeactivations;
     return S_OK;
@@ -170,7 +176,7 @@ TTestHost::~TTestHost() {
   OleUninitialize();
 }
 
-void TTestHost::CreatePlayer() {
+void TTestHost::CreatePlayer(bool activate) {
   module_ = LoadLibraryW(BesideTest(L"pageplayer.dll").c_str());
   if (!module_) throw std::runtime_error("pageplayer.dll not found beside the test");
   using TGetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
@@ -190,9 +196,13 @@ void TTestHost::CreatePlayer() {
   container->FindConnectionPoint(DIID_IMoviePlayerEvents, &events_);
   container->Release();
   events_->Advise(static_cast<IDispatch*>(site_), &eventCookie_);
+  if (activate) Activate();
+}
+
+void TTestHost::Activate(LONG verb) {
   RECT bounds;
   GetClientRect(window_, &bounds);
-  object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, window_, &bounds);
+  object_->DoVerb(verb, nullptr, site_, 0, window_, &bounds);
 }
 
 void TTestHost::DestroyPlayer() {
@@ -242,11 +252,15 @@ void TTestHost::PumpFor(DWORD milliseconds) {
   PumpUntil([] { return false; }, milliseconds);
 }
 
-void TTestHost::PlayMovie(const std::wstring& address) {
+void TTestHost::PutMovie(const std::wstring& address) {
   Events().readyStates.clear();
   BSTR movie = SysAllocString(address.c_str());
   player_->put_Movie(movie);
   SysFreeString(movie);
+}
+
+void TTestHost::PlayMovie(const std::wstring& address) {
+  PutMovie(address);
   PumpUntil([&] {
     long state = -1;
     player_->GetReadyState(&state);

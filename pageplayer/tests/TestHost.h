@@ -20,6 +20,8 @@ struct TRecordedEvents {
   std::vector<std::wstring> scriptCalls;
   int inPlaceActivations = 0;
   int inPlaceDeactivations = 0;
+  int uiActivations = 0;
+  int uiDeactivations = 0;
   std::vector<DISPID> ambientQuestions;
 };
 
@@ -34,8 +36,10 @@ public:
   TTestHost& operator=(const TTestHost&) = delete;
   ~TTestHost();
 
-  // Creates the player from the module beside the test and activates it in place.
-  void CreatePlayer();
+  // Creates the player from the module beside the test and, unless told
+  // otherwise, activates it in place over the whole client area.
+  void CreatePlayer(bool activate = true);
+  void Activate(LONG verb = OLEIVERB_INPLACEACTIVATE);
   void DestroyPlayer();
 
   vell::player::IMoviePlayer_9_0_28_0& Player() { return *player_; }
@@ -46,6 +50,7 @@ public:
 
   // Sets the movie and processes messages until the ready state is 4 (or 20 s pass).
   void PlayMovie(const std::wstring& address);
+  void PutMovie(const std::wstring& address);
   // Processes messages until the condition holds or the time is up.
   bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
   void PumpFor(DWORD milliseconds);
