@@ -17,6 +17,11 @@
 
 namespace {
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 // The windows are created but not shown: what is tested here does not need
 // them on the screen, and hiding a shown window costs seconds under Xvfb.
 class ToolkitTest : public ::testing::Test {
@@ -178,9 +183,7 @@ TEST_F(ToolkitTest, AChildsWindowAskedForFirstCreatesItsParentsAndOnlyOneOfItsOw
   ui::TPanel* panel = Panel(form_.get(), ui::TAlign::alNone, 10);
   HWND child = panel->Handle();
   int windows = 0;
-  EnumChildWindows(
-      form_->Handle(), [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumChildWindows(form_->Handle(), CountWindow, reinterpret_cast<LPARAM>(&windows));
   EXPECT_EQ(windows, 1);
   EXPECT_EQ(GetParent(child), form_->Handle());
   EXPECT_EQ(ui::TWinControl::FromHandle(child), panel);
