@@ -15,6 +15,8 @@
 #include "UfrmAbout.h"
 #include "WideText.h"
 #include "ZipReader.h"
+#include "player/content/ContentManager.h"
+#include "player/content/ProcessContentManager.h"
 #include "ui/Application.h"
 
 namespace {
@@ -159,6 +161,9 @@ void TfrmMain::FormCreate() {
   TLog4DP::Log("Loading book.swf...");
 
   CreatePlayerControl();
+  // Requests for addresses outside the movies filed from memory come here too.
+  vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(
+      [this](const std::wstring& url, TStream* stream, bool& handled) { ContentProviderRequest(url, stream, handled); });
 
   // Recent books. Without an all-users folder they live under the current
   // folder, spelt out in full: the profile functions would look for a relative
@@ -210,27 +215,6 @@ void TfrmMain::PlayerControl1FSCommand(ui::TObject*, const std::wstring& command
   PlayerFSCommand(command, args);
 }
 
-void TfrmMain::PlayerControl1LoadExternalResource(ui::TObject*, const std::wstring& URL, TStream* Stream) {
-  const std::string name = WideToAnsi(URL);
-  TLog4DP::Log("To load url2[" + name + "]");
-  if (FindBookEntry(name) == 0 || !Stream) return;  // an empty stream counts as not found
-  TLog4DP::Log("Got .. url2[" + name + "]");
-  ExtractEntryToStream(name, *Stream);
-}
-
-void TfrmMain::PlayerControl1LoadExternalResourceEx(ui::TObject*, const std::wstring& URL, TStream*, bool&) {
-  // Declined: the content manager falls back to OnLoadExternalResource.
-  TLog4DP::Log("To load url 333[" + WideToAnsi(URL) + "]");
-}
-
-void TfrmMain::PlayerControl1LoadExternalResourceAsync(ui::TObject*, const std::wstring& Path, TStream*& Stream) {
-  const std::string name = WideToAnsi(Path);
-  TLog4DP::Log("To load url 44[" + name + "]");
-  if (FindBookEntry(name) == 0) return;
-  TLog4DP::Log("To load url 44_________[" + name + "]");
-  Stream = ExtractEntry(name).release();  // the content manager owns it now
-}
-
 void TfrmMain::FormShow(ui::TObject*) {
   // Only the first show chooses what the window shows; showing it again (after
   // hiding it, or a window-style change) leaves the book that is open alone.
@@ -264,6 +248,7 @@ void TfrmMain::OpenFirstBook() {
 }
 
 void TfrmMain::FormDestroy() {
+  vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(nullptr);
   zipReader_.reset();
   retiredReaders_.clear();
 }
@@ -338,11 +323,12 @@ bool TfrmMain::OpenBook(std::string path) {
   {
     // The movie is read whole into memory; a damaged one (cut short, or
     // bytes that fail their check) stops the opening here, before the
-    // start-up panel goes.
+    // start-up panel goes. The control copies what it needs during the call.
     auto movie = std::make_unique<TMemoryStream>();
     const bool sound = ExtractEntryToStream("book.swf", *movie);
     if (zipReader_.get() != reader) return false;  // closed or replaced meanwhile
     if (!sound) throw EBadZipFile("The movie book.swf of this book is damaged.");
+    PlayerControl1->SetMovieFromStream(*movie);
   }
   HideStartupPanel();
   return true;

@@ -41,12 +41,16 @@ public:
   // authentication code); damaged bytes may still have reached the stream.
   bool ExtractEntryToStream(const std::string& name, TStream& stream);
   std::unique_ptr<TMemoryStream> ExtractEntry(const std::string& name);
+  // The whole entry when it was extracted sound; else none, with the reason logged.
+  std::unique_ptr<TMemoryStream> SoundEntry(const std::string& name);
   void actCloseExecute(ui::TObject* sender);
   void HistoryprojectsClickHistoryItem(ui::TObject* sender, ui::TMenuItem* item, const std::string& filename);
   void SetBookCaption(const std::string& text);
   TZipReader* ZipReader() const { return zipReader_.get(); }
 
-  // The player control's handlers.
+  // The player's requests: the process-wide answer for addresses outside the
+  // movies filed from memory, then the control's handlers.
+  void ContentProviderRequest(const std::wstring& URL, TStream* Stream, bool& Handled);
   void PlayerControl1FSCommand(ui::TObject* sender, const std::wstring& command, const std::wstring& args);
   void PlayerControl1LoadExternalResource(ui::TObject* sender, const std::wstring& URL, TStream* Stream);
   void PlayerControl1LoadExternalResourceEx(ui::TObject* sender, const std::wstring& URL, TStream* Stream,

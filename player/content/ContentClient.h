@@ -1,8 +1,12 @@
 // What the content manager needs of a player control: its resource events,
 // its Base and the two ways of pointing its player at a movie. The host
-// control implements it. The manager holds references while a control is
-// filed, but a control's life must not hang on them: it calls
-// UnregisterControl with itself when its owner destroys it.
+// control implements it, as its callback interface IPlayerControlBase
+// (IID_IPlayerControlBase). Every method answers S_OK, the four Call methods
+// S_FALSE when the control has no handler for the event. Streams are the
+// reader's own stream objects: this interface never leaves the process.
+// The manager holds references while a control is filed, but a control's
+// life must not hang on them: it calls UnregisterControl with itself when
+// its owner destroys it.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>

@@ -1,6 +1,6 @@
-// The control's one call into the content manager: when a control goes, the
-// manager drops every entry it keeps for it. The manager binds its
-// UnregisterControl here; until it does, a control has no entries to drop.
+// The control's call into the content manager when it goes: the manager
+// drops every entry it keeps for it. By default that is the process's
+// manager; a test binds its own observer here.
 #pragma once
 #include <functional>
 

@@ -5,6 +5,9 @@
 
 #include <utility>
 
+#include "player/content/ContentManager.h"
+#include "player/content/ProcessContentManager.h"
+
 namespace vell::player {
 
 namespace {
@@ -26,6 +29,7 @@ void SetUnregisterControl(TUnregisterControl unregister) { Binding() = std::move
 void UnregisterFromContentManager(IPlayerControlBase* control) noexcept {
   try {
     if (Binding()) Binding()(control);
+    else ProcessContentManager().UnregisterControl(control);
   } catch (...) {
     // Destruction goes on: a control that could not leave the table is
     // still released.

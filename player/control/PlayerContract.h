@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-class TStream;
+#include "player/content/ContentClient.h"
 
 namespace vell::player {
 
@@ -22,7 +22,7 @@ inline constexpr IID IID_IMoviePlayer = {
 // The player's event dispinterface, reached through its connection point.
 inline constexpr IID DIID_IMoviePlayerEvents = {
     0xD27CDB6D, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-// The host control's callback interface (IPlayerControlBase below).
+// The host control's callback interface (IPlayerControlBase, beside the content manager).
 inline constexpr IID IID_IPlayerControlBase = {
     0x911FA1AF, 0xCDB2, 0x45ED, {0x82, 0x71, 0x56, 0x62, 0x00, 0x00, 0x00, 0xBC}};
 
@@ -187,24 +187,8 @@ inline constexpr int kPutStacking = 76;  // HRESULT (BSTR)
 }  // namespace MoviePlayerLegacySlots
 
 // The host control's private callback interface
-// {911FA1AF-CDB2-45ED-8271-5662000000BC}, used by the content manager to set
-// movies, read Base and raise the resource events. Every method answers S_OK,
-// the four Call methods S_FALSE when the control has no handler for the event.
-// Streams are the reader's own stream objects: this interface never leaves
-// the process.
-struct IPlayerControlBase : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE PutMovie(LPCWSTR url) = 0;
-  virtual HRESULT STDMETHODCALLTYPE LoadMovie(long layer, LPCWSTR url) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetBase(BSTR* base) = 0;
-  // The handler writes the whole resource into `stream`.
-  virtual HRESULT STDMETHODCALLTYPE CallLoadExternalResource(LPCWSTR url, TStream* stream) = 0;
-  // `*handled` arrives false; a handler that sets it takes `stream` and frees it when done.
-  virtual HRESULT STDMETHODCALLTYPE CallLoadExternalResourceEx(LPCWSTR url, TStream* stream, bool* handled) = 0;
-  // `*stream` arrives null; a handler that serves `path` sets it to a stream
-  // holding the whole file, which then belongs to the caller.
-  virtual HRESULT STDMETHODCALLTYPE CallLoadExternalResourceAsync(LPCWSTR path, TStream** stream) = 0;
-  // The stream that CallLoadExternalResourceAsync supplied; freed by the caller afterwards.
-  virtual HRESULT STDMETHODCALLTYPE CallUnloadExternalResourceAsync(TStream* stream) = 0;
-};
+// {911FA1AF-CDB2-45ED-8271-5662000000BC}: what the content manager calls on
+// a control. It is defined beside the manager, which is the layer that calls it.
+using IPlayerControlBase = IContentClient;
 
 }  // namespace vell::player

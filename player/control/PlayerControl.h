@@ -7,6 +7,7 @@
 #include <oleidl.h>
 
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -261,6 +262,16 @@ public:
 
   // -1 without a player object; else the player's major version, capped at 8.
   int PlayerMajorVersion();
+
+  // Movies that exist only in memory: the content manager files the bytes
+  // under a made-up address and points the player at it. The From methods
+  // read the whole of `stream` during the call, whatever its position; the
+  // Open methods hand back a stream to write the movie into, from any
+  // thread, which ends the movie when freed.
+  void LoadLayerFromStream(int layer, TStream& stream);
+  void SetMovieFromStream(TStream& stream);
+  std::unique_ptr<TStream> OpenLayerStream(int layer);
+  std::unique_ptr<TStream> OpenMovieStream();
 
   // Published events.
   TPlayerControlOnReadyStateChange OnReadyStateChange;

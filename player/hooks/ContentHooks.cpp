@@ -1,17 +1,13 @@
 #include "player/content/ContentManager.h"
+#include "player/content/ProcessContentManager.h"
 #include "player/hooks/PlayerHooks.h"
-#include "player/hooks/PlayerSubsystem.h"
 
 // URL and file requests of the player go to the content manager; without one
 // (initialisation failed) the base manager hands them to the system.
 namespace vell::player::hooks {
 
 namespace {
-TContentManager& Content() {
-  static TContentManager passThrough;
-  TContentManager* installed = PlayerProcessState().ContentManager.get();
-  return installed ? *installed : passThrough;
-}
+TContentManager& Content() { return ProcessContentManager(); }
 }  // namespace
 
 HRESULT WINAPI HookCreateURLMoniker(IMoniker* context, LPCWSTR url, IMoniker** moniker) try {

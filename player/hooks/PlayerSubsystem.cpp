@@ -4,6 +4,7 @@
 
 #include "Exception.h"
 #include "player/content/ContentManager.h"
+#include "player/content/ProcessContentManager.h"
 #include "player/hooks/HookMaps.h"
 #include "player/hooks/PlayerCodeProvider.h"
 
@@ -61,6 +62,7 @@ void InitializePlayerState(TPlayerProcessState& state, const TSystemLibraryFunct
       LookUp<decltype(state.RealRegisterBindStatusCallback)>(system, state.Urlmon, "RegisterBindStatusCallback");
   if (!state.RealRegisterBindStatusCallback) throw Exception("GetProcAddress(RegisterBindStatusCallback) failed");
   state.ContentManager->SetUrlMonikerFunctions(state.RealCreateURLMoniker, state.RealRegisterBindStatusCallback);
+  SetProcessContentManager(state.ContentManager.get());
   state.User32 = system.LoadLibraryA("user32.dll");
   if (!state.User32) throw Exception("LoadLibrary(user32.dll) failed");
 
@@ -74,6 +76,7 @@ void InitializePlayerState(TPlayerProcessState& state, const TSystemLibraryFunct
 void ShutdownPlayerState(TPlayerProcessState& state) noexcept {
   FreePlayerCodeProvider();
   state.ClassNames.reset();
+  SetProcessContentManager(nullptr);
   state.ContentManager.reset();
   state.SoundLock.reset();
   if (state.Urlmon) FreeLibrary(std::exchange(state.Urlmon, nullptr));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "player/content/ContentManager.h"
+#include "player/content/ProcessContentManager.h"
 #include "player/hooks/HookMaps.h"
 #include "player/control/PlayerCode.h"
 #include "player/hooks/ModuleResources.h"
@@ -429,8 +430,8 @@ public:
 };
 
 TEST_F(PlayerHooks, AContentManagerThatRaisesGivesEachFunctionsFailureValue) {
-  std::unique_ptr<TContentManager> saved =
-      std::exchange(PlayerProcessState().ContentManager, std::make_unique<TRaisingContentManager>());
+  TRaisingContentManager raising;
+  SetProcessContentManager(&raising);
   const auto file = reinterpret_cast<HANDLE>(0x1234);
   IMoniker* moniker = reinterpret_cast<IMoniker*>(1);
   EXPECT_TRUE(FAILED(Call<HRESULT (*)(IMoniker*, LPCWSTR, IMoniker**)>("CallCreateURLMoniker")(nullptr, L"a.swf", &moniker)));
@@ -446,7 +447,7 @@ TEST_F(PlayerHooks, AContentManagerThatRaisesGivesEachFunctionsFailureValue) {
   EXPECT_FALSE(Call<BOOL (*)(HANDLE, PLARGE_INTEGER)>("CallGetFileSizeEx")(file, &size));
   EXPECT_EQ(Call<DWORD (*)(HANDLE, LONG, DWORD)>("CallSetFilePointer")(file, 6, FILE_BEGIN), INVALID_SET_FILE_POINTER);
   EXPECT_FALSE(Call<BOOL (*)(HANDLE, LONGLONG, PLARGE_INTEGER, DWORD)>("CallSetFilePointerEx")(file, 0, &size, FILE_END));
-  PlayerProcessState().ContentManager = std::move(saved);
+  SetProcessContentManager(PlayerProcessState().ContentManager.get());
 }
 
 TEST_F(PlayerHooks, UrlMonikersComeFromTheSystem) {

@@ -292,6 +292,79 @@ TEST_F(MainWindowTest, FindBookEntryAndExtraction) {
   EXPECT_EQ(form.ExtractEntry("files/nothing.jpg")->Size(), 0);
 }
 
+// A stream that records its own end: freeing it is what completes a request
+// that the process-wide answer took.
+class TRecordedStream : public TMemoryStream {
+public:
+  explicit TRecordedStream(bool& freed) : freed_(freed) {}
+  ~TRecordedStream() override { freed_ = true; }
+
+private:
+  bool& freed_;
+};
+
+TEST_F(MainWindowTest, ResourceRequestsAreAnsweredFromTheBookByExactNameAndSoundBytesOnly) {
+  const std::string page(3000, 'p');
+  std::string book = folder_ + "pages.vlq";
+  WriteStoredZip(book, {{"book.swf", kMovie},
+                        {"files/book.bin", "bin"},
+                        {"files/page1.jpg", page},
+                        {"files/a.jpg", "a"},
+                        {"files/damaged.jpg", "intact bytes"}});
+  std::string bytes = ReadFileBytes(book);
+  bytes[bytes.find("intact bytes")] ^= 0x20;  // stored: the entry's own byte, so its CRC fails
+  WriteFile(book, bytes);
+
+  TfrmMain& form = Shown();
+  ASSERT_TRUE(form.OpenBook(book));
+  struct TCase {
+    const wchar_t* url;
+    std::string served;  // empty: declined
+  };
+  const TCase cases[] = {
+      {L"files/book.bin", "bin"},  {L"./files/page1.jpg", page}, {L"./files/Page1.jpg", ""},
+      {L"files//a.jpg", ""},       {L"files/a.jpg", "a"},        {L"files/damaged.jpg", ""},
+      {L"http://host/files/a.jpg", ""},
+  };
+  auto text = [](TMemoryStream& stream) {
+    return std::string(reinterpret_cast<const char*>(stream.Memory()), static_cast<std::size_t>(stream.Size()));
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.url, c.url + wcslen(c.url)));
+    TMemoryStream written;
+    form.PlayerControl1LoadExternalResource(nullptr, c.url, &written);
+    EXPECT_EQ(text(written), c.served);
+
+    TStream* async = nullptr;
+    form.PlayerControl1LoadExternalResourceAsync(nullptr, c.url, async);
+    std::unique_ptr<TStream> owned(async);
+    EXPECT_EQ(owned != nullptr, !c.served.empty());
+    if (owned) EXPECT_EQ(text(static_cast<TMemoryStream&>(*owned)), c.served);
+
+    bool freed = false, handled = false;
+    auto* forwarded = new TRecordedStream(freed);
+    form.ContentProviderRequest(c.url, forwarded, handled);
+    EXPECT_EQ(handled, !c.served.empty());
+    EXPECT_EQ(freed, handled);  // taken and completed, or left to the caller
+    if (!handled) delete forwarded;
+
+    TMemoryStream untouched;
+    bool exHandled = false;
+    form.PlayerControl1LoadExternalResourceEx(nullptr, c.url, &untouched, exHandled);
+    EXPECT_FALSE(exHandled);
+    EXPECT_EQ(untouched.Size(), 0);
+  }
+
+  form.actClose->Execute();
+  TMemoryStream afterClose;
+  form.PlayerControl1LoadExternalResource(nullptr, L"files/book.bin", &afterClose);
+  TStream* async = nullptr;
+  form.PlayerControl1LoadExternalResourceAsync(nullptr, L"files/book.bin", async);
+  EXPECT_EQ(afterClose.Size(), 0);
+  EXPECT_EQ(async, nullptr);
+  EXPECT_TRUE(errors_.empty());
+}
+
 TEST_F(MainWindowTest, CloseFreesTheBookAndRebuildsTheStartupPanel) {
   TfrmMain& form = Shown({"-s" + valid_});
   ASSERT_NE(form.ZipReader(), nullptr);

@@ -16,6 +16,9 @@
 
 #include "Stream.h"
 #include "TestPlayer.h"
+#include "player/content/ContentManager.h"
+#include "player/content/MemoryPath.h"
+#include "player/content/ProcessContentManager.h"
 #include "player/control/ContentManagerLink.h"
 #include "player/control/OleError.h"
 #include "player/control/PlayerCodeSource.h"
@@ -480,6 +483,29 @@ TEST_F(PlayerControlTest, ManagerCallsSetTheMovieAndReadBase) {
   EXPECT_EQ(std::wstring(text), L"slot 46");
   SysFreeString(text);
   EXPECT_EQ(Player().Slots, (std::vector<int>{22, 58, 46}));
+}
+
+TEST_F(PlayerControlTest, MoviesFromStreamsGetFreshAddressesThatTheControlKeepsUntilItGoes) {
+  TPlayerControl* control = &Control(10);
+  TMemoryStream movie;
+  const std::string bytes = "FWS movie";
+  movie.WriteBuffer(bytes.data(), bytes.size());  // left at its end: read whole all the same
+  control->SetMovieFromStream(movie);
+  const std::wstring first = Player().LastText;
+  control->SetMovieFromStream(movie);
+  const std::wstring second = Player().LastText;
+  const std::optional<TMemoryPath> filed = ParseMemoryPath(second);
+  ASSERT_TRUE(ParseMemoryPath(first) && filed);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(std::count(Player().Slots.begin(), Player().Slots.end(), 22), 4);  // reset address, then the movie's
+  control->LoadLayerFromStream(3, movie);
+  EXPECT_EQ(Player().Slots.back(), 58);
+  EXPECT_TRUE(ProcessContentManager().FindControl(filed->Id));
+  delete control;
+  EXPECT_FALSE(ProcessContentManager().FindControl(filed->Id));
+  // Without a player object the bytes are still filed and nothing raises.
+  ControlWithoutPlayer().SetMovieFromStream(movie);
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(PlayerControlTest, DestructionLeavesTheContentManagerBeforeEventsAndObjectGo) {

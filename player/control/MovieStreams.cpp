@@ -1,0 +1,32 @@
+// Movies from memory: the control hands the bytes to the process's content
+// manager, which serves them to the player under an address of its own.
+#include "Stream.h"
+#include "player/content/ContentManager.h"
+#include "player/content/ProcessContentManager.h"
+#include "player/control/PlayerControl.h"
+
+namespace vell::player {
+
+namespace {
+
+constexpr long kNoLayer = -1;
+
+}  // namespace
+
+void TPlayerControl::LoadLayerFromStream(int layer, TStream& stream) {
+  ProcessContentManager().CopyMovieFromStream(this, true, stream, layer);
+}
+
+void TPlayerControl::SetMovieFromStream(TStream& stream) {
+  ProcessContentManager().CopyMovieFromStream(this, false, stream, kNoLayer);
+}
+
+std::unique_ptr<TStream> TPlayerControl::OpenLayerStream(int layer) {
+  return ProcessContentManager().CreateMovieStream(this, true, layer);
+}
+
+std::unique_ptr<TStream> TPlayerControl::OpenMovieStream() {
+  return ProcessContentManager().CreateMovieStream(this, false, kNoLayer);
+}
+
+}  // namespace vell::player
