@@ -163,6 +163,84 @@ def write_book(path, entries=None):
     return path
 
 
+def recent_list_file(source):
+    """The recent list's INI file in the prefix of the tree under test."""
+    return os.path.join(prefix_folder(source), "drive_c", "ProgramData", "vellBook", "Reader", "Recents", "open.ini")
+
+
+def recent_list(source):
+    """The recent list's [History Files] values by key ("1" is the newest)."""
+    values = {}
+    path = recent_list_file(source)
+    if not os.path.exists(path):
+        return values
+    section = None
+    with open(path, "rb") as f:
+        for raw in f.read().decode("latin-1").splitlines():
+            line = raw.strip()
+            if line.startswith("[") and line.endswith("]"):
+                section = line[1:-1]
+            elif "=" in line and section == "History Files":
+                key, value = line.split("=", 1)
+                values[key.strip()] = value
+    return values
+
+
+# The start-up panel's link text and its surfaces.
+LINK = (86, 99, 146)
+PANEL = (248, 248, 249)
+
+
+def near(pixel, colour, tolerance):
+    return sum(abs(a - b) for a, b in zip(pixel, colour)) <= tolerance
+
+
+def link_coloured(pixel):
+    # Smoothed black headings give greys near the link colour; links are blue.
+    return near(pixel, LINK, 90) and pixel[2] - pixel[0] >= 30
+
+
+def link_bands(path):
+    """Rows of link-coloured text in the start-up panel's main area, as (top, bottom) bands,
+    relative to the area's top-left corner."""
+    width, height, pixels = read_picture(path)
+
+    def at(x, y):
+        i = (y * width + x) * 3
+        return tuple(pixels[i:i + 3])
+
+    # The main area and the right column are the only near-white (248, 248, 249) surfaces;
+    # their top-left corner is the first such run of 300 pixels.
+    origin = None
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        key = bytes(PANEL) * 300
+        x3 = row.find(key)
+        while x3 != -1 and x3 % 3:
+            x3 = row.find(key, x3 + 1)
+        if x3 != -1:
+            origin = (x3 // 3, y)
+            break
+    if origin is None:
+        return None, []
+    ox, oy = origin
+    # Link texts start 50 pixels into the area, right of the icons (the book icon
+    # shares the link colour).
+    rows = []
+    for y in range(oy, min(oy + 264, height)):
+        rows.append(any(link_coloured(at(x, y)) for x in range(ox + 48, min(ox + 370, width))))
+    bands, top = [], None
+    for i, has in enumerate(rows + [False]):
+        if has and top is None:
+            top = i
+        elif not has and top is not None:
+            if bands and top - bands[-1][1] <= 2:  # a glyph's light rim, same line
+                top = bands.pop()[0]
+            bands.append((top, i))
+            top = None
+    return origin, bands
+
+
 def run(source, checks, name):
     """Runs checks[name] under the prefix lock, stops what it left running and exits 1 on any failure."""
     if not os.environ.get("DISPLAY"):

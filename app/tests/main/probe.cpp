@@ -79,6 +79,10 @@ int Main(int argc, char** argv) {
     std::printf("title=%s\n", WindowText(hwnd).c_str());
     std::printf("client=%ld,%ld,%ld,%ld\n", origin.x, origin.y, client.right, client.bottom);
     std::printf("enabled=%d\n", IsWindowEnabled(hwnd) ? 1 : 0);
+    RECT frame;
+    GetWindowRect(hwnd, &frame);
+    std::printf("window=%ld,%ld,%ld,%ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    std::printf("style=%08lx\n", static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)));
     for (HWND child : Descendants(hwnd)) {
       if (!IsWindowVisible(child)) continue;
       RECT r;

@@ -2,7 +2,7 @@
 """End-to-end checks of the reader's start-up and book check, from outside.
 
 Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
-CHECK: startup, accept, reject, beside, missing.
+CHECK: startup, accept, reject, beside, missing, session.
 The reader runs under Wine (scripts/wine-run, the project's private prefix)
 on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
@@ -305,8 +305,155 @@ def check_missing():
         stop(process)
 
 
+def page_colour(page):
+    """The paper colour of the demo book's page (the book maker's hue walk)."""
+    hue = (page * 0.61803398875) % 1.0 * 6.0
+    sector, f = int(hue), hue - int(hue)
+    v, s = 0.95, 0.35
+    p, q, t = v * (1 - s), v * (1 - s * f), v * (1 - s * (1 - f))
+    r, g, b = [(v, t, p), (q, v, p), (p, v, t), (p, q, v), (t, p, v), (v, p, q)][sector % 6]
+    return int(r * 255), int(g * 255), int(b * 255)
+
+
+def spread_pages(info, shot):
+    """The demo pages whose paper shows left and right of the stage's middle, from a
+    screenshot: points a third of the way up each half, clear of the number and bars."""
+    width, _, pixels = e2e.read_picture(shot)
+    x, y, w, h = info["client"]
+
+    def paper_at(px, py):
+        i = (py * width + px) * 3
+        pixel = tuple(pixels[i:i + 3])
+        found = [page for page in range(1, 40) if e2e.near(pixel, page_colour(page), 40)]
+        return found[0] if found else None
+
+    row = y + h // 3
+    return paper_at(x + w // 2 - w // 8, row), paper_at(x + w // 2 + w // 8, row)
+
+
+def check_session():
+    """A person's whole session: start-up panel, Open..., a book, pages, full screen
+    both ways, close, the recent link, About."""
+    shots = os.path.join(WORK, "session")
+    book = os.path.join(shots, "Session Book.vlq")
+    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+        return
+    os.makedirs(shots, exist_ok=True)
+    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    path = windows_path(book)
+    ini = e2e.recent_list_file(SOURCE)
+    saved = open(ini, "rb").read() if os.path.exists(ini) else None
+    # Xvfb has no window manager, so Wine places and sizes its windows itself
+    # for this session: full screen then shows on the screen as on a desktop.
+    managed = ["HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed"]
+    subprocess.run([WINE_RUN, "reg", "add", *managed, "/d", "N", "/f"], capture_output=True)
+    process = start([])
+    try:
+        info = wait_for(lambda: main_window("Vell Reader"))
+        if not check(info is not None, "session: the main window appears"):
+            return
+        time.sleep(2)
+        origin, bands = e2e.link_bands(e2e.screenshot(os.path.join(shots, "1-startup.png")))
+        if not check(origin is not None and bands, "session: the start-up panel shows its links"):
+            return
+        # Open... is the last link of the panel.
+        xdo("mousemove", origin[0] + 60, origin[1] + bands[-1][0] + 4, "click", "1")
+        dialog = wait_for(lambda: [d for d in dialogs() if d["title"] == "Open"], timeout=30)
+        if not check(dialog is not None, "session: Open... shows the open dialog"):
+            return
+        time.sleep(1)
+        xdo("type", "--delay", "20", path)
+        xdo("key", "Return")
+        title = "Vell Book Reader--" + path
+        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)),
+                        timeout=60)
+        if not check(info is not None, "session: the chosen book opens in place of the start-up panel"):
+            return
+        windowed = info["window"]
+        time.sleep(3)
+        shot = e2e.screenshot(os.path.join(shots, "2-first-spread.png"))
+        check(spread_pages(info, shot) == (1, 2), f"session: the first spread shows pages 1 and 2 "
+                                                  f"({spread_pages(info, shot)})")
+        window = x_window("^Vell Book Reader--")[0]
+        xdo("windowfocus", "--sync", window)
+        xdo("key", "Right")
+        time.sleep(2)
+        shot = e2e.screenshot(os.path.join(shots, "3-next-spread.png"))
+        check(spread_pages(info, shot) == (3, 4), f"session: Right turns to pages 3 and 4 ({spread_pages(info, shot)})")
+
+        screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
+        caption = 0x00C00000  # WS_CAPTION
+        sizing = 0x00040000  # WS_THICKFRAME
+
+        def full_screen():
+            i = main_window("Vell Book Reader--")
+            if i and i["window"] == "0,0,%d,%d" % screen and not int(i["style"], 16) & caption:
+                return i
+            return None
+
+        def back_windowed():
+            i = main_window("Vell Book Reader--")
+            if i and i["window"] == windowed and int(i["style"], 16) & (caption | sizing) == caption | sizing:
+                return i
+            return None
+
+        xdo("key", "F11")
+        check(wait_for(full_screen, timeout=20) is not None, "session: F11 covers the screen without a caption")
+        e2e.screenshot(os.path.join(shots, "4-full-screen.png"))
+        xdo("key", "Escape")
+        check(wait_for(back_windowed, timeout=20) is not None,
+              f"session: Esc brings back the caption, the sizing frame and the bounds {windowed}")
+        def options_menu():
+            # "Options" has no mnemonic: open it with the mouse, then take an item's letter.
+            cx, cy = main_window("Vell Book Reader--")["client"][:2]
+            xdo("mousemove", cx + 55, cy - 9, "click", "1")
+            time.sleep(1)
+
+        options_menu()
+        e2e.screenshot(os.path.join(shots, "5-options-menu.png"))
+        xdo("key", "f")
+        check(wait_for(full_screen, timeout=20) is not None, "session: Options, Fullscreen covers the screen")
+        options_menu()
+        e2e.screenshot(os.path.join(shots, "5-options-menu-full-screen.png"))
+        xdo("key", "e")
+        check(wait_for(back_windowed, timeout=20) is not None, "session: Options, Exit Fullscreen brings it back")
+
+        xdo("key", "alt+f")
+        time.sleep(1)
+        xdo("key", "c")
+        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window("Vell Book Reader--")),
+                        timeout=30)
+        if not check(info is not None, "session: File, Close shows the start-up panel"):
+            return
+        check(e2e.recent_list(SOURCE).get("1") == path, "session: the book heads the recent list")
+        time.sleep(2)
+        origin, bands = e2e.link_bands(e2e.screenshot(os.path.join(shots, "6-closed.png")))
+        if check(origin is not None and len(bands) >= 2, f"session: the panel lists a recent book ({bands})"):
+            xdo("mousemove", origin[0] + 60, origin[1] + bands[0][0] + 4, "click", "1")
+            info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)),
+                            timeout=60)
+            check(info is not None, "session: its link opens the book again")
+            time.sleep(3)
+            if info:
+                shot = e2e.screenshot(os.path.join(shots, "7-reopened.png"))
+                check(spread_pages(info, shot)[0] is not None, f"session: its pages show ({spread_pages(info, shot)})")
+        xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+        xdo("key", "alt+h")
+        time.sleep(1)
+        xdo("key", "a")
+        about = wait_for(lambda: main_window("About"), timeout=30)
+        if check(about is not None, "session: Help, About opens the About box"):
+            xdo("key", "Escape")
+            check(wait_for(lambda: main_window("About") is None, timeout=30), "session: Esc closes it")
+    finally:
+        stop(process)
+        subprocess.run([WINE_RUN, "reg", "delete", *managed, "/f"], capture_output=True)
+        if saved is not None:
+            open(ini, "wb").write(saved)
+
+
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
-          "beside": check_beside, "missing": check_missing}
+          "beside": check_beside, "missing": check_missing, "session": check_session}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)

@@ -19,12 +19,9 @@ from e2e_support import check, find_windows, stop, wait_for, wait_window, window
 
 SOURCE, READER, WORK, CHECK = sys.argv[1:5]
 WINE_RUN = e2e.wine_run(SOURCE)
-PREFIX = e2e.prefix_folder(SOURCE)
-RECENTS = os.path.join(PREFIX, "drive_c", "ProgramData", "vellBook", "Reader", "Recents")
-INI = os.path.join(RECENTS, "open.ini")
+INI = e2e.recent_list_file(SOURCE)
+RECENTS = os.path.dirname(INI)
 SCREENS = os.environ.get("VELL_SCREENS_DIR", os.path.join(WORK, "screens"))
-LINK = (86, 99, 146)
-PANEL = (248, 248, 249)
 # What the screens check saves for people to look at; other shots stay in WORK.
 KEPT_SCREENS = {"startup-panel.png", "startup-panel-hover.png", "about.png", "recent-files-menu.png"}
 
@@ -52,19 +49,7 @@ def keeps_ini(check_function):
 
 
 def read_ini():
-    values = {}
-    if not os.path.exists(INI):
-        return values
-    section = None
-    with open(INI, "rb") as f:
-        for raw in f.read().decode("latin-1").splitlines():
-            line = raw.strip()
-            if line.startswith("[") and line.endswith("]"):
-                section = line[1:-1]
-            elif "=" in line and section == "History Files":
-                key, value = line.split("=", 1)
-                values[key.strip()] = value
-    return values
+    return e2e.recent_list(SOURCE)
 
 
 def write_ini(paths):
@@ -86,56 +71,6 @@ def open_book(path):
 
 def screenshot(name):
     return e2e.screenshot(os.path.join(SCREENS if name in KEPT_SCREENS else os.path.join(WORK, "screens"), name))
-
-
-def near(pixel, colour, tolerance):
-    return sum(abs(a - b) for a, b in zip(pixel, colour)) <= tolerance
-
-
-def link_coloured(pixel):
-    # Smoothed black headings give greys near the link colour; links are blue.
-    return near(pixel, LINK, 90) and pixel[2] - pixel[0] >= 30
-
-
-def link_bands(path):
-    """Rows of link-coloured text in the start-up panel's main area, as (top, bottom) bands,
-    relative to the area's top-left corner."""
-    width, height, pixels = e2e.read_picture(path)
-
-    def at(x, y):
-        i = (y * width + x) * 3
-        return tuple(pixels[i:i + 3])
-
-    # The main area and the right column are the only near-white (248, 248, 249) surfaces;
-    # their top-left corner is the first such run of 300 pixels.
-    origin = None
-    for y in range(height):
-        row = pixels[y * width * 3:(y + 1) * width * 3]
-        key = bytes(PANEL) * 300
-        x3 = row.find(key)
-        while x3 != -1 and x3 % 3:
-            x3 = row.find(key, x3 + 1)
-        if x3 != -1:
-            origin = (x3 // 3, y)
-            break
-    if origin is None:
-        return None, []
-    ox, oy = origin
-    # Link texts start 50 pixels into the area, right of the icons (the book icon
-    # shares the link colour).
-    rows = []
-    for y in range(oy, min(oy + 264, height)):
-        rows.append(any(link_coloured(at(x, y)) for x in range(ox + 48, min(ox + 370, width))))
-    bands, top = [], None
-    for i, has in enumerate(rows + [False]):
-        if has and top is None:
-            top = i
-        elif not has and top is not None:
-            if bands and top - bands[-1][1] <= 2:  # a glyph's light rim, same line
-                top = bands.pop()[0]
-            bands.append((top, i))
-            top = None
-    return origin, bands
 
 
 @keeps_ini
@@ -176,7 +111,7 @@ def show_startup(paths, name):
             return None, []
         time.sleep(2)  # let the panel paint
         shot = screenshot(name)
-        return link_bands(shot)
+        return e2e.link_bands(shot)
     finally:
         stop(process)
 
@@ -223,7 +158,7 @@ def check_clicks():
         window = wait_window("^Vell Reader$")
         check(window is not None, "the main window opens")
         time.sleep(2)
-        origin, bands = link_bands(screenshot("clicks-startup.png"))
+        origin, bands = e2e.link_bands(screenshot("clicks-startup.png"))
         check(len(bands) == 3, f"two recent links and Open... ({bands})")
         if origin and len(bands) == 3:
             xdo("mousemove", origin[0] + 60, origin[1] + bands[1][0] + 4, "click", "1")
@@ -350,7 +285,7 @@ def check_screens():
         window = wait_window("^Vell Reader$")
         check(window is not None, "the main window opens")
         time.sleep(2)
-        origin, bands = link_bands(screenshot("startup-panel.png"))
+        origin, bands = e2e.link_bands(screenshot("startup-panel.png"))
         if origin and bands:
             x, y = origin[0] + 60, origin[1] + bands[0][0] + 4
             xdo("mousemove", x, y)
