@@ -2,7 +2,7 @@
 """End-to-end checks of the reader's start-up and book check, from outside.
 
 Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
-CHECK: startup, accept, reject, beside, missing, session.
+CHECK: startup, accept, reject, beside, missing, pages, session.
 The reader runs under Wine (scripts/wine-run, the project's private prefix)
 on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
@@ -11,9 +11,11 @@ started here is killed by its own process id.
 import os
 import shutil
 import subprocess
+import struct
 import sys
 import tempfile
 import time
+import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import e2e_support as e2e  # noqa: E402
@@ -324,11 +326,130 @@ def spread_pages(info, shot):
     def paper_at(px, py):
         i = (py * width + px) * 3
         pixel = tuple(pixels[i:i + 3])
+        if e2e.near(pixel, PLACEHOLDER, 12):
+            return "placeholder"
         found = [page for page in range(1, 40) if e2e.near(pixel, page_colour(page), 40)]
         return found[0] if found else None
 
     row = y + h // 3
     return paper_at(x + w // 2 - w // 8, row), paper_at(x + w // 2 + w // 8, row)
+
+
+PLACEHOLDER = (0xA0, 0xA0, 0xA0)  # the player's page that could not be had
+
+
+def rewrite_book(source, target, change):
+    """A copy of a book whose entries pass through change(name, data): new bytes,
+    or None to leave the entry out. Each entry keeps its compression."""
+    with zipfile.ZipFile(source) as original, zipfile.ZipFile(target, "w") as copy:
+        for info in original.infolist():
+            data = change(info.filename, original.read(info))
+            if data is not None:
+                copy.writestr(info, data)
+    return target
+
+
+def flip_stored_byte(book, name, at=200):
+    """Flips one byte of a stored entry's data in place, so that its CRC fails."""
+    with zipfile.ZipFile(book) as archive:
+        info = archive.getinfo(name)
+    with open(book, "r+b") as f:
+        f.seek(info.header_offset + 26)
+        name_length, extra_length = struct.unpack("<HH", f.read(4))
+        f.seek(info.header_offset + 30 + name_length + extra_length + at)
+        byte = f.read(1)[0]
+        f.seek(-1, os.SEEK_CUR)
+        f.write(bytes([byte ^ 0xFF]))
+
+
+def files_under(*folders):
+    found = set()
+    for folder in folders:
+        for root, _, names in os.walk(folder):
+            found.update(os.path.join(root, name) for name in names)
+    return found
+
+
+def open_book_from_dialog(path):
+    """File, Open, then the path typed into the dialog."""
+    xdo("key", "alt+f")
+    time.sleep(1)
+    xdo("key", "o")
+    if wait_for(lambda: [d for d in dialogs() if d["title"] == "Open"], timeout=30) is None:
+        return False
+    time.sleep(1)
+    xdo("type", "--delay", "20", path)
+    xdo("key", "Return")
+    return True
+
+
+def check_pages():
+    """Pages turn; a missing or damaged page shows the placeholder; a second book shows
+    its own pages; and nothing of a book reaches the disk."""
+    folder = os.path.join(WORK, "pages")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+        return
+    book = os.path.join(folder, "Eight.vlq")
+    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    gaps = rewrite_book(book, os.path.join(folder, "Gaps.vlq"),
+                        lambda name, data: None if name == "files/pages/001.jpg" else data)
+    flip_stored_byte(gaps, "files/pages/004.jpg")
+    swapped = rewrite_book(book, os.path.join(folder, "Swapped.vlq"), lambda name, data: {
+        "files/pages/001.jpg": zipfile.ZipFile(book).read("files/pages/002.jpg"),
+        "files/pages/002.jpg": zipfile.ZipFile(book).read("files/pages/001.jpg")}.get(name, data))
+
+    watched = [e2e.prefix_folder(SOURCE), tempfile.gettempdir()]
+    before = files_under(*watched)
+    process = start(["-s" + windows_path(book)])
+    try:
+        title = "Vell Book Reader--" + windows_path(book)
+        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)))
+        if not check(info is not None, "pages: the book opens"):
+            return
+        window = x_window("^Vell Book Reader--")[0]
+        xdo("windowfocus", "--sync", window)
+
+        def spread_after(key, shot):
+            if key:
+                xdo("key", key)
+            time.sleep(2)
+            return spread_pages(info, e2e.screenshot(os.path.join(folder, shot)))
+
+        check(spread_after(None, "1-first.png") == (1, 2), "pages: the first spread is pages 1 and 2")
+        for key, shot, expected in [("Right", "2-right.png", (3, 4)), ("Right", "3-right.png", (5, 6)),
+                                    ("Left", "4-left.png", (3, 4)), ("End", "5-end.png", (7, 8)),
+                                    ("Home", "6-home.png", (1, 2))]:
+            seen = spread_after(key, shot)
+            check(seen == expected, f"pages: {key} shows pages {expected} ({seen})")
+
+        xdo("key", "alt+f")
+        time.sleep(1)
+        xdo("key", "c")
+        closed = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window(title)), timeout=30)
+        check(closed is not None, "pages: File, Close brings back the start-up panel")
+        new = {path for path in files_under(*watched) - before
+               if path.lower().endswith((".jpg", ".swf", ".xml", ".bin", ".vlq", ".tmp"))
+               or path.startswith(e2e.prefix_folder(SOURCE))}
+        check(not new, f"pages: nothing of the book was written to disk ({sorted(new)[:5]})")
+
+        # Page 1 left out, page 4 damaged; then a book whose first two pages trade places.
+        for label, other, spreads in [("a book with a missing and a damaged page", gaps,
+                                       [(None, ("placeholder", 2)), ("Right", (3, "placeholder"))]),
+                                      ("a second book", swapped, [(None, (2, 1))])]:
+            if not check(open_book_from_dialog(windows_path(other)), f"pages: {label} is chosen in the open dialog"):
+                continue
+            other_title = "Vell Book Reader--" + windows_path(other)
+            info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(other_title)))
+            if not check(info is not None, f"pages: {label} opens"):
+                continue
+            xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+            for step, (key, expected) in enumerate(spreads):
+                seen = spread_after(key, f"{os.path.basename(other)}-{step}.png")
+                check(seen == expected, f"pages: {label}, {key or 'opened'}: {expected} ({seen})")
+    finally:
+        stop(process)
 
 
 def check_session():
@@ -453,7 +574,8 @@ def check_session():
 
 
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
-          "beside": check_beside, "missing": check_missing, "session": check_session}
+          "beside": check_beside, "missing": check_missing, "pages": check_pages,
+          "session": check_session}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)
