@@ -4,7 +4,7 @@
 #include <new>
 
 #include "PlayerClassFactory.h"
-#include "player/control/PlayerContract.h"
+#include "player/contract/PlayerContract.h"
 #include "fetch/FileRead.h"
 #include "stage/StageWindowClass.h"
 

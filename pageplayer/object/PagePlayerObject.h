@@ -10,7 +10,7 @@
 #include "ComBase.h"
 #include "object/ConnectionPoint.h"
 #include "object/PlayerProperties.h"
-#include "player/control/PlayerContract.h"
+#include "player/contract/PlayerContract.h"
 #include "stage/BookPlayer.h"
 #include "stage/StageWindow.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "player/control/PlayerContract.h"
+#include "player/contract/PlayerContract.h"
 
 namespace pageplayer::testing {
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <functional>
 
-#include "player/control/PlayerContract.h"
+#include "player/contract/PlayerContract.h"
 
 namespace vell::player {
 

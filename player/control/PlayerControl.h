@@ -12,7 +12,7 @@
 #include <string>
 
 #include "player/control/ComPtr.h"
-#include "player/control/PlayerContract.h"
+#include "player/contract/PlayerContract.h"
 #include "ui/WinControl.h"
 
 class TStream;

@@ -1,19 +1,19 @@
 #include "player/hooks/PlayerCodeProvider.h"
 
+#include <string>
 #include <vector>
+
+#include "player/contract/PlayerContract.h"
 
 #include "player/hooks/ModuleResources.h"
 #include "player/hooks/Win32Handles.h"
 
 namespace vell::player {
 
-const CLSID CLSID_MoviePlayer = {0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-
 namespace {
 
 TPlayerCodeProviderBasedOnStream* processWideProvider = nullptr;
 
-constexpr char kInstalledPlayerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
 constexpr DWORD kPathBufferSize = 261;
 
 std::vector<std::byte> ReadWholeFile(HANDLE file) {
@@ -62,7 +62,8 @@ HRESULT TPlayerCodeProviderBasedOnStream::CreatePlayerObject(REFIID interfaceId,
 TPlayerCodeProviderBasedOnInstalledModule::TPlayerCodeProviderBasedOnInstalledModule()
     : TPlayerCodeProviderBasedOnStream(std::nullopt) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kInstalledPlayerKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return;
+  const std::string server = std::string(kMoviePlayerClassKey) + "\\InprocServer32";
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return;
   const TRegistryKey key(opened);
   char path[kPathBufferSize] = {};
   DWORD size = kPathBufferSize - 1;  // keeps the terminator even for an unterminated value

@@ -48,9 +48,6 @@ private:
   TPlayerCodeProviderBasedOnInstalledModule();
 };
 
-// The class id of the movie player object.
-extern const CLSID CLSID_MoviePlayer;
-
 // Frees the current provider (unmapping its module), then makes one from
 // `stream` (none: a provider without module).
 TPlayerCodeProviderBasedOnStream& InstallStreamProvider(std::optional<std::span<const std::byte>> stream);

@@ -4,6 +4,7 @@
 
 #include "Stream.h"
 #include "player/content/ContentManager.h"
+#include "player/contract/PlayerContract.h"
 #include "player/control/PlayerCode.h"
 #include "player/hooks/EmbeddedPlayer.h"
 #include "player/hooks/HookMaps.h"
@@ -17,7 +18,7 @@ namespace vell::player {
 namespace {
 
 constexpr std::uint32_t kPagePlayerVersion = 0x0A010000;
-constexpr char kInstalledPlayerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
+constexpr const char* kInstalledPlayerKey = kMoviePlayerClassKey;
 
 // Registers a player module for the duration of a test and removes the
 // registration again, whatever happens.

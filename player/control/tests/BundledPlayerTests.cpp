@@ -1,5 +1,6 @@
-// The host control with the bundled page player, loaded by the system from
-// beside the test, in the reader's main window and alone.
+// The host control with the bundled page player in the reader's main window:
+// the module loaded by the system from beside the test, and the copy that the
+// test program carries and maps itself, as the reader does.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,7 +16,9 @@
 #include "TestBooks.h"
 #include "TestMovies.h"
 #include "UfrmMain.h"
+#include "player/control/PlayerCode.h"
 #include "player/control/PlayerCodeSource.h"
+#include "player/hooks/EmbeddedPlayer.h"
 #include "ui/Application.h"
 
 namespace vell::player::test {
@@ -84,9 +87,20 @@ void SaveWindowPicture(HWND window, const char* path) {
   ReleaseDC(nullptr, screen);
 }
 
-class BundledPlayerTest : public ::testing::Test {
+enum class TPlayerSource { LoadedBySystem, MappedFromExecutable };
+
+class BundledPlayerTest : public ::testing::TestWithParam<TPlayerSource> {
 protected:
   void SetUp() override {
+    ui::Application().OnMessageBox = [](const std::string&, const std::string&, UINT) { return IDOK; };
+    ui::Application().OnException = [this](const std::string& message) { errors_.push_back(message); };
+    if (GetParam() == TPlayerSource::MappedFromExecutable) {
+      static const bool installed = (InstallEmbeddedPlayerCode(), LoadedPlayerVersion() != 0);
+      ASSERT_TRUE(installed) << "the test program carries the page player";
+      PlayerCodeSource().CreatePlayerObject = [](REFIID id, void** object) { return CreatePlayerObject(id, object); };
+      PlayerCodeSource().LoadedPlayerVersion = [] { return LoadedPlayerVersion(); };
+      return;
+    }
     const std::wstring path = BesideTest(L"pageplayer.dll");
     module_ = LoadLibraryW(path.c_str());
     ASSERT_NE(module_, nullptr) << "pageplayer.dll beside the test";
@@ -100,8 +114,6 @@ protected:
     };
     const std::uint32_t version = ModuleVersion(path);
     PlayerCodeSource().LoadedPlayerVersion = [version] { return version; };
-    ui::Application().OnMessageBox = [](const std::string&, const std::string&, UINT) { return IDOK; };
-    ui::Application().OnException = [this](const std::string& message) { errors_.push_back(message); };
   }
 
   void TearDown() override {
@@ -146,6 +158,13 @@ protected:
     return book_.PathOf("book.swf");
   }
 
+  // The stage's class: the module's own name, or the name under which the
+  // reader registers the classes of a module that it maps.
+  static bool IsStageClass(const std::wstring& name) {
+    if (GetParam() == TPlayerSource::LoadedBySystem) return name == L"PagePlayerStage";
+    return name.rfind(L"PlayerControl_PagePlayerStage_", 0) == 0;
+  }
+
   HMODULE module_ = nullptr;
   ComPtr<IClassFactory> factory_;
   std::unique_ptr<TfrmMain> form_;
@@ -155,14 +174,14 @@ protected:
 
 }  // namespace
 
-TEST_F(BundledPlayerTest, ThePlayersWindowIsTheControlsAndFillsPnlMain) {
+TEST_P(BundledPlayerTest, ThePlayersWindowIsTheControlsAndFillsPnlMain) {
   TfrmMain& form = MainWindow();
   TPlayerControl* control = form.PlayerControl1;
   ASSERT_NE(control->OleObject(), nullptr);
   HWND window = control->Handle();
   wchar_t className[64] = {};
   GetClassNameW(window, className, 64);
-  EXPECT_STREQ(className, L"PagePlayerStage");
+  EXPECT_TRUE(IsStageClass(className)) << className;
   EXPECT_EQ(GetParent(window), form.pnlMain->Handle());
   for (auto [width, height] : {std::pair{800, 600}, std::pair{500, 420}}) {
     form.SetBounds(0, 0, width, height);
@@ -178,7 +197,7 @@ TEST_F(BundledPlayerTest, ThePlayersWindowIsTheControlsAndFillsPnlMain) {
   EXPECT_TRUE(errors_.empty());
 }
 
-TEST_F(BundledPlayerTest, VersionTenCountsAsEightAndPropertiesReachThePlayer) {
+TEST_P(BundledPlayerTest, VersionTenCountsAsEightAndPropertiesReachThePlayer) {
   TfrmMain& form = MainWindow();
   TPlayerControl& control = *form.PlayerControl1;
   EXPECT_EQ(control.PlayerVersion() >> 16 & 0xFF, 10);
@@ -196,7 +215,7 @@ TEST_F(BundledPlayerTest, VersionTenCountsAsEightAndPropertiesReachThePlayer) {
   EXPECT_FALSE(control.AllowFullscreen());
 }
 
-TEST_F(BundledPlayerTest, ABookFromAPathShowsItsFirstSpreadWithEventsOnTheWay) {
+TEST_P(BundledPlayerTest, ABookFromAPathShowsItsFirstSpreadWithEventsOnTheWay) {
   TfrmMain& form = MainWindow();
   TPlayerControl& control = *form.PlayerControl1;
   std::vector<int> states;
@@ -234,5 +253,12 @@ TEST_F(BundledPlayerTest, ABookFromAPathShowsItsFirstSpreadWithEventsOnTheWay) {
   EXPECT_EQ(commands.front(), L"fullscreen=true");
   form.Hide();
 }
+
+INSTANTIATE_TEST_SUITE_P(BothWays, BundledPlayerTest,
+                         ::testing::Values(TPlayerSource::LoadedBySystem, TPlayerSource::MappedFromExecutable),
+                         [](const ::testing::TestParamInfo<TPlayerSource>& info) {
+                           return info.param == TPlayerSource::LoadedBySystem ? "LoadedBySystem"
+                                                                              : "MappedFromExecutable";
+                         });
 
 }  // namespace vell::player::test

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "player/control/PlayerContract.h"
+#include "player/contract/PlayerContract.h"
 
 namespace vell::player::test {
 

@@ -16,6 +16,8 @@ namespace vell::player {
 // The player's class, asked for through the module's DllGetClassObject.
 inline constexpr CLSID CLSID_MoviePlayer = {
     0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+// Where the system registers an installed player's class, as text.
+inline constexpr char kMoviePlayerClassKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 // The player interface (IMoviePlayer_9_0_28_0 below).
 inline constexpr IID IID_IMoviePlayer = {
     0xD27CDB6C, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
