@@ -1,0 +1,155 @@
+// The player's requests through the real chain: the content manager, the
+// main window's handlers, the archive reader and the content provider.
+// Prints the median time per request on books of 100 and of 100,000
+// entries and their ratio (target: at most 2), for pages asked for by file
+// call and for files asked for by URL; then the peak memory that opening a
+// book with a 50 MB movie adds (target: at most 1.5 x 50 MB). A program, not
+// a test: run it by hand under Wine, e.g.
+//   scripts/with-xvfb scripts/wine-run build/win64/bin/bench_requests.exe
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestBooks.h"
+#include "UfrmMain.h"
+#include "player/content/ContentManager.h"
+#include "player/content/ContentProvider.h"
+#include "player/content/MemoryPath.h"
+#include "player/content/ProcessContentManager.h"
+#include "player/control/PlayerControl.h"
+#include "ui/Application.h"
+
+namespace {
+
+using vell::player::ProcessContentManager;
+
+constexpr int kRequests = 1000;
+constexpr std::size_t kMovieBytes = 50u << 20;
+
+std::string PageName(int i) {
+  char name[64];
+  std::snprintf(name, sizeof name, "files/pages/page-%06d.jpg", i);
+  return name;
+}
+
+std::string WriteBook(const std::string& folder, int pages) {
+  TZipEntries entries{{"book.swf", "FWS\x0a" + std::string(26, '\0')}, {"files/book.bin", "bin"}};
+  for (int i = 0; i < pages; ++i) entries.emplace_back(PageName(i), std::string(2048, static_cast<char>('a' + i % 26)));
+  const std::string path = folder + "book-" + std::to_string(pages) + ".vlq";
+  WriteStoredZip(path, entries);
+  return path;
+}
+
+// The folder of the movie that the control filed, as the player sees it.
+std::wstring MovieFolder(TfrmMain& form) {
+  std::wstring movie = form.PlayerControl1->Movie();
+  return movie.substr(0, movie.find_last_of(L"\\/") + 1);
+}
+
+double MedianMicroseconds(std::vector<double> samples) {
+  std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+  return samples[samples.size() / 2];
+}
+
+struct TMedians {
+  double byFile, byUrl;
+};
+
+TMedians MeasureRequests(const std::string& book, int pages) {
+  TfrmMain form(nullptr);
+  form.CommandLineArguments.clear();
+  form.BookBesideExe.clear();
+  if (!form.OpenBook(book)) throw std::runtime_error("the benchmark book did not open");
+  vell::player::TContentManager& manager = ProcessContentManager();
+  const std::wstring folder = MovieFolder(form);
+  std::mt19937 random(7);
+  std::vector<char> buffer(4096);
+  std::vector<double> byFile, byUrl;
+  for (int i = 0; i < kRequests; ++i) {
+    const std::string name = PageName(static_cast<int>(random() % pages));
+    const std::wstring wide(name.begin(), name.end());
+
+    auto start = std::chrono::steady_clock::now();
+    HANDLE file = manager.OpenFile((folder + wide).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                   nullptr);
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE || !manager.ReadFile(file, buffer.data(), 4096, &read, nullptr) || read != 2048)
+      throw std::runtime_error("a page was not served");
+    manager.CloseHandle(file);
+    byFile.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+
+    start = std::chrono::steady_clock::now();
+    vell::player::TComRef<vell::player::IContentProvider> provider;
+    vell::player::TComRef<IStream> stream;
+    vell::player::TContentProvider::Create(provider, stream);
+    if (!manager.RaiseLoadEvents(form.PlayerControl1, wide, stream.Get()))
+      throw std::runtime_error("a file was not served");
+    byUrl.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+  }
+  return {MedianMicroseconds(byFile), MedianMicroseconds(byUrl)};
+}
+
+std::size_t PeakBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PeakPagefileUsage;
+}
+
+std::size_t CurrentBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PagefileUsage;
+}
+
+}  // namespace
+
+int main() try {
+  ui::Application().OnMessageBox = [](const std::string& text, const std::string&, UINT) {
+    std::printf("message: %s\n", text.c_str());
+    return IDOK;
+  };
+  const std::string folder = MakeTempFolder("bench-requests");
+  const TMedians small = MeasureRequests(WriteBook(folder, 100), 100);
+  const TMedians large = MeasureRequests(WriteBook(folder, 100000), 100000);
+  std::printf("pages by file call: median %.1f us at 100 entries, %.1f us at 100,000: ratio %.2f (target <= 2)\n",
+              small.byFile, large.byFile, large.byFile / small.byFile);
+  std::printf("files by URL:       median %.1f us at 100 entries, %.1f us at 100,000: ratio %.2f (target <= 2)\n",
+              small.byUrl, large.byUrl, large.byUrl / small.byUrl);
+
+  const std::string movieBook = folder + "movie.vlq";
+  WriteStoredZip(movieBook, {{"book.swf", "FWS\x0a" + std::string(kMovieBytes - 4, '\0')}, {"files/book.bin", "bin"}});
+  TfrmMain form(nullptr);
+  form.CommandLineArguments.clear();
+  form.BookBesideExe.clear();
+  const std::size_t before = CurrentBytes();
+  // The system's own peak counter is not kept by every platform layer: a
+  // watcher samples the usage while the book opens, and the larger counts.
+  std::atomic<bool> opening{true};
+  std::atomic<std::size_t> sampled{before};
+  std::thread watcher([&] {
+    while (opening) {
+      sampled = std::max(sampled.load(), CurrentBytes());
+      Sleep(0);
+    }
+  });
+  const bool opened = form.OpenBook(movieBook);
+  opening = false;
+  watcher.join();
+  if (!opened) throw std::runtime_error("the movie book did not open");
+  const std::size_t peak = std::max(PeakBytes(), sampled.load());
+  std::printf("opening a 50 MB movie: peak %.1f MB above the reader before (target <= 75.0), %.1f MB held after\n",
+              (peak - before) / 1048576.0, (CurrentBytes() - before) / 1048576.0);
+  return 0;
+} catch (const std::exception& error) {
+  std::printf("benchmark failed: %s\n", error.what());
+  return 1;
+}
