@@ -8,6 +8,7 @@
 #include "BookCheck.h"
 #include "HistoryFiles.h"
 #include "MakerPages.h"
+#include "PassOnStream.h"
 #include "SharedRoutines.h"
 #include "StartupChoice.h"
 #include "UFrameStartup.h"
@@ -321,14 +322,28 @@ bool TfrmMain::OpenBook(std::string path) {
   Historyprojects->AddFile(path);
   ApplyWindowSettings();
   {
-    // The movie is read whole into memory; a damaged one (cut short, or
-    // bytes that fail their check) stops the opening here, before the
-    // start-up panel goes. The control copies what it needs during the call.
-    auto movie = std::make_unique<TMemoryStream>();
-    const bool sound = ExtractEntryToStream("book.swf", *movie);
+    // The movie goes to the player as it is extracted: a copy of it in
+    // memory beside the one the player is served from would double what a
+    // large movie costs. A damaged one (cut short, or bytes that fail their
+    // check) is taken back and stops the opening here, before the start-up
+    // panel goes.
+    bool sound = false;
+    try {
+      std::unique_ptr<TStream> movie = PlayerControl1->OpenMovieStream();
+      // Its length first: the player learns it, and its buffer is made once.
+      movie->SetSize(static_cast<std::int64_t>(
+          reader->Entry(FindBookEntry("book.swf") - 1).EffectiveUncompressedSize()));
+      TPassOnStream passOn(*movie);
+      sound = ExtractEntryToStream("book.swf", passOn);
+    } catch (...) {
+      PlayerControl1->LoadMovie(0, L" ");
+      throw;
+    }
     if (zipReader_.get() != reader) return false;  // closed or replaced meanwhile
-    if (!sound) throw EBadZipFile("The movie book.swf of this book is damaged.");
-    PlayerControl1->SetMovieFromStream(*movie);
+    if (!sound) {
+      PlayerControl1->LoadMovie(0, L" ");
+      throw EBadZipFile("The movie book.swf of this book is damaged.");
+    }
   }
   HideStartupPanel();
   return true;

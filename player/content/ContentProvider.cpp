@@ -13,6 +13,10 @@ using TGuard = std::lock_guard<std::recursive_mutex>;
 // and keeps reading the binding until it is stopped.
 constexpr DWORD kDeliveryFlags = BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION;
 
+// An announced length beyond this is not reserved up front: the announcement
+// comes from the data's source, which may be wrong.
+constexpr std::int64_t kLargestReservation = std::int64_t{256} << 20;
+
 TComRef<IStream> NewMemoryStream() {
   TComRef<IStream> stream;
   if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Out()))) throw std::bad_alloc();
@@ -149,6 +153,19 @@ HRESULT TContentProvider::SetContentLength(DWORD low, DWORD high) {
   TGuard guard(lock_);
   contentLength_ = static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
   if (callback_) SendResponse();
+  else if (!buffer_ && contentLength_ > 0 && contentLength_ <= kLargestReservation) {
+    // Data that waits for the player is kept in one block of the announced
+    // size: growing it piece by piece would copy it over and over, and
+    // briefly hold it twice. A refused reservation only costs that growth.
+    try {
+      buffer_ = NewMemoryStream();
+      ULARGE_INTEGER size;
+      size.QuadPart = static_cast<ULONGLONG>(contentLength_);
+      buffer_->SetSize(size);
+    } catch (const std::bad_alloc&) {
+      buffer_.Reset();
+    }
+  }
   return S_OK;
 }
 

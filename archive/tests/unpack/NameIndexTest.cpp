@@ -8,6 +8,7 @@
 
 #include "BookCheck.h"
 #include "ChecksumStream.h"
+#include "PassOnStream.h"
 #include "UnpackPattern.h"
 #include "UnpackTestSupport.h"
 
@@ -169,6 +170,25 @@ TEST(ChecksumStream, CountsInOrderAndRefusesToGoBack) {
   char byte;
   EXPECT_EQ(sink.Read(&byte, 1), 0u);
   EXPECT_EQ(sink.Written(), 6);
+}
+
+// The reader hands a book's movie on to the player as it extracts it: the
+// bytes arrive whole and in order, and the entry's check still counts.
+TEST(PassOnStream, AnExtractionArrivesWholeInTheStreamBehind) {
+  std::string big(300000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 % 251);
+  TScratchDir scratch;
+  TZipReader reader;
+  reader.SetZipName(scratch.Write("movie.zip", BuildArchive({DeflatedEntry("book.swf", big)})));
+  reader.ReadZipDirectory();
+  TMemoryStream behind;
+  TPassOnStream passOn(behind);
+  EXPECT_EQ(reader.UnpackToStream(&passOn, "book.swf"), 1);
+  ASSERT_EQ(behind.Size(), static_cast<std::int64_t>(big.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(behind.Memory()), big.size()), big);
+  passOn.SetPosition(5);
+  EXPECT_EQ(passOn.Write("x", 1), 0u);  // no going back: those bytes have gone on
+  EXPECT_EQ(behind.Size(), static_cast<std::int64_t>(big.size()));
 }
 
 // Random patterns over a small alphabet against a regular-expression oracle,
