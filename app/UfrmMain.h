@@ -1,6 +1,9 @@
 // The main window: its menu, the start-up panel, and the open book.
 #pragma once
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,6 +38,8 @@ public:
 
   // Books.
   void actOpenExecute(ui::TObject* sender);
+  // Of the files dropped on the window, the first opens as if chosen in the dialog.
+  void FilesDropped(HDROP drop);
   bool OpenBook(std::string path);
   int FindBookEntry(const std::string& name) const;
   // True when an entry was extracted whole with a matching CRC (or
@@ -105,6 +110,10 @@ public:
   ui::TMenuItem* Help2;
   ui::TMenuItem* About1;
   THistoryFiles* Historyprojects;
+
+protected:
+  void CreateParams(ui::TCreateParams& params) override;
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
   void BuildMenu();

@@ -2,7 +2,10 @@
 // start-up panel and the menu, with message boxes and error reports caught.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <windows.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -363,6 +366,39 @@ TEST_F(MainWindowTest, ResourceRequestsAreAnsweredFromTheBookByExactNameAndSound
   EXPECT_EQ(afterClose.Size(), 0);
   EXPECT_EQ(async, nullptr);
   EXPECT_TRUE(errors_.empty());
+}
+
+// A drop as the shell hands it over: the files' wide paths, each ended by a
+// zero, the list by another.
+HDROP DropOf(const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (const std::string& path : paths) list += std::wstring(path.begin(), path.end()) + L'\0';
+  list += L'\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::memcpy(header + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST_F(MainWindowTest, ADroppedFileOpensAsIfChosenAndOfSeveralTheFirst) {
+  TfrmMain& form = Shown();
+  EXPECT_TRUE(GetWindowLongA(form.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  std::string second = folder_ + "second.vlq";
+  WriteStoredZip(second, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  SendMessageA(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({second, valid_})), 0);
+  ASSERT_NE(form.ZipReader(), nullptr);
+  EXPECT_EQ(form.ZipReader()->ZipName(), second);
+  EXPECT_FALSE(StartupPanelShown(form));
+  EXPECT_TRUE(boxes_.empty());
+
+  std::string text = folder_ + "notes.txt";
+  WriteFile(text, "plain text, no archive");
+  SendMessageA(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({text})), 0);
+  ExpectNotBookBox();
+  EXPECT_EQ(form.Caption(), "Vell Book Reader--" + text);
 }
 
 TEST_F(MainWindowTest, CloseFreesTheBookAndRebuildsTheStartupPanel) {
