@@ -92,6 +92,7 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
 
   BuildMenu();
   BindFullScreenHandlers();
+  BindShortCuts();
 
   Historyprojects = new THistoryFiles(this);
   Historyprojects->Name = "Historyprojects";

@@ -38,6 +38,8 @@ public:
 
   // Books.
   void actOpenExecute(ui::TObject* sender);
+  // Ctrl+O, Ctrl+W and F11, wherever the focus is; true when the key was one of them.
+  bool ShortCutPressed(WPARAM key);
   // Of the files dropped on the window, the first opens as if chosen in the dialog.
   void FilesDropped(HDROP drop);
   bool OpenBook(std::string path);
@@ -126,6 +128,7 @@ private:
   void ReleaseZipReader();
   void DropIdleRetiredReaders();
   void BindFullScreenHandlers();
+  void BindShortCuts();
   void SendKeyToPlayer(UINT message, std::uint16_t key);
 
   bool firstShowDone_ = false;

@@ -84,6 +84,8 @@ bool IsDialogKey(WPARAM key) {
 bool TApplication::PreTranslate(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   try {
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    if (msg.message == WM_KEYDOWN && form && form->OnShortCut && form->OnShortCut(msg.wParam)) return true;
     // The control that owns the window with the focus sees the key first,
     // reflected, so that an embedded object can take its accelerators.
     for (HWND window = msg.hwnd; window; window = GetParent(window)) {
@@ -93,7 +95,6 @@ bool TApplication::PreTranslate(MSG& msg) {
       }
     }
     if (msg.message != WM_KEYDOWN || !IsDialogKey(msg.wParam)) return false;
-    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
     if (!form) return false;
     return form->Perform(CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
   } catch (...) {

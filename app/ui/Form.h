@@ -2,6 +2,8 @@
 // showing, the main menu and the key handlers.
 #pragma once
 
+#include <functional>
+
 #include <windows.h>
 
 #include "ui/WinControl.h"
@@ -62,6 +64,9 @@ public:
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
+  // A key pressed anywhere in the form, before the window with the focus
+  // (an embedded player's too) sees it; true when the form took it.
+  std::function<bool(WPARAM key)> OnShortCut;
 
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

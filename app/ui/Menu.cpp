@@ -154,7 +154,9 @@ void TMenu::Fill(HMENU menu, TMenuItem* parent) {
     } else {
       UINT id = nextCommand_++;
       commands_[id] = item;
-      AppendMenuA(menu, flags, id, item->Caption().c_str());
+      const std::string text =
+          item->ShortCutText().empty() ? item->Caption() : item->Caption() + "\t" + item->ShortCutText();
+      AppendMenuA(menu, flags, id, text.c_str());
     }
   }
 }

@@ -37,6 +37,10 @@ public:
   TAction* Action() const { return action_; }
   void SetAction(TAction* action);
   bool IsLine() const { return Caption() == "-"; }
+  // The key that runs the item, as the menu shows it beside the caption
+  // ("Ctrl+O"); the form handles the key itself.
+  const std::string& ShortCutText() const { return shortCutText_; }
+  void SetShortCutText(const std::string& text) { shortCutText_ = text; }
   // The OLE menu group of a top-level item: 0 File, 2 Container, 4 Window
   // are the container's own groups when an embedded object merges its menus.
   int GroupIndex() const { return groupIndex_; }
@@ -69,6 +73,7 @@ private:
   void Changed();
 
   std::string caption_;
+  std::string shortCutText_;
   bool visible_ = true;
   bool enabled_ = true;
   bool checked_ = false;

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -399,6 +400,41 @@ TEST_F(MainWindowTest, ADroppedFileOpensAsIfChosenAndOfSeveralTheFirst) {
   SendMessageA(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({text})), 0);
   ExpectNotBookBox();
   EXPECT_EQ(form.Caption(), "Vell Book Reader--" + text);
+}
+
+// A key pressed in `window`, as the message loop gets it, with Ctrl held or not.
+void PressKey(HWND window, WPARAM key, bool control) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_CONTROL] = state[VK_LCONTROL] = control ? 0x80 : 0;
+  SetKeyboardState(state);
+  PostMessageA(window, WM_KEYDOWN, key, 1);
+  ui::Application().ProcessMessages();
+  state[VK_CONTROL] = state[VK_LCONTROL] = 0;
+  SetKeyboardState(state);
+}
+
+TEST_F(MainWindowTest, ShortCutsWorkWithTheFocusInThePlayerOrTheWindowAndShowInTheMenu) {
+  TfrmMain& form = Shown({"-s" + valid_});
+  form.ChooseBookFile = [this] { return std::optional<std::string>(valid_); };
+  for (HWND window : {form.PlayerControl1->Handle(), form.Handle()}) {
+    SCOPED_TRACE(window == form.Handle() ? "window" : "player");
+    PressKey(window, VK_F11, false);
+    EXPECT_TRUE(form.InFullScreen());
+    PressKey(window, VK_F11, false);
+    EXPECT_FALSE(form.InFullScreen());
+    PressKey(window, 'W', true);
+    EXPECT_EQ(form.ZipReader(), nullptr);
+    EXPECT_TRUE(StartupPanelShown(form));
+    PressKey(window, 'W', false);  // a plain letter is no command
+    PressKey(form.Handle(), 'O', true);
+    ASSERT_NE(form.ZipReader(), nullptr);
+    EXPECT_FALSE(StartupPanelShown(form));
+  }
+  char text[64] = {};
+  GetMenuStringA(GetSubMenu(GetMenu(form.Handle()), 0), 0, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "&Open\tCtrl+O");
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(MainWindowTest, CloseFreesTheBookAndRebuildsTheStartupPanel) {
