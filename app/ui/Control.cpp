@@ -159,7 +159,25 @@ void TControl::MouseLeave() {
   if (OnMouseLeave && !Destroying()) OnMouseLeave(this);
 }
 
-void TControl::UpdateHintTool() {}
+void TControl::UpdateHintTool() {
+  RemoveHintTool();
+  if (Destroying() || !showHint_ || hint_.empty() || !visible_) return;
+  HWND window = HintToolWindow();
+  if (!window) return;
+  HWND tip = Application().ToolTipHandle(true);
+  if (!tip) return;
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V2_SIZE;
+  ti.uFlags = TTF_SUBCLASS;
+  ti.hwnd = window;
+  ti.uId = reinterpret_cast<UINT_PTR>(this);
+  ti.rect = HintToolRectangle();
+  ti.lpszText = const_cast<char*>(hint_.c_str());
+  if (SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) {
+    hintToolAdded_ = true;
+    hintToolWindow_ = window;
+  }
+}
 
 void TControl::RemoveHintTool() {
   if (!hintToolAdded_) return;
@@ -183,22 +201,8 @@ void TGraphicControl::Invalidate() {
 
 void TGraphicControl::PaintTo(HDC dc) { Paint(dc); }
 
-void TGraphicControl::UpdateHintTool() {
-  RemoveHintTool();
-  if (Destroying() || !showHint_ || hint_.empty() || !visible_ || !parent_ || !parent_->HandleAllocated()) return;
-  HWND tip = Application().ToolTipHandle(true);
-  if (!tip) return;
-  TOOLINFOA ti{};
-  ti.cbSize = TTTOOLINFOA_V2_SIZE;
-  ti.uFlags = TTF_SUBCLASS;
-  ti.hwnd = parent_->Handle();
-  ti.uId = reinterpret_cast<UINT_PTR>(this);
-  ti.rect = RECT{left_, top_, left_ + width_, top_ + height_};
-  ti.lpszText = const_cast<char*>(hint_.c_str());
-  if (SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) {
-    hintToolAdded_ = true;
-    hintToolWindow_ = ti.hwnd;
-  }
+HWND TGraphicControl::HintToolWindow() {
+  return parent_ && parent_->HandleAllocated() ? parent_->Handle() : nullptr;
 }
 
 TForm* GetParentForm(TControl* control) {

@@ -110,9 +110,14 @@ protected:
   virtual void ColorChanged() { Invalidate(); }
   virtual void VisibilityChanged();
   virtual void ParentChanged() {}
-  // Where the tooltip tool of this control lives: a window and an id.
-  virtual void UpdateHintTool();
+  // The tooltip tool of this control: registered with the window that shows
+  // the control, under the control's address as its id.
+  void UpdateHintTool();
   void RemoveHintTool();
+  // The window that shows the control and the control's rectangle in it;
+  // none where the control has no window to show it yet.
+  virtual HWND HintToolWindow() { return nullptr; }
+  virtual RECT HintToolRectangle() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
   // The parent's font changed and this control follows it.
   void ParentFontChanged(const TFont& parentFont);
 
@@ -154,7 +159,7 @@ public:
 protected:
   // Paints in the control's own coordinates (0,0 is its top-left corner).
   virtual void Paint(HDC dc) = 0;
-  void UpdateHintTool() override;
+  HWND HintToolWindow() override;
 };
 
 }  // namespace ui

@@ -331,24 +331,6 @@ void TWinControl::ParentChanged() {
   }
 }
 
-void TWinControl::UpdateHintTool() {
-  RemoveHintTool();
-  if (Destroying() || !showHint_ || hint_.empty() || !handle_) return;
-  HWND tip = Application().ToolTipHandle(true);
-  if (!tip) return;
-  TOOLINFOA ti{};
-  ti.cbSize = TTTOOLINFOA_V2_SIZE;
-  ti.uFlags = TTF_SUBCLASS;
-  ti.hwnd = handle_;
-  ti.uId = reinterpret_cast<UINT_PTR>(this);
-  ti.rect = RECT{0, 0, width_, height_};
-  ti.lpszText = const_cast<char*>(hint_.c_str());
-  if (SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) {
-    hintToolAdded_ = true;
-    hintToolWindow_ = handle_;
-  }
-}
-
 void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
 }

@@ -85,7 +85,8 @@ protected:
   void VisibilityChanged() override;
   void ParentChanged() override;
   void ColorChanged() override;
-  void UpdateHintTool() override;
+  HWND HintToolWindow() override { return handle_; }
+  RECT HintToolRectangle() const override { return RECT{0, 0, width_, height_}; }
 
   // Reads the window's real bounds after the platform moved or sized it.
   virtual void UpdateBoundsFromWindow();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <stdexcept>
@@ -177,6 +178,30 @@ TEST_F(ToolkitTest, FreedControlsLeaveParentAndOwner) {
   EXPECT_EQ(form_->ComponentCount(), before - 1);
   delete outer;
   EXPECT_EQ(form_->ControlCount(), 0);
+}
+
+// Windowed and graphic controls register their hints alike: only while
+// they are visible, shown hints on, and a window shows them.
+TEST_F(ToolkitTest, HintsAreRegisteredForVisibleControlsWithAWindowOnly) {
+  auto tools = [] {
+    HWND tip = ui::Application().ToolTipHandle(false);
+    return tip ? static_cast<int>(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+  };
+  ui::TPanel* panel = Panel(form_.get(), ui::TAlign::alNone, 40);
+  auto* label = new ui::TLabel(form_.get());
+  label->SetParent(form_.get());
+  for (ui::TControl* control : {static_cast<ui::TControl*>(panel), static_cast<ui::TControl*>(label)}) {
+    control->SetHint("hint");
+    control->SetShowHint(true);
+  }
+  const int before = tools();  // no window yet: none of these
+  form_->Handle();
+  EXPECT_EQ(tools(), before + 2);
+  panel->SetVisible(false);
+  label->SetVisible(false);
+  EXPECT_EQ(tools(), before);
+  panel->SetVisible(true);
+  EXPECT_EQ(tools(), before + 1);
 }
 
 TEST_F(ToolkitTest, AChildsWindowAskedForFirstCreatesItsParentsAndOnlyOneOfItsOwn) {
