@@ -7,6 +7,7 @@
 #include "ui/Button.h"
 #include "ui/Menu.h"
 #include "ui/Messages.h"
+#include "WideText.h"
 
 namespace ui {
 
@@ -100,7 +101,8 @@ void TForm::SetMenu(TMainMenu* menu) {
 
 void TForm::SetCaption(const std::string& caption) {
   TControl::SetCaption(caption);
-  if (handle_) SetWindowTextA(handle_, caption_.c_str());
+  // A book's name in the caption may lie outside the code page.
+  if (handle_) SetWindowTextW(handle_, TextToWide(caption_).c_str());
 }
 
 TWindowState TForm::WindowState() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Exception.h"
+#include "WideText.h"
 #include "../Platform.h"
 
 namespace {
@@ -106,24 +107,6 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
   return text;
 }
 
-// Paths reach the archive either in the 8-bit code page (older callers) or as
-// UTF-8, which is how names that code page cannot hold travel through the
-// program. Text that decodes as UTF-8 and is not plain ASCII is taken as
-// UTF-8; anything else keeps its code-page meaning, so existing callers are
-// read as before.
-std::wstring FileSystemPath(const std::string& path) {
-  if (path.empty()) return {};
-  const bool ascii = std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  const int length = static_cast<int>(path.size());
-  UINT codePage = CP_ACP;
-  if (!ascii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0) > 0)
-    codePage = CP_UTF8;
-  const int wideLength = MultiByteToWideChar(codePage, 0, path.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(wideLength, 0)), L'\0');
-  if (wideLength > 0) MultiByteToWideChar(codePage, 0, path.data(), length, wide.data(), wideLength);
-  return wide;
-}
-
 class TWin32Platform final : public IArchivePlatform {
 public:
   std::unique_ptr<TPlatformFileStream> OpenFile(const std::string& path, TFileAccess access,
@@ -134,7 +117,7 @@ public:
     DWORD shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
     if (share == TFileShare::DenyWrite) shareMode = FILE_SHARE_READ;
     if (share == TFileShare::Exclusive) shareMode = 0;
-    HANDLE handle = CreateFileW(FileSystemPath(path).c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(TextToWide(path).c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const std::string reason = SystemErrorText(GetLastError());
       if (access == TFileAccess::Create) throw EFOpenError("Cannot create file \"" + path + "\". " + reason);
@@ -144,18 +127,18 @@ public:
   }
 
   bool FileExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
+    const DWORD attributes = GetFileAttributesW(TextToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   bool DirectoryExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesW(FileSystemPath(path).c_str());
+    const DWORD attributes = GetFileAttributesW(TextToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   bool FileModificationTime(const std::string& path, std::int64_t& time) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(FileSystemPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(TextToWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
     time = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     time ^= static_cast<std::int64_t>(data.nFileSizeLow) << 7;
     return true;
