@@ -101,8 +101,13 @@ void TForm::SetMenu(TMainMenu* menu) {
 
 void TForm::SetCaption(const std::string& caption) {
   TControl::SetCaption(caption);
-  // A book's name in the caption may lie outside the code page.
-  if (handle_) SetWindowTextW(handle_, TextToWide(caption_).c_str());
+  // A book's name in the caption may lie outside the code page. The form's
+  // window procedure is an 8-bit one, through which a wide WM_SETTEXT would
+  // be narrowed again: the wide default procedure stores the title as it is.
+  if (handle_) {
+    const std::wstring wide = TextToWide(caption_);
+    DefWindowProcW(handle_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
 }
 
 TWindowState TForm::WindowState() const {
