@@ -35,12 +35,8 @@ std::vector<std::string> ProgramArguments() {
   int count = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
   if (!argv) return arguments;
-  for (int i = 1; i < count; ++i) {
-    int size = WideCharToMultiByte(CP_ACP, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string argument(size > 0 ? static_cast<size_t>(size - 1) : 0, '\0');
-    if (size > 1) WideCharToMultiByte(CP_ACP, 0, argv[i], -1, argument.data(), size, nullptr, nullptr);
-    arguments.push_back(std::move(argument));
-  }
+  // A book named outside the code page comes through as UTF-8.
+  for (int i = 1; i < count; ++i) arguments.push_back(WideToText(argv[i]));
   LocalFree(argv);
   return arguments;
 }

@@ -7,6 +7,7 @@
 #include "ui/Button.h"
 #include "ui/Menu.h"
 #include "ui/Messages.h"
+#include "WideText.h"
 
 namespace ui {
 
@@ -100,7 +101,13 @@ void TForm::SetMenu(TMainMenu* menu) {
 
 void TForm::SetCaption(const std::string& caption) {
   TControl::SetCaption(caption);
-  if (handle_) SetWindowTextA(handle_, caption_.c_str());
+  // A book's name in the caption may lie outside the code page. The form's
+  // window procedure is an 8-bit one, through which a wide WM_SETTEXT would
+  // be narrowed again: the wide default procedure stores the title as it is.
+  if (handle_) {
+    const std::wstring wide = TextToWide(caption_);
+    DefWindowProcW(handle_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
 }
 
 TWindowState TForm::WindowState() const {

@@ -4,9 +4,11 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "Exception.h"
+#include "WideText.h"
 #include "../Platform.h"
 
 namespace {
@@ -115,7 +117,7 @@ public:
     DWORD shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
     if (share == TFileShare::DenyWrite) shareMode = FILE_SHARE_READ;
     if (share == TFileShare::Exclusive) shareMode = 0;
-    HANDLE handle = CreateFileA(path.c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(TextToWide(path).c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const std::string reason = SystemErrorText(GetLastError());
       if (access == TFileAccess::Create) throw EFOpenError("Cannot create file \"" + path + "\". " + reason);
@@ -125,18 +127,18 @@ public:
   }
 
   bool FileExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(TextToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   bool DirectoryExists(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(TextToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   bool FileModificationTime(const std::string& path, std::int64_t& time) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(TextToWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
     time = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     time ^= static_cast<std::int64_t>(data.nFileSizeLow) << 7;
     return true;

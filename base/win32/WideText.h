@@ -6,3 +6,11 @@
 
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
+
+// Text that may hold names the code page cannot: such text travels as UTF-8,
+// everything else stays in the code page. Text that decodes as UTF-8 and is
+// not plain ASCII is read as UTF-8; anything else keeps its code-page meaning,
+// so text from older callers is read as before.
+std::wstring TextToWide(const std::string& text);
+// The code page where it holds the text without loss, UTF-8 otherwise.
+std::string WideToText(const std::wstring& text);

@@ -191,6 +191,55 @@ TEST(PlatformFileStream, AHandleWithoutPositionOrSizeSaysSo) {
   }
   CloseHandle(server);
 }
+
+// Names outside the 8-bit code page come in as UTF-8; names inside it may
+// still come in that code page. Both must reach the same file.
+TEST(PlatformFileStream, OpensNamesGivenAsUtf8OrInTheCodePage) {
+  wchar_t folder[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::wstring stem = std::wstring(folder) + L"vell-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+  struct Case {
+    const wchar_t* name;
+    std::string given;
+  } cases[] = {
+      {L"\x0395\x03bb\x03bb\x03b7\x03bd\x03b9\x03ba\x03ac.vlq", "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC.vlq"},
+      {L"\x65e5\x672c\x8a9e.vlq", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.vlq"},
+      {L"plain.vlq", "plain.vlq"},
+  };
+  for (const Case& c : cases) {
+    const std::wstring wide = stem + c.name;
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "abc", 3, &written, nullptr);
+    CloseHandle(file);
+    // The temporary folder itself may hold any name: hand it over as UTF-8 too.
+    const int n = WideCharToMultiByte(CP_UTF8, 0, stem.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8Stem(static_cast<std::size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, stem.c_str(), -1, utf8Stem.data(), n, nullptr, nullptr);
+    const std::string path = utf8Stem + c.given;
+    EXPECT_TRUE(DefaultArchivePlatform().FileExists(path)) << c.given;
+    std::int64_t time = 0;
+    EXPECT_TRUE(DefaultArchivePlatform().FileModificationTime(path, time)) << c.given;
+    {
+      auto stream = DefaultArchivePlatform().OpenFile(path, TFileAccess::Read, TFileShare::DenyNone);
+      EXPECT_EQ(stream->Size(), 3) << c.given;
+    }
+    DeleteFileW(wide.c_str());
+  }
+  // A code-page name that is not valid UTF-8 ("\xE9" is e-acute in Western
+  // code pages) keeps its old meaning.
+  const std::wstring accented = stem + L"caf\x00e9.vlq";
+  HANDLE file = CreateFileW(accented.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  if (GetACP() == 1252) {
+    char ansiStem[MAX_PATH * 2];
+    WideCharToMultiByte(CP_ACP, 0, stem.c_str(), -1, ansiStem, sizeof ansiStem, nullptr, nullptr);
+    EXPECT_TRUE(DefaultArchivePlatform().FileExists(std::string(ansiStem) + "caf\xE9.vlq"));
+  }
+  DeleteFileW(accented.c_str());
+}
 #endif
 
 }  // namespace
