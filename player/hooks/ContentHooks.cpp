@@ -6,20 +6,16 @@
 // (initialisation failed) the base manager hands them to the system.
 namespace vell::player::hooks {
 
-namespace {
-TContentManager& Content() { return ProcessContentManager(); }
-}  // namespace
-
 HRESULT WINAPI HookCreateURLMoniker(IMoniker* context, LPCWSTR url, IMoniker** moniker) try {
   if (moniker) *moniker = nullptr;
-  return Content().CreateMoniker(context, url, moniker);
+  return ProcessContentManager().CreateMoniker(context, url, moniker);
 } catch (...) {
   return E_FAIL;
 }
 
 HANDLE WINAPI HookCreateFileA(LPCSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                               DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) try {
-  return Content().OpenFileAnsi(path, desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes,
+  return ProcessContentManager().OpenFileAnsi(path, desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes,
                                 templateFile);
 } catch (...) {
   return INVALID_HANDLE_VALUE;
@@ -27,44 +23,44 @@ HANDLE WINAPI HookCreateFileA(LPCSTR path, DWORD desiredAccess, DWORD shareMode,
 
 HANDLE WINAPI HookCreateFileW(LPCWSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                               DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) try {
-  return Content().OpenFile(path, desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes,
+  return ProcessContentManager().OpenFile(path, desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes,
                             templateFile);
 } catch (...) {
   return INVALID_HANDLE_VALUE;
 }
 
 BOOL WINAPI HookReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) try {
-  return Content().ReadFile(file, buffer, count, read, overlapped);
+  return ProcessContentManager().ReadFile(file, buffer, count, read, overlapped);
 } catch (...) {
   return FALSE;
 }
 
 BOOL WINAPI HookCloseHandle(HANDLE handle) try {
-  return Content().CloseHandle(handle);
+  return ProcessContentManager().CloseHandle(handle);
 } catch (...) {
   return FALSE;
 }
 
 DWORD WINAPI HookGetFileSize(HANDLE file, LPDWORD sizeHigh) try {
-  return Content().GetFileSize(file, sizeHigh);
+  return ProcessContentManager().GetFileSize(file, sizeHigh);
 } catch (...) {
   return INVALID_FILE_SIZE;
 }
 
 BOOL WINAPI HookGetFileSizeEx(HANDLE file, PLARGE_INTEGER size) try {
-  return Content().GetFileSizeEx(file, size);
+  return ProcessContentManager().GetFileSizeEx(file, size);
 } catch (...) {
   return FALSE;
 }
 
 DWORD WINAPI HookSetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveMethod) try {
-  return Content().SetFilePointer(file, distance, distanceHigh, moveMethod);
+  return ProcessContentManager().SetFilePointer(file, distance, distanceHigh, moveMethod);
 } catch (...) {
   return INVALID_SET_FILE_POINTER;
 }
 
 BOOL WINAPI HookSetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD moveMethod) try {
-  return Content().SetFilePointerEx(file, distance, newPosition, moveMethod);
+  return ProcessContentManager().SetFilePointerEx(file, distance, newPosition, moveMethod);
 } catch (...) {
   return FALSE;
 }

@@ -493,14 +493,15 @@ def check_session():
         windowed = info["window"]
         time.sleep(3)
         shot = e2e.screenshot(os.path.join(shots, "2-first-spread.png"))
-        check(spread_pages(info, shot) == (1, 2), f"session: the first spread shows pages 1 and 2 "
-                                                  f"({spread_pages(info, shot)})")
+        seen = spread_pages(info, shot)
+        check(seen == (1, 2), f"session: the first spread shows pages 1 and 2 ({seen})")
         window = x_window("^Vell Book Reader--")[0]
         xdo("windowfocus", "--sync", window)
         xdo("key", "Right")
         time.sleep(2)
         shot = e2e.screenshot(os.path.join(shots, "3-next-spread.png"))
-        check(spread_pages(info, shot) == (3, 4), f"session: Right turns to pages 3 and 4 ({spread_pages(info, shot)})")
+        seen = spread_pages(info, shot)
+        check(seen == (3, 4), f"session: Right turns to pages 3 and 4 ({seen})")
 
         screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
         caption = 0x00C00000  # WS_CAPTION
@@ -557,7 +558,8 @@ def check_session():
             time.sleep(3)
             if info:
                 shot = e2e.screenshot(os.path.join(shots, "7-reopened.png"))
-                check(spread_pages(info, shot)[0] is not None, f"session: its pages show ({spread_pages(info, shot)})")
+                seen = spread_pages(info, shot)
+                check(seen[0] is not None, f"session: its pages show ({seen})")
         xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
         xdo("key", "alt+h")
         time.sleep(1)

@@ -1,16 +1,20 @@
-#include "PassOnStream.h"
+#include "ForwardOnlyStream.h"
 
 #include "Exception.h"
 
-std::size_t TPassOnStream::Write(const void* buffer, std::size_t count) {
+std::size_t TForwardOnlyStream::Write(const void* buffer, std::size_t count) {
+  if (position_ == 0 && written_ > 0) {
+    if (!StartOver()) return 0;
+    written_ = 0;
+  }
   if (position_ != written_) return 0;
-  const std::size_t passed = target_.Write(buffer, count);
-  written_ += static_cast<std::int64_t>(passed);
+  const std::size_t taken = Take(buffer, count);
+  written_ += static_cast<std::int64_t>(taken);
   position_ = written_;
-  return passed;
+  return taken;
 }
 
-std::int64_t TPassOnStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+std::int64_t TForwardOnlyStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   switch (origin) {
     case TSeekOrigin::soBeginning: position_ = offset; break;
     case TSeekOrigin::soCurrent: position_ += offset; break;
@@ -20,7 +24,7 @@ std::int64_t TPassOnStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   return position_;
 }
 
-void TPassOnStream::SetSize(std::int64_t newSize) {
+void TForwardOnlyStream::SetSize(std::int64_t newSize) {
   size_ = newSize;
   if (position_ > newSize) position_ = newSize;
 }
