@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "player/hooks/ModuleResources.h"
-#include "player/hooks/Win32Handles.h"
+#include "player/loader/ModuleResources.h"
+#include "player/subsystem/Win32Handles.h"
 
 namespace {
 
