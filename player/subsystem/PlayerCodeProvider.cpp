@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "Win32Handles.h"
 #include "player/contract/PlayerContract.h"
 #include "player/loader/ModuleResources.h"
-#include "player/subsystem/Win32Handles.h"
 
 namespace vell::player {
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Stream.h"
+#include "Win32Handles.h"
 #include "player/content/ContentManager.h"
 #include "player/contract/PlayerContract.h"
 #include "player/hooks/HookMaps.h"
@@ -12,7 +13,6 @@
 #include "player/subsystem/PlayerCode.h"
 #include "player/subsystem/PlayerCodeProvider.h"
 #include "player/subsystem/PlayerSubsystem.h"
-#include "player/subsystem/Win32Handles.h"
 #include "player/tests/TestModules.h"
 
 namespace vell::player {
