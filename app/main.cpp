@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "FileTypeRegistration.h"
-#include "player/hooks/EmbeddedPlayer.h"
+#include "player/subsystem/EmbeddedPlayer.h"
 #include "UfrmMain.h"
 #include "ui/Application.h"
 

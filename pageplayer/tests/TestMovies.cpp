@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 #include <jpeglib.h>
 #include <zlib.h>
@@ -45,7 +46,8 @@ std::vector<std::uint8_t> MovieBytes(const char* signature, int width, int heigh
   return movie;
 }
 
-std::vector<std::uint8_t> SolidJpeg(int width, int height, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+std::vector<std::uint8_t> JpegOfPixels(int width, int height, const std::vector<std::uint8_t>& rgb) {
+  if (rgb.size() != static_cast<std::size_t>(width) * height * 3) throw std::invalid_argument("pixels do not fill the picture");
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -60,14 +62,9 @@ std::vector<std::uint8_t> SolidJpeg(int width, int height, std::uint8_t red, std
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 95, TRUE);
   jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-  for (int x = 0; x < width; ++x) {
-    row[x * 3] = red;
-    row[x * 3 + 1] = green;
-    row[x * 3 + 2] = blue;
-  }
+  const std::size_t stride = static_cast<std::size_t>(width) * 3;
   while (info.next_scanline < info.image_height) {
-    unsigned char* rows[] = {row.data()};
+    JSAMPROW rows[] = {const_cast<std::uint8_t*>(rgb.data()) + info.next_scanline * stride};
     jpeg_write_scanlines(&info, rows, 1);
   }
   jpeg_finish_compress(&info);
@@ -75,6 +72,13 @@ std::vector<std::uint8_t> SolidJpeg(int width, int height, std::uint8_t red, std
   jpeg_destroy_compress(&info);
   std::free(buffer);
   return bytes;
+}
+
+std::vector<std::uint8_t> SolidJpeg(int width, int height, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+  for (int i = 0; i < width * height; ++i) rgb.insert(rgb.end(), {red, green, blue});
+  return JpegOfPixels(width, height, rgb);
 }
 
 }  // namespace pageplayer::testing

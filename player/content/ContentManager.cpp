@@ -50,7 +50,7 @@ private:
 struct TContentManager::TFakeHandleEntry {
   HANDLE Handle;
   std::unique_ptr<TStream> Stream;
-  TComRef<IContentClient> Control;
+  TComRef<IPlayerControlBase> Control;
   decltype(&::CloseHandle) SystemCloseHandle;
 
   ~TFakeHandleEntry() {
@@ -109,7 +109,7 @@ bool TContentManager::SameResourceURL(const std::wstring& a, const std::wstring&
   return vell::player::SameResourceURL(a, b, EqualUnderSystemCompare);
 }
 
-std::unique_ptr<TStream> TContentManager::CreateMovieStream(IContentClient* control, bool useLayer, long layer) {
+std::unique_ptr<TStream> TContentManager::CreateMovieStream(IPlayerControlBase* control, bool useLayer, long layer) {
   TComRef<IContentProvider> provider;
   TComRef<IStream> providerStream;
   TContentProvider::Create(provider, providerStream);
@@ -135,7 +135,7 @@ std::unique_ptr<TStream> TContentManager::CreateMovieStream(IContentClient* cont
 
 // The source is copied in pieces: the provider keeps what the player has not
 // taken yet, so a whole extra copy of the movie would only add to the peak.
-void TContentManager::CopyMovieFromStream(IContentClient* control, bool useLayer, TStream& source, long layer) {
+void TContentManager::CopyMovieFromStream(IPlayerControlBase* control, bool useLayer, TStream& source, long layer) {
   std::unique_ptr<TStream> movie = CreateMovieStream(control, useLayer, layer);
   source.SetPosition(0);
   std::vector<char> piece(kCopyPiece);
@@ -200,7 +200,7 @@ HRESULT TContentManager::HandleBindToStorage(IBindCtx* bindContext, IMoniker* le
 
   bool handled = false;
   if (const std::optional<TMemoryPath> memoryPath = ParseMemoryPath(url)) {
-    TComRef<IContentClient> control = FindControl(memoryPath->Id);
+    TComRef<IPlayerControlBase> control = FindControl(memoryPath->Id);
     if (!control) return E_FAIL;
     handled = RaiseLoadEvents(control.Get(), memoryPath->RelativePath, providerStream.Get());
     // Whatever a handler wrote has reached the player already.
@@ -227,7 +227,7 @@ HRESULT TContentManager::HandleBindToStorage(IBindCtx* bindContext, IMoniker* le
   return E_FAIL;
 }
 
-bool TContentManager::RaiseLoadEvents(IContentClient* control, std::wstring path, IStream* stream) {
+bool TContentManager::RaiseLoadEvents(IPlayerControlBase* control, std::wstring path, IStream* stream) {
   if (!path.empty() && path[0] == L'/') path.erase(0, 1);
   bool handled = false;
   std::unique_ptr<TStream> wrapper = WrapForApplication(stream);
@@ -246,7 +246,7 @@ bool TContentManager::RaiseLoadEvents(IContentClient* control, std::wstring path
   return handled;
 }
 
-std::wstring TContentManager::GetBaseDirectory(IContentClient* control) {
+std::wstring TContentManager::GetBaseDirectory(IPlayerControlBase* control) {
   TBstr base;
   control->GetBase(base.Out());
   std::wstring text = base.Text();
@@ -262,7 +262,7 @@ std::wstring TContentManager::GetBaseDirectory(IContentClient* control) {
 HANDLE TContentManager::OpenAsyncResource(LPCWSTR path) {
   const std::optional<TMemoryPath> memoryPath = ParseMemoryPath(path);
   if (!memoryPath) return nullptr;
-  TComRef<IContentClient> control = FindControl(memoryPath->Id);
+  TComRef<IPlayerControlBase> control = FindControl(memoryPath->Id);
   if (!control) return nullptr;
   TStream* supplied = nullptr;
   const HRESULT raised = control->CallLoadExternalResourceAsync(memoryPath->RelativePath.c_str(), &supplied);
@@ -283,7 +283,7 @@ HANDLE TContentManager::OpenFile(LPCWSTR path, DWORD desiredAccess, DWORD shareM
   if (path) {
     if (HANDLE fake = OpenAsyncResource(path)) return fake;
     if (const std::optional<TMemoryPath> memoryPath = ParseMemoryPath(path)) {
-      if (TComRef<IContentClient> control = FindControl(memoryPath->Id)) {
+      if (TComRef<IPlayerControlBase> control = FindControl(memoryPath->Id)) {
         std::wstring file = GetBaseDirectory(control.Get()) + L"\\" + memoryPath->RelativePath;
         std::replace(file.begin(), file.end(), L'/', L'\\');
         return system_.CreateFileW(file.c_str(), desiredAccess, shareMode, security, creationDisposition,
@@ -419,22 +419,22 @@ BOOL TContentManager::SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLAR
   }
 }
 
-void TContentManager::RegisterControl(int id, IContentClient* control) {
+void TContentManager::RegisterControl(int id, IPlayerControlBase* control) {
   std::lock_guard<std::mutex> guard(tablesLock_);
-  controls_[id].push_back(TComRef<IContentClient>::Share(control));
+  controls_[id].push_back(TComRef<IPlayerControlBase>::Share(control));
 }
 
-TComRef<IContentClient> TContentManager::FindControl(int id) {
+TComRef<IPlayerControlBase> TContentManager::FindControl(int id) {
   std::lock_guard<std::mutex> guard(tablesLock_);
   const auto found = controls_.find(id);
   if (found == controls_.end() || found->second.empty()) return {};
   return found->second.front();
 }
 
-void TContentManager::UnregisterControl(IContentClient* control) {
+void TContentManager::UnregisterControl(IPlayerControlBase* control) {
   // The references go after the lock is left: releasing the last one may
   // destroy the control, which comes back here.
-  std::vector<TComRef<IContentClient>> released;
+  std::vector<TComRef<IPlayerControlBase>> released;
   {
     std::lock_guard<std::mutex> guard(tablesLock_);
     for (auto entry = controls_.begin(); entry != controls_.end();) {

@@ -12,8 +12,8 @@
 
 #include "Stream.h"
 #include "player/content/ComRef.h"
-#include "player/content/ContentClient.h"
 #include "player/content/ContentProvider.h"
+#include "player/content/PlayerControlBase.h"
 
 namespace vell::player {
 
@@ -64,15 +64,15 @@ public:
 
   // The caller writes the movie into the returned stream, from any thread,
   // and frees it when done; the player is pointed at the movie at once.
-  std::unique_ptr<TStream> CreateMovieStream(IContentClient* control, bool useLayer, long layer);
-  void CopyMovieFromStream(IContentClient* control, bool useLayer, TStream& source, long layer);
+  std::unique_ptr<TStream> CreateMovieStream(IPlayerControlBase* control, bool useLayer, long layer);
+  void CopyMovieFromStream(IPlayerControlBase* control, bool useLayer, TStream& source, long layer);
 
   // Body of the CreateURLMoniker replacement.
   virtual HRESULT CreateMoniker(IMoniker* context, LPCWSTR url, IMoniker** moniker);
   HRESULT HandleBindToStorage(IBindCtx* bindContext, IMoniker* left, REFIID iid, IMoniker* context,
                               IBindStatusCallback* callback, const std::wstring& url, void** object);
-  bool RaiseLoadEvents(IContentClient* control, std::wstring path, IStream* stream);
-  std::wstring GetBaseDirectory(IContentClient* control);
+  bool RaiseLoadEvents(IPlayerControlBase* control, std::wstring path, IStream* stream);
+  std::wstring GetBaseDirectory(IPlayerControlBase* control);
 
   // Bodies of the CreateFileW / CreateFileA replacements.
   virtual HANDLE OpenFile(LPCWSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
@@ -93,10 +93,10 @@ public:
   TStream* FindFakeHandleStream(HANDLE handle);
   bool ReleaseFakeHandle(HANDLE handle);
 
-  void RegisterControl(int id, IContentClient* control);
-  TComRef<IContentClient> FindControl(int id);
+  void RegisterControl(int id, IPlayerControlBase* control);
+  TComRef<IPlayerControlBase> FindControl(int id);
   // The control calls this with itself when it is destroyed.
-  void UnregisterControl(IContentClient* control);
+  void UnregisterControl(IPlayerControlBase* control);
 
   // The real system calls, for the moniker.
   HRESULT MakeSystemMoniker(IMoniker* context, const std::wstring& url, TComRef<IMoniker>& moniker);
@@ -120,7 +120,7 @@ private:
   std::mutex tablesLock_;
   // Keyed by the id of the movie path: a request finds its movie at once.
   std::unordered_map<int, std::pair<std::wstring, TComRef<IContentProvider>>> pendingMovies_;
-  std::unordered_map<int, std::vector<TComRef<IContentClient>>> controls_;
+  std::unordered_map<int, std::vector<TComRef<IPlayerControlBase>>> controls_;
 
   std::mutex fakeHandlesLock_;
   std::unordered_map<HANDLE, std::unique_ptr<TFakeHandleEntry>> fakeHandles_;

@@ -1,15 +1,12 @@
 // The contract between the reader's host control and a movie player object:
 // the class and interface ids, the player interface in slot order, the event
-// dispinterface with its DISPIDs, and the control's own callback interface.
-// Both sides include this file: the host control and the bundled page player.
+// dispinterface with its DISPIDs. Both sides include this file: the host control and the bundled page player.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
 #include <oaidl.h>
 
 #include <cstdint>
-
-#include "player/content/ContentClient.h"
 
 namespace vell::player {
 
@@ -24,9 +21,6 @@ inline constexpr IID IID_IMoviePlayer = {
 // The player's event dispinterface, reached through its connection point.
 inline constexpr IID DIID_IMoviePlayerEvents = {
     0xD27CDB6D, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-// The host control's callback interface (IPlayerControlBase, beside the content manager).
-inline constexpr IID IID_IPlayerControlBase = {
-    0x911FA1AF, 0xCDB2, 0x45ED, {0x82, 0x71, 0x56, 0x62, 0x00, 0x00, 0x00, 0xBC}};
 
 // Event DISPIDs. Arguments arrive in COM order: index 0 is the last one.
 inline constexpr DISPID kDispidReadyStateChange = -609;  // [0] new state, VT_I4
@@ -187,10 +181,5 @@ inline constexpr int kPutSWRemote = 74;  // HRESULT (BSTR)
 inline constexpr int kGetStacking = 75;  // HRESULT (BSTR*)
 inline constexpr int kPutStacking = 76;  // HRESULT (BSTR)
 }  // namespace MoviePlayerLegacySlots
-
-// The host control's private callback interface
-// {911FA1AF-CDB2-45ED-8271-5662000000BC}: what the content manager calls on
-// a control. It is defined beside the manager, which is the layer that calls it.
-using IPlayerControlBase = IContentClient;
 
 }  // namespace vell::player

@@ -4,7 +4,7 @@
 #pragma once
 #include <functional>
 
-#include "player/contract/PlayerContract.h"
+#include "player/content/PlayerControlBase.h"
 
 namespace vell::player {
 

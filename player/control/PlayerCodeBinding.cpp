@@ -1,8 +1,8 @@
 // Binds the control's player code source to the process-wide code provider.
 // Linked into the reader as an object of its own, so that it is always there
 // and runs before the program's start code.
-#include "player/control/PlayerCode.h"
 #include "player/control/PlayerCodeSource.h"
+#include "player/subsystem/PlayerCode.h"
 
 namespace vell::player {
 

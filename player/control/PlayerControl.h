@@ -11,8 +11,9 @@
 #include <span>
 #include <string>
 
-#include "player/control/ComPtr.h"
+#include "player/content/PlayerControlBase.h"
 #include "player/contract/PlayerContract.h"
+#include "player/control/ComPtr.h"
 #include "ui/WinControl.h"
 
 class TStream;

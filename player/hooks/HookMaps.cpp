@@ -1,6 +1,6 @@
 #include "player/hooks/HookMaps.h"
 
-#include "player/hooks/IntegerId.h"
+#include "player/loader/IntegerId.h"
 
 namespace vell::player {
 

@@ -1,9 +1,8 @@
 #include <iterator>
 
-#include "player/hooks/IntegerId.h"
-#include "player/hooks/PlayerCodeProvider.h"
 #include "player/hooks/PlayerHooks.h"
 #include "player/hooks/PlayerModuleLoader.h"
+#include "player/loader/IntegerId.h"
 
 namespace vell::player {
 
@@ -47,9 +46,7 @@ const THook kHooks[] = {
 };
 static_assert(std::size(kHooks) == 23);
 
-}  // namespace
-
-FARPROC TPlayerModuleLoader::ImportOverride(const char*, TImportProc proc) {
+FARPROC ReplacementOf(TImportProc proc) {
   if (proc.ByOrdinal()) return nullptr;
   for (const THook& hook : kHooks) {
     if (lstrcmpA(proc.Name, hook.Name) == 0) return hook.Replacement;
@@ -57,14 +54,16 @@ FARPROC TPlayerModuleLoader::ImportOverride(const char*, TImportProc proc) {
   return nullptr;
 }
 
+}  // namespace
+
+FARPROC TPlayerModuleLoader::ImportOverride(const char*, TImportProc proc) { return ReplacementOf(proc); }
+
 namespace hooks {
 
 // Functions the module looks up at run time get the same replacements.
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) try {
-  if (TPlayerCodeProviderBasedOnStream* provider = PlayerCodeProvider(); provider && provider->Loader()) {
-    const TImportProc proc = IsIntegerId(name) ? TImportProc::ByNumber(IntegerId(name)) : TImportProc::ByName(name);
-    if (FARPROC replacement = provider->Loader()->ImportOverride("kernel32.dll", proc)) return replacement;
-  }
+  const TImportProc proc = IsIntegerId(name) ? TImportProc::ByNumber(IntegerId(name)) : TImportProc::ByName(name);
+  if (FARPROC replacement = ReplacementOf(proc)) return replacement;
   return ::GetProcAddress(module, name);
 } catch (...) {
   return nullptr;

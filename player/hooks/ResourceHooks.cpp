@@ -1,9 +1,9 @@
 #include <cstring>
 
 #include "player/hooks/HookMaps.h"
-#include "player/hooks/ModuleResources.h"
+#include "player/hooks/HookState.h"
 #include "player/hooks/PlayerHooks.h"
-#include "player/hooks/PlayerSubsystem.h"
+#include "player/loader/ModuleResources.h"
 
 // The system cannot load resources from a module it does not know, so the
 // module's cursors and menus are built from its image in memory.
@@ -25,7 +25,7 @@ bool HoldsItsEntries(const void* group, DWORD size) {
 
 HCURSOR WINAPI HookLoadCursorA(HINSTANCE instance, LPCSTR name) try {
   if (!instance) return ::LoadCursorA(nullptr, name);
-  TSavedCursors* cursors = PlayerProcessState().Cursors.get();
+  TSavedCursors* cursors = HookState().Cursors.get();
   if (cursors) {
     if (HCURSOR saved = cursors->Find(instance, name)) return saved;
   }

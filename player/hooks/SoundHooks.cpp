@@ -1,8 +1,8 @@
 #include <cstring>
 
 #include "player/hooks/HookMaps.h"
+#include "player/hooks/HookState.h"
 #include "player/hooks/PlayerHooks.h"
-#include "player/hooks/PlayerSubsystem.h"
 
 // Sound passes through the reader so that it can be muted or scaled. The
 // sound lock guards only the reader's own sound state: the system's wave
@@ -12,7 +12,7 @@ namespace vell::player::hooks {
 namespace {
 
 std::unique_lock<std::recursive_mutex> SoundGuard() {
-  auto& lock = PlayerProcessState().SoundLock;
+  auto& lock = HookState().SoundLock;
   return lock ? std::unique_lock(*lock) : std::unique_lock<std::recursive_mutex>();
 }
 
@@ -36,7 +36,7 @@ void ScaleSamples(std::uint8_t* data, DWORD length, std::uint32_t bytesPerSample
 
 MMRESULT WINAPI HookWaveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
                                 DWORD_PTR instance, DWORD flags) try {
-  TPlayerProcessState& state = PlayerProcessState();
+  THookState& state = HookState();
   const MMRESULT result = state.WaveOut.Open(device, deviceId, format, callback, instance, flags);
   // A format query opens no device and may pass no handle.
   if (result == MMSYSERR_NOERROR && device && format) {
@@ -49,7 +49,7 @@ MMRESULT WINAPI HookWaveOutOpen(LPHWAVEOUT device, UINT deviceId, LPCWAVEFORMATE
 }
 
 MMRESULT WINAPI HookWaveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT headerSize) try {
-  TPlayerProcessState& state = PlayerProcessState();
+  THookState& state = HookState();
   if (header && header->lpData) {
     std::optional<std::uint32_t> bytesPerSample;
     bool soundOn = false;
@@ -73,7 +73,7 @@ MMRESULT WINAPI HookWaveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT headerS
 }
 
 MMRESULT WINAPI HookWaveOutClose(HWAVEOUT device) try {
-  return PlayerProcessState().WaveOut.Close(device);
+  return HookState().WaveOut.Close(device);
 } catch (...) {
   return MMSYSERR_ERROR;
 }

@@ -2,10 +2,9 @@
 #include <string>
 
 #include "player/hooks/HookMaps.h"
-#include "player/hooks/IntegerId.h"
-#include "player/hooks/PlayerCodeProvider.h"
+#include "player/hooks/HookState.h"
 #include "player/hooks/PlayerHooks.h"
-#include "player/hooks/PlayerSubsystem.h"
+#include "player/loader/IntegerId.h"
 
 // The module registers its classes under names of its own choosing, which may
 // clash with other copies of the player or the host; each class gets a name
@@ -39,7 +38,7 @@ std::string PrivateName(const std::string& requested) {
 }
 
 void RememberClass(const std::wstring& requested, const std::wstring& privateName) {
-  if (auto& names = PlayerProcessState().ClassNames) names->Set(requested, privateName);
+  if (auto& names = HookState().ClassNames) names->Set(requested, privateName);
 }
 
 template <typename Record, typename Register>
@@ -69,7 +68,7 @@ ATOM RegisterWide(const Record* windowClass, Register registerClass) {
 }
 
 std::optional<std::wstring> MappedClass(const std::wstring& requested) {
-  const auto& names = PlayerProcessState().ClassNames;
+  const auto& names = HookState().ClassNames;
   return names ? names->Find(requested) : std::nullopt;
 }
 

@@ -6,11 +6,11 @@
 #include <functional>
 #include <initializer_list>
 
-#include "player/control/PlayerCode.h"
 #include "player/hooks/HookMaps.h"
-#include "player/hooks/ModuleResources.h"
-#include "player/hooks/PlayerCodeProvider.h"
-#include "player/hooks/PlayerSubsystem.h"
+#include "player/loader/ModuleResources.h"
+#include "player/subsystem/PlayerCode.h"
+#include "player/subsystem/PlayerCodeProvider.h"
+#include "player/subsystem/PlayerSubsystem.h"
 #include "player/tests/TestModules.h"
 
 namespace vell::player {

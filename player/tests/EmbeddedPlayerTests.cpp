@@ -3,15 +3,16 @@
 #include <string>
 
 #include "Stream.h"
+#include "Win32Handles.h"
 #include "player/content/ContentManager.h"
 #include "player/contract/PlayerContract.h"
-#include "player/control/PlayerCode.h"
-#include "player/hooks/EmbeddedPlayer.h"
 #include "player/hooks/HookMaps.h"
-#include "player/hooks/PlayerCodeProvider.h"
+#include "player/hooks/HookState.h"
 #include "player/hooks/PlayerHooks.h"
-#include "player/hooks/PlayerSubsystem.h"
-#include "player/hooks/Win32Handles.h"
+#include "player/subsystem/EmbeddedPlayer.h"
+#include "player/subsystem/PlayerCode.h"
+#include "player/subsystem/PlayerCodeProvider.h"
+#include "player/subsystem/PlayerSubsystem.h"
 #include "player/tests/TestModules.h"
 
 namespace vell::player {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "player/hooks/HookMaps.h"
-#include "player/hooks/ModuleResources.h"
+#include "player/loader/ModuleResources.h"
 
 namespace vell::player {
 namespace {

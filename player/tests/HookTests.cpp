@@ -10,11 +10,12 @@
 #include "player/content/ContentManager.h"
 #include "player/content/ProcessContentManager.h"
 #include "player/hooks/HookMaps.h"
-#include "player/control/PlayerCode.h"
-#include "player/hooks/ModuleResources.h"
-#include "player/hooks/PlayerCodeProvider.h"
+#include "player/hooks/HookState.h"
 #include "player/hooks/PlayerHooks.h"
-#include "player/hooks/PlayerSubsystem.h"
+#include "player/loader/ModuleResources.h"
+#include "player/subsystem/PlayerCode.h"
+#include "player/subsystem/PlayerCodeProvider.h"
+#include "player/subsystem/PlayerSubsystem.h"
 #include "player/tests/TestModules.h"
 
 namespace vell::player {

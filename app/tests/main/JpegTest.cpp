@@ -1,42 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "TestMovies.h"
 #include "ui/Jpeg.h"
 
 namespace {
 
 // Encodes an image whose left half is one colour and right half another.
 std::vector<std::uint8_t> EncodeTwoColours(int width, int height, const std::uint8_t left[3], const std::uint8_t right[3]) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
-  for (int x = 0; x < width; ++x)
-    for (int c = 0; c < 3; ++c) row[x * 3 + c] = (x < width / 2 ? left : right)[c];
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::vector<std::uint8_t> bytes(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return bytes;
+  std::vector<std::uint8_t> rgb;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), x < width / 2 ? left : right, (x < width / 2 ? left : right) + 3);
+  return pageplayer::testing::JpegOfPixels(width, height, rgb);
 }
 
 void ExpectNear(const std::uint8_t* bgra, int r, int g, int b) {

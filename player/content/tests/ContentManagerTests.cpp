@@ -16,7 +16,7 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 
 // A control as the content manager sees it: it writes down what it is asked
 // and answers from tables.
-class TFakeControl : public IContentClient {
+class TFakeControl : public IPlayerControlBase {
 public:
   std::vector<std::string> Calls;
   std::wstring Base;

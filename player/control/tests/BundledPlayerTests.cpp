@@ -16,9 +16,9 @@
 #include "TestBooks.h"
 #include "TestMovies.h"
 #include "UfrmMain.h"
-#include "player/control/PlayerCode.h"
 #include "player/control/PlayerCodeSource.h"
-#include "player/hooks/EmbeddedPlayer.h"
+#include "player/subsystem/EmbeddedPlayer.h"
+#include "player/subsystem/PlayerCode.h"
 #include "ui/Application.h"
 
 namespace vell::player::test {

@@ -11,12 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "player/hooks/ModuleResources.h"
-#include "player/hooks/Win32Handles.h"
+#include "Win32Handles.h"
+#include "player/loader/ModuleResources.h"
 
 namespace {
-
-using vell::player::TFileHandle;
 
 DWORD FindProcess(const char* exeName) {
   const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

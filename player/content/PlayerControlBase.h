@@ -1,8 +1,8 @@
 // What the content manager needs of a player control: its resource events,
 // its Base and the two ways of pointing its player at a movie. The host
-// control implements it, as its callback interface IPlayerControlBase
-// (IID_IPlayerControlBase). Every method answers S_OK, the four Call methods
-// S_FALSE when the control has no handler for the event. Streams are the
+// control implements it as its private callback interface, defined here
+// beside the manager that calls it. Every method answers S_OK, the four Call
+// methods S_FALSE when the control has no handler for the event. Streams are the
 // reader's own stream objects: this interface never leaves the process.
 // The manager holds references while a control is filed, but a control's
 // life must not hang on them: it calls UnregisterControl with itself when
@@ -15,7 +15,10 @@ class TStream;
 
 namespace vell::player {
 
-struct IContentClient : public IUnknown {
+inline constexpr IID IID_IPlayerControlBase = {
+    0x911FA1AF, 0xCDB2, 0x45ED, {0x82, 0x71, 0x56, 0x62, 0x00, 0x00, 0x00, 0xBC}};
+
+struct IPlayerControlBase : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE PutMovie(LPCWSTR url) = 0;
   virtual HRESULT STDMETHODCALLTYPE LoadMovie(long layer, LPCWSTR url) = 0;
   // The Base property; an empty or null text when none is set.

@@ -1,12 +1,12 @@
-#include "player/hooks/ModuleResources.h"
+#include "player/loader/ModuleResources.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
 
-#include "player/hooks/IntegerId.h"
 #include "player/loader/BoundedMemory.h"
+#include "player/loader/IntegerId.h"
 #include "player/loader/PeHeaders.h"
 
 namespace vell::player {

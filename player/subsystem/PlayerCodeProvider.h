@@ -57,8 +57,4 @@ void FreePlayerCodeProvider() noexcept;
 // The process-wide provider, or null.
 TPlayerCodeProviderBasedOnStream* PlayerCodeProvider();
 
-// A number that tells this copy of the library from others in the process:
-// the address of its provider slot.
-int PlayerLibraryIdentity();
-
 }  // namespace vell::player

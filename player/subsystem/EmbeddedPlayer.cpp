@@ -1,6 +1,6 @@
-#include "player/hooks/EmbeddedPlayer.h"
+#include "player/subsystem/EmbeddedPlayer.h"
 
-#include "player/control/PlayerCode.h"
+#include "player/subsystem/PlayerCode.h"
 
 namespace vell::player {
 

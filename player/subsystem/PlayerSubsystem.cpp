@@ -1,4 +1,4 @@
-#include "player/hooks/PlayerSubsystem.h"
+#include "player/subsystem/PlayerSubsystem.h"
 
 #include <utility>
 
@@ -6,7 +6,8 @@
 #include "player/content/ContentManager.h"
 #include "player/content/ProcessContentManager.h"
 #include "player/hooks/HookMaps.h"
-#include "player/hooks/PlayerCodeProvider.h"
+#include "player/hooks/HookState.h"
+#include "player/subsystem/PlayerCodeProvider.h"
 
 namespace vell::player {
 
@@ -44,6 +45,9 @@ T LookUp(const TSystemLibraryFunctions& system, HMODULE library, const char* nam
 }
 
 }  // namespace
+
+TPlayerProcessState::TPlayerProcessState() = default;
+TPlayerProcessState::~TPlayerProcessState() = default;
 
 void InitializePlayerState(TPlayerProcessState& state, const TSystemLibraryFunctions& system) {
   SetFloatingPointControlWord(kFloatingPointControlWord);
@@ -95,6 +99,9 @@ TPlayerProcessState& PlayerProcessState() {
 
 void InitializePlayerSubsystem() {
   if (initCount++ != 0) return;
+  // Handed down before anything can fail: a player mapped without the rest
+  // of the start-up still finds its hooks' state.
+  SetHookState(&PlayerProcessState());
   InitializePlayerState(PlayerProcessState());
 }
 

@@ -1,10 +1,9 @@
+// Scope types for system handles: each closes its handle when it goes.
 #pragma once
 #include <windows.h>
 
 #include <memory>
 #include <type_traits>
-
-namespace vell::player {
 
 struct TRegistryKeyClose {
   void operator()(HKEY key) const noexcept { RegCloseKey(key); }
@@ -17,5 +16,3 @@ struct TFileHandleClose {
   }
 };
 using TFileHandle = std::unique_ptr<void, TFileHandleClose>;
-
-}  // namespace vell::player

@@ -1,9 +1,9 @@
-#include "player/control/PlayerCode.h"
+#include "player/subsystem/PlayerCode.h"
 
 #include <vector>
 
 #include "Stream.h"
-#include "player/hooks/PlayerCodeProvider.h"
+#include "player/subsystem/PlayerCodeProvider.h"
 
 namespace vell::player {
 

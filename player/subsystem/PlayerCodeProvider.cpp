@@ -1,12 +1,11 @@
-#include "player/hooks/PlayerCodeProvider.h"
+#include "player/subsystem/PlayerCodeProvider.h"
 
 #include <string>
 #include <vector>
 
+#include "Win32Handles.h"
 #include "player/contract/PlayerContract.h"
-
-#include "player/hooks/ModuleResources.h"
-#include "player/hooks/Win32Handles.h"
+#include "player/loader/ModuleResources.h"
 
 namespace vell::player {
 
@@ -86,7 +85,5 @@ TPlayerCodeProviderBasedOnInstalledModule& InstallInstalledModuleProvider() {
 void FreePlayerCodeProvider() noexcept { delete processWideProvider; }
 
 TPlayerCodeProviderBasedOnStream* PlayerCodeProvider() { return processWideProvider; }
-
-int PlayerLibraryIdentity() { return static_cast<int>(reinterpret_cast<std::intptr_t>(&processWideProvider)); }
 
 }  // namespace vell::player

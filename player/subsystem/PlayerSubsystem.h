@@ -1,44 +1,29 @@
 #pragma once
 #include <windows.h>
-#include <mmsystem.h>
 #include <urlmon.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
+
+#include "player/hooks/HookState.h"
 
 namespace vell::player {
 
 class TContentManager;
-class TMapString2String;
-class TMapCardinal2Cardinal;
-class TSavedCursors;
 
 // Process-wide objects of the player subsystem, made by its initialisation
-// and torn down by its shutdown. Hooks read them from whatever thread the
-// player calls on.
-struct TPlayerProcessState {
-  std::unique_ptr<TMapString2String> ClassNames;
+// and torn down by its shutdown: the hooks' state, which the process-wide
+// one hands down to the hooks, and what the hooks do not see.
+struct TPlayerProcessState : THookState {
   std::unique_ptr<TContentManager> ContentManager;
-  // Guards the wave device map, the sound flag and the volume only: device
-  // callbacks run on other threads while the wave calls wait for them, so
-  // no system call is made under it. Re-entrant like a critical section.
-  std::unique_ptr<std::recursive_mutex> SoundLock;
-  bool SoundOn = false;
-  int Volume = 0;
-  std::unique_ptr<TMapCardinal2Cardinal> WaveDevices;
-  // The system's wave output the sound hooks call; tests put fakes here.
-  struct TWaveOutFunctions {
-    decltype(&::waveOutOpen) Open = ::waveOutOpen;
-    decltype(&::waveOutWrite) Write = ::waveOutWrite;
-    decltype(&::waveOutClose) Close = ::waveOutClose;
-  } WaveOut;
-  std::unique_ptr<TSavedCursors> Cursors;
   HMODULE Urlmon = nullptr;
   HMODULE User32 = nullptr;
   decltype(&::CreateURLMoniker) RealCreateURLMoniker = nullptr;
   decltype(&::RegisterBindStatusCallback) RealRegisterBindStatusCallback = nullptr;
   UINT_PTR WorkingSetTimer = 0;
+
+  TPlayerProcessState();
+  ~TPlayerProcessState();
 };
 
 TPlayerProcessState& PlayerProcessState();

@@ -3,7 +3,7 @@
 
 // Including this header initialises the player subsystem before the
 // including file's own static start-up.
-#include "player/hooks/PlayerSubsystem.h"
+#include "player/subsystem/PlayerSubsystem.h"
 
 namespace vell::player {
 
