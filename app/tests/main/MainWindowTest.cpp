@@ -397,16 +397,25 @@ TEST_F(MainWindowTest, ADeclinedEntryIsNamedInTheLogWithItsReason) {
   WriteFile(book, bytes);
 
   const std::string log = folder_ + "trace.txt";
-  TLog4DP::SetLogFileName(log);
-  TLog4DP::SetLogEnabled(true);
-  TfrmMain& form = Shown();
-  ASSERT_TRUE(form.OpenBook(book));
-  for (const wchar_t* url : {L"files/pages/bent.jpg", L"files/pages/locked.jpg"}) {
-    TMemoryStream written;
-    form.PlayerControl1LoadExternalResource(nullptr, url, &written);
-    EXPECT_EQ(written.Size(), 0);
+  {
+    struct TLogOn {
+      explicit TLogOn(const std::string& file) {
+        TLog4DP::SetLogFileName(file);
+        TLog4DP::SetLogEnabled(true);
+      }
+      ~TLogOn() {
+        TLog4DP::SetLogEnabled(false);
+        TLog4DP::SetLogFileName("");
+      }
+    } logOn(log);
+    TfrmMain& form = Shown();
+    ASSERT_TRUE(form.OpenBook(book));
+    for (const wchar_t* url : {L"files/pages/bent.jpg", L"files/pages/locked.jpg"}) {
+      TMemoryStream written;
+      form.PlayerControl1LoadExternalResource(nullptr, url, &written);
+      EXPECT_EQ(written.Size(), 0);
+    }
   }
-  TLog4DP::SetLogEnabled(false);
 
   const std::string text = ReadFileBytes(log);
   for (const char* line : {"Entry [files\\pages\\bent.jpg] fails its CRC check: computed ",
