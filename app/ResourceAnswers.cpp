@@ -2,16 +2,39 @@
 // open book: every answer comes from the archive, in memory. An entry whose
 // bytes fail their check is declined as if missing, so the player shows its
 // placeholder instead of damaged data, and the log says which and why.
+#include <cstdio>
 #include <exception>
 #include <string>
 
 #include "ULog.h"
 #include "UfrmMain.h"
 #include "WideText.h"
+#include "ZipReader.h"
+
+namespace {
+
+// Only the archive reader knows why an entry failed: its reports go to the
+// log beside the entry's name, ahead of the line that declines the request.
+void LogEntryFailures(TZipReader& reader) {
+  reader.OnBadCRC = [](TZipReader* sender, std::uint32_t computed, std::uint32_t stored, int index) {
+    char crcs[64];
+    std::snprintf(crcs, sizeof crcs, "computed %08X, stored %08X", static_cast<unsigned>(computed),
+                  static_cast<unsigned>(stored));
+    const std::string name = index >= 0 && index < sender->EntryCount() ? sender->EntryFullName(index) : "?";
+    TLog4DP::Log("Entry [" + name + "] fails its CRC check: " + crcs);
+  };
+  reader.OnSkippingFile = [](TZipReader*, TSkipReason reason, const std::string& name, int, bool&) {
+    if (reason == TSkipReason::srBadPassword)
+      TLog4DP::Log("Entry [" + name + "] fails its password or authentication check");
+  };
+}
+
+}  // namespace
 
 std::unique_ptr<TMemoryStream> TfrmMain::SoundEntry(const std::string& name) {
   auto entry = std::make_unique<TMemoryStream>();
   try {
+    if (zipReader_) LogEntryFailures(*zipReader_);
     if (ExtractEntryToStream(name, *entry)) return entry;
     TLog4DP::Log("Declined [" + name + "]: its bytes fail their check");
   } catch (const std::exception& error) {

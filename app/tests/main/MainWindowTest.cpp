@@ -15,6 +15,7 @@
 #include "HistoryFiles.h"
 #include "TestBooks.h"
 #include "UFrameStartup.h"
+#include "ULog.h"
 #include "UfrmMain.h"
 #include "ZipReader.h"
 #include "ui/Application.h"
@@ -343,7 +344,9 @@ TEST_F(MainWindowTest, ResourceRequestsAreAnsweredFromTheBookByExactNameAndSound
     form.PlayerControl1LoadExternalResourceAsync(nullptr, c.url, async);
     std::unique_ptr<TStream> owned(async);
     EXPECT_EQ(owned != nullptr, !c.served.empty());
-    if (owned) EXPECT_EQ(text(static_cast<TMemoryStream&>(*owned)), c.served);
+    if (owned) {
+      EXPECT_EQ(text(static_cast<TMemoryStream&>(*owned)), c.served);
+    }
 
     bool freed = false, handled = false;
     auto* forwarded = new TRecordedStream(freed);
@@ -364,8 +367,62 @@ TEST_F(MainWindowTest, ResourceRequestsAreAnsweredFromTheBookByExactNameAndSound
   form.PlayerControl1LoadExternalResource(nullptr, L"files/book.bin", &afterClose);
   TStream* async = nullptr;
   form.PlayerControl1LoadExternalResourceAsync(nullptr, L"files/book.bin", async);
+  bool freed = false, handled = false;
+  auto* forwarded = new TRecordedStream(freed);
+  form.ContentProviderRequest(L"files/book.bin", forwarded, handled);
   EXPECT_EQ(afterClose.Size(), 0);
   EXPECT_EQ(async, nullptr);
+  EXPECT_FALSE(handled);
+  EXPECT_FALSE(freed);
+  delete forwarded;
+  EXPECT_TRUE(errors_.empty());
+}
+
+// Whoever reads the log of a page that did not show learns which entry was
+// refused and why: its CRC, or a password it lacks.
+TEST_F(MainWindowTest, ADeclinedEntryIsNamedInTheLogWithItsReason) {
+  std::string book = folder_ + "damaged.vlq";
+  WriteStoredZip(book, {{"book.swf", kMovie},
+                        {"files/book.bin", "bin"},
+                        {"files/pages/bent.jpg", "intact bytes"},
+                        {"files/pages/locked.jpg", std::string(40, 'k')}});
+  std::string bytes = ReadFileBytes(book);
+  bytes[bytes.find("intact bytes")] ^= 0x20;
+  // The locked entry claims traditional encryption in its local and central record.
+  for (std::size_t at = bytes.find("files/pages/locked.jpg"); at != std::string::npos;
+       at = bytes.find("files/pages/locked.jpg", at + 1)) {
+    if (at >= 30 && bytes.compare(at - 30, 4, "PK\x03\x04") == 0) bytes[at - 30 + 6] |= 1;
+    if (at >= 46 && bytes.compare(at - 46, 4, "PK\x01\x02") == 0) bytes[at - 46 + 8] |= 1;
+  }
+  WriteFile(book, bytes);
+
+  const std::string log = folder_ + "trace.txt";
+  {
+    struct TLogOn {
+      explicit TLogOn(const std::string& file) {
+        TLog4DP::SetLogFileName(file);
+        TLog4DP::SetLogEnabled(true);
+      }
+      ~TLogOn() {
+        TLog4DP::SetLogEnabled(false);
+        TLog4DP::SetLogFileName("");
+      }
+    } logOn(log);
+    TfrmMain& form = Shown();
+    ASSERT_TRUE(form.OpenBook(book));
+    for (const wchar_t* url : {L"files/pages/bent.jpg", L"files/pages/locked.jpg"}) {
+      TMemoryStream written;
+      form.PlayerControl1LoadExternalResource(nullptr, url, &written);
+      EXPECT_EQ(written.Size(), 0);
+    }
+  }
+
+  const std::string text = ReadFileBytes(log);
+  for (const char* line : {"Entry [files\\pages\\bent.jpg] fails its CRC check: computed ",
+                           "Declined [files/pages/bent.jpg]",
+                           "Entry [files\\pages\\locked.jpg] fails its password or authentication check",
+                           "Declined [files/pages/locked.jpg]"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   EXPECT_TRUE(errors_.empty());
 }
 
