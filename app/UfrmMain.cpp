@@ -42,18 +42,18 @@ std::vector<std::string> ProgramArguments() {
 }
 
 std::optional<std::string> ShowOpenBookDialog(HWND owner) {
-  char file[MAX_PATH * 4] = {};
-  OPENFILENAMEA ofn{};
+  wchar_t file[MAX_PATH * 4] = {};
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = owner;
-  ofn.lpstrFilter = "Vell Book Files\0*.zip;*.vlq\0All Files\0*.*\0";
+  ofn.lpstrFilter = L"Vell Book Files\0*.zip;*.vlq\0All Files\0*.*\0";
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof(file);
-  ofn.lpstrDefExt = "vlq";
+  ofn.nMaxFile = MAX_PATH * 4;
+  ofn.lpstrDefExt = L"vlq";
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(file);
+  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+  return WideToText(file);
 }
 
 TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
@@ -168,12 +168,12 @@ void TfrmMain::FormCreate() {
   // name in the Windows folder, and folder creation refuses relative paths.
   std::string root = CommonAppDataFolder();
   if (root.empty()) {
-    char current[MAX_PATH + 1] = {};
-    if (GetCurrentDirectoryA(sizeof current, current) <= MAX_PATH) root = current;
+    wchar_t current[MAX_PATH + 1] = {};
+    if (GetCurrentDirectoryW(MAX_PATH + 1, current) <= MAX_PATH) root = WideToText(current);
   }
   root = AddTrailingBackslash(root);
   const std::string folder = root + kRecentsFolder;
-  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  SHCreateDirectoryExW(nullptr, TextToWide(folder).c_str(), nullptr);
   Historyprojects->SetLocalPath(folder);
   Historyprojects->SetIniFile(folder + "open.ini");
   Historyprojects->SetMaxItems(8);
