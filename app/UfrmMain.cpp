@@ -9,6 +9,7 @@
 #include "HistoryFiles.h"
 #include "MakerPages.h"
 #include "PassOnStream.h"
+#include "ResumeFile.h"
 #include "SharedRoutines.h"
 #include "StartupChoice.h"
 #include "UFrameStartup.h"
@@ -99,6 +100,10 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
   Historyprojects->OnClickHistoryItem = [this](ui::TObject* sender, ui::TMenuItem* item, const std::string& file) {
     HistoryprojectsClickHistoryItem(sender, item, file);
   };
+
+  resume_ = std::make_unique<TBookResume>(
+      [this] { return ReadResumeFile(ResumeFileBeside(Historyprojects->IniFile())); },
+      [this](const TResumePages& pages) { WriteResumeFile(ResumeFileBeside(Historyprojects->IniFile()), pages); });
 
   CreateStartupFrame();
   FrameStartup1->Label16->OnClick = [this](ui::TObject* sender) { FrameStartup1Label16Click(sender); };
@@ -207,6 +212,7 @@ void TfrmMain::SetPlayerHandlers() {
                                                        TStream*& stream) {
     PlayerControl1LoadExternalResourceAsync(sender, path, stream);
   };
+  PlayerControl1->OnReadyStateChange = [this](ui::TObject*, int state) { PlayerReadyStateChanged(state); };
 }
 
 void TfrmMain::PlayerControl1FSCommand(ui::TObject*, const std::wstring& command, const std::wstring& args) {
@@ -246,6 +252,7 @@ void TfrmMain::OpenFirstBook() {
 }
 
 void TfrmMain::FormDestroy() {
+  RememberCurrentPage();
   vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(nullptr);
   zipReader_.reset();
   retiredReaders_.clear();
@@ -300,6 +307,7 @@ void TfrmMain::actOpenExecute(ui::TObject*) {
 }
 
 bool TfrmMain::OpenBook(std::string path) {
+  RememberCurrentPage();
   ReleaseZipReader();
   zipReader_ = std::make_unique<TZipReader>();
   TZipReader* reader = zipReader_.get();
@@ -318,6 +326,7 @@ bool TfrmMain::OpenBook(std::string path) {
   }
   Historyprojects->AddFile(path);
   ApplyWindowSettings();
+  resume_->BookStarting(BookIdentityOf(path));
   {
     // The movie goes to the player as it is extracted: a copy of it in
     // memory beside the one the player is served from would double what a
@@ -346,6 +355,22 @@ bool TfrmMain::OpenBook(std::string path) {
   return true;
 }
 
+void TfrmMain::RememberCurrentPage() {
+  if (resume_ && PlayerControl1) resume_->BookLeaving([this] { return PlayerControl1->GetVariable(L"currentPage"); });
+}
+
+void TfrmMain::PlayerReadyStateChanged(int state) {
+  constexpr int kReadyStateComplete = 4;
+  if (state != kReadyStateComplete) return;
+  if (std::optional<int> page = resume_->PlayerReady()) {
+    try {
+      PlayerControl1->SetVariable(L"currentPage", std::to_wstring(*page));
+    } catch (...) {
+      // A player that will not turn leaves the book at its first page.
+    }
+  }
+}
+
 void TfrmMain::ShowNotBookMessage() { ui::Application().MessageBox(kNotBookText, kNotBookCaption, kNotBookFlags); }
 
 int TfrmMain::FindBookEntry(const std::string& name) const { return ::FindBookEntry(zipReader_.get(), name); }
@@ -371,6 +396,8 @@ void TfrmMain::actCloseExecute(ui::TObject*) {
   PlayerControl1->OnLoadExternalResource = nullptr;
   PlayerControl1->OnLoadExternalResourceEx = nullptr;
   PlayerControl1->OnLoadExternalResourceAsync = nullptr;
+  RememberCurrentPage();
+  resume_->BookClosed();
   PlayerControl1->LoadMovie(0, L" ");  // a blank address replaces the movie by nothing
   ReleaseZipReader();
   SetPlayerHandlers();

@@ -168,6 +168,11 @@ def recent_list_file(source):
     return os.path.join(prefix_folder(source), "drive_c", "ProgramData", "vellBook", "Reader", "Recents", "open.ini")
 
 
+def resume_file(source):
+    """The file beside the recent list where the reader keeps each book's last page."""
+    return os.path.join(os.path.dirname(recent_list_file(source)), "resume.txt")
+
+
 def recent_list(source):
     """The recent list's [History Files] values by key ("1" is the newest)."""
     values = {}

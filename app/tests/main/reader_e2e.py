@@ -2,7 +2,7 @@
 """End-to-end checks of the reader's start-up and book check, from outside.
 
 Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
-CHECK: startup, accept, reject, beside, missing, pages, session, names, keys.
+CHECK: startup, accept, reject, beside, missing, pages, session, names, keys, resume.
 The reader runs under Wine (scripts/wine-run, the project's private prefix)
 on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
@@ -407,8 +407,9 @@ def check_pages():
 
     watched = [e2e.prefix_folder(SOURCE), tempfile.gettempdir()]
     before = files_under(*watched)
-    # The reader's own list of recent books is the one file it may add: it holds paths.
-    recent_list = e2e.recent_list_file(SOURCE)
+    # The reader's own list of recent books and its pages of them are the files
+    # it may add: they hold paths and page numbers.
+    own_files = {e2e.recent_list_file(SOURCE), e2e.resume_file(SOURCE)}
     log = os.path.join(folder, "reader.log")
     process = e2e.start(SOURCE, READER, ["-s" + windows_path(book)], env={"VELL_READER_LOG": windows_path(log)})
     try:
@@ -439,7 +440,7 @@ def check_pages():
         check(closed is not None, "pages: File, Close brings back the start-up panel")
         new = {path for path in files_under(*watched) - before
                if path.lower().endswith((".jpg", ".swf", ".xml", ".bin", ".vlq", ".tmp"))
-               or (path.startswith(e2e.prefix_folder(SOURCE)) and path != recent_list)}
+               or (path.startswith(e2e.prefix_folder(SOURCE)) and path not in own_files)}
         check(not new, f"pages: nothing of the book was written to disk ({sorted(new)[:5]})")
 
         # Page 1 left out, page 4 damaged; then a book whose first two pages trade places.
@@ -756,9 +757,82 @@ def check_keys():
         stop(process)
 
 
+def check_resume():
+    """A book left at page 7 opens there after a restart; the same book rewritten
+    (only its time, or only its size) opens at page 1."""
+    folder = os.path.join(WORK, "resume")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+        return
+    book = os.path.join(folder, "Resumed.vlq")
+    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    path = windows_path(book)
+    title = "Vell Book Reader--" + path
+    resume_file = e2e.resume_file(SOURCE)
+    saved = open(resume_file, "rb").read() if os.path.exists(resume_file) else None
+
+    def open_reader(label, shot):
+        """Starts the reader on the book; its process and the spread it first shows."""
+        process = start(["-s" + path])
+        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)))
+        if not check(info is not None, f"resume: {label}: the book opens"):
+            return process, None, None
+        time.sleep(3)
+        return process, info, spread_pages(info, e2e.screenshot(os.path.join(folder, shot)))
+
+    def close_reader(process, label):
+        xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+        xdo("key", "alt+F4")
+        ended = wait_for(lambda: process.poll() is not None, timeout=60)
+        check(ended and process.returncode == 0, f"resume: {label}: the reader ends on Alt+F4 ({process.poll()})")
+
+    try:
+        process, info, seen = open_reader("first time", "1-opened.png")
+        if info is None:
+            return
+        check(seen == (1, 2), f"resume: a book never read opens at pages 1 and 2 ({seen})")
+        xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+        for _ in range(3):
+            xdo("key", "Right")
+            time.sleep(1)
+        time.sleep(1)
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "2-turned.png")))
+        check(seen == (7, 8), f"resume: Right three times turns to pages 7 and 8 ({seen})")
+        close_reader(process, "left at page 7")
+        stored = open(resume_file, "rb").read().decode("utf-8") if os.path.exists(resume_file) else ""
+        line = [entry for entry in stored.splitlines() if entry.endswith("\\" + os.path.basename(book))]
+        check(line and line[0].startswith("7\t"), f"resume: the book's page is kept beside the recent list ({line})")
+
+        process, info, seen = open_reader("after a restart", "3-restarted.png")
+        check(seen == (7, 8), f"resume: after a restart the book opens at pages 7 and 8 ({seen})")
+        # Killed, not closed: what was kept for the book stays as it is for the next cases.
+        stop(process)
+
+        written = os.stat(book).st_mtime_ns
+        later = written + 60 * 10**9
+        os.utime(book, ns=(later, later))
+        process, info, seen = open_reader("rewritten at another time", "4-other-time.png")
+        check(seen == (1, 2), f"resume: the same size at another time opens at pages 1 and 2 ({seen})")
+        stop(process)
+
+        subprocess.run([MAKE_BOOK, "--demo", "9", book], check=True, stdout=subprocess.DEVNULL)
+        os.utime(book, ns=(written, written))
+        process, info, seen = open_reader("rewritten with another size", "5-other-size.png")
+        check(seen == (1, 2), f"resume: another size at the same time opens at pages 1 and 2 ({seen})")
+        stop(process)
+    finally:
+        e2e.stop_all()
+        if saved is not None:
+            open(resume_file, "wb").write(saved)
+        elif os.path.exists(resume_file):
+            os.remove(resume_file)
+
+
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
           "beside": check_beside, "missing": check_missing, "pages": check_pages,
-          "session": check_session, "names": check_names, "keys": check_keys}
+          "session": check_session, "names": check_names, "keys": check_keys,
+          "resume": check_resume}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)
