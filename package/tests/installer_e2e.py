@@ -145,8 +145,9 @@ def check_install(setup):
 
 def check_open_by_association():
     """The book is started the way a double click starts it; the folder has a
-    blank in its name, which the open command's quotes must carry."""
-    book = e2e.write_book(os.path.join(WORK, "my books", "demo.vlq"))
+    blank in its name, which the open command's quotes must carry, and the
+    book's name is Greek, outside the prefix's Western code page."""
+    book = e2e.write_book(os.path.join(WORK, "my books", "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac.vlq"))
     expected = CAPTION + e2e.windows_path(book)
     process = subprocess.Popen([LOADER, "start", "/unix", book], env=ENV, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
