@@ -143,8 +143,7 @@ def make_zip(path, entries):
 def make_valid_book(path):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     if MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK):
-        subprocess.run([MAKE_BOOK, "--demo", "3", path], check=True, stdout=subprocess.DEVNULL)
-        return path
+        return demo_book(path, 3)
     return make_zip(path, {"book.swf": MOVIE, "files/config.xml": CONFIG, "files/book.bin": CONFIG})
 
 
@@ -384,16 +383,28 @@ def open_book_from_dialog(path):
     return True
 
 
+def fresh_folder(name):
+    """An empty work folder for a check, or None when the book maker it needs is missing."""
+    folder = os.path.join(WORK, name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    return folder if check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built") else None
+
+
+def demo_book(path, pages):
+    """The book maker's demo book of that many pages, each page its own paper colour."""
+    subprocess.run([MAKE_BOOK, "--demo", str(pages), path], check=True, stdout=subprocess.DEVNULL)
+    return path
+
+
 def check_pages():
     """Pages turn; a missing or damaged page shows the placeholder; a second book shows
     its own pages; and nothing of a book reaches the disk."""
-    folder = os.path.join(WORK, "pages")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+    folder = fresh_folder("pages")
+    if folder is None:
         return
     book = os.path.join(folder, "Eight.vlq")
-    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    demo_book(book, 8)
     gaps = rewrite_book(book, os.path.join(folder, "Gaps.vlq"),
                         lambda name, data: None if name == "files/pages/001.jpg" else data)
     # A byte of the coded picture, well after its tables: a decoder still makes a
@@ -467,12 +478,10 @@ def check_pages():
 def check_session():
     """A person's whole session: start-up panel, Open..., a book, pages, full screen
     both ways, close, the recent link, About."""
-    shots = os.path.join(WORK, "session")
-    book = os.path.join(shots, "Session Book.vlq")
-    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+    shots = fresh_folder("session")
+    if shots is None:
         return
-    os.makedirs(shots, exist_ok=True)
-    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    book = demo_book(os.path.join(shots, "Session Book.vlq"), 8)
     path = windows_path(book)
     ini = e2e.recent_list_file(SOURCE)
     saved = open(ini, "rb").read() if os.path.exists(ini) else None
@@ -606,15 +615,13 @@ def drop_on_reader(paths):
 def check_names():
     """Books named outside the code page open from the command line, from the recent
     list after a restart and from a drop; their captions keep every character."""
-    folder = os.path.join(WORK, "names")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+    folder = fresh_folder("names")
+    if folder is None:
         return
     books = []
     for stem in ("\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac", "\u65e5\u672c\u8a9e"):
         books.append(os.path.join(folder, stem + ".vlq"))
-        subprocess.run([MAKE_BOOK, "--demo", "4", books[-1]], check=True, stdout=subprocess.DEVNULL)
+        demo_book(books[-1], 4)
     greek, japanese = books
     text_file = os.path.join(folder, "notes.txt")
     open(text_file, "w").write("not a book\n")
@@ -682,13 +689,11 @@ def check_names():
 def check_keys():
     """Ctrl+O, Ctrl+W and F11 answer with the focus in the window (start-up panel)
     and in the player (a book), and the player still gets its own keys."""
-    folder = os.path.join(WORK, "keys")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+    folder = fresh_folder("keys")
+    if folder is None:
         return
     book = os.path.join(folder, "Keys.vlq")
-    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    demo_book(book, 8)
     title = CAPTION + windows_path(book)
     screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
     caption_style = 0x00C00000  # WS_CAPTION
@@ -760,13 +765,11 @@ def check_keys():
 def check_resume():
     """A book left at page 7 opens there after a restart; the same book rewritten
     (only its time, or only its size) opens at page 1."""
-    folder = os.path.join(WORK, "resume")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+    folder = fresh_folder("resume")
+    if folder is None:
         return
     book = os.path.join(folder, "Resumed.vlq")
-    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    demo_book(book, 8)
     path = windows_path(book)
     title = "Vell Book Reader--" + path
     resume_file = e2e.resume_file(SOURCE)
@@ -816,7 +819,7 @@ def check_resume():
         check(seen == (1, 2), f"resume: the same size at another time opens at pages 1 and 2 ({seen})")
         stop(process)
 
-        subprocess.run([MAKE_BOOK, "--demo", "9", book], check=True, stdout=subprocess.DEVNULL)
+        demo_book(book, 9)
         os.utime(book, ns=(written, written))
         process, info, seen = open_reader("rewritten with another size", "5-other-size.png")
         check(seen == (1, 2), f"resume: another size at the same time opens at pages 1 and 2 ({seen})")
