@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "CodecTestSupport.h"
 #include "RawDeflate.h"
+#include "SampleData.h"
 #include "codec/RawInflate.h"
 
 using namespace vell::codec;
@@ -12,18 +11,9 @@ using testsupport::RawDeflate;
 
 namespace {
 
-// Text-like data: compressible, but not trivially.
-Bytes SampleData(std::size_t n) {
-  std::mt19937 rng(7);
-  static const char* words[] = {"page ", "book ", "turn ", "reader ", "movie ", "\r\n", "zip ", "vell "};
-  Bytes b;
-  while (b.size() < n) {
-    const char* w = words[rng() % 8];
-    b.insert(b.end(), w, w + std::char_traits<char>::length(w));
-    if (rng() % 5 == 0) b.push_back(static_cast<std::uint8_t>(rng()));
-  }
-  b.resize(n);
-  return b;
+Bytes SampleBytes(std::size_t n) {
+  const std::string text = testsupport::SampleData(n, 7);
+  return Bytes(text.begin(), text.end());
 }
 
 Bytes Inflate(const Bytes& compressed, std::size_t blockSize, std::size_t* largestPut = nullptr) {
@@ -38,7 +28,7 @@ Bytes Inflate(const Bytes& compressed, std::size_t blockSize, std::size_t* large
 }  // namespace
 
 TEST(RawInflate, RestoresWhatDeflateMadeAtEveryLevelAndInputBlocking) {
-  const Bytes original = SampleData(300000);
+  const Bytes original = SampleBytes(300000);
   for (int level : {0, 1, 6, 9}) {
     const Bytes compressed = RawDeflate(original, level);
     for (std::size_t blockSize : {std::size_t(1), std::size_t(4093), std::size_t(32768)}) {
@@ -51,14 +41,14 @@ TEST(RawInflate, RestoresWhatDeflateMadeAtEveryLevelAndInputBlocking) {
 }
 
 TEST(RawInflate, IgnoresBytesAfterTheEndOfTheStream) {
-  const Bytes original = SampleData(5000);
+  const Bytes original = SampleBytes(5000);
   Bytes compressed = RawDeflate(original, 6);
   compressed.insert(compressed.end(), {0xDE, 0xAD, 0xBE, 0xEF});
   EXPECT_EQ(Inflate(compressed, 32768), original);
 }
 
 TEST(RawInflate, RefusesDamagedOrShortStreams) {
-  const Bytes compressed = RawDeflate(SampleData(70000), 6);
+  const Bytes compressed = RawDeflate(SampleBytes(70000), 6);
   struct Case {
     const char* what;
     Bytes data;

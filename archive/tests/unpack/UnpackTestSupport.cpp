@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <random>
 #include <stdexcept>
 
 namespace unpacktest {
@@ -38,20 +37,6 @@ Bytes Output(const std::string& folder, const std::string& command) {
   return out;
 }
 #endif
-
-Bytes SampleData(std::size_t size, unsigned seed) {
-  static const char* words[] = {"page ", "book ", "turn ", "reader ", "movie ", "\r\n", "zip ", "vell ", "files/"};
-  std::mt19937 rng(seed);
-  Bytes out;
-  out.reserve(size + 16);
-  while (out.size() < size) {
-    out += words[rng() % 9];
-    if (rng() % 4 == 0) out += std::to_string(rng() % 100000);
-    if (rng() % 7 == 0) out += static_cast<char>(rng());
-  }
-  out.resize(size);
-  return out;
-}
 
 std::size_t TWatchedStream::Write(const void* buffer, std::size_t count) {
   ++Writes;

@@ -1,5 +1,5 @@
 // What the extraction tests share besides the archive test support: real
-// archiving tools, sample data, traditional encryption and streams that watch
+// archiving tools, traditional encryption and streams that watch
 // what the reader does to them.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "FileBytes.h"
 #include "MemoryPlatform.h"
 #include "RawDeflate.h"
+#include "SampleData.h"
 #include "ScratchFolder.h"
 #include "Stream.h"
 #include "ZipReader.h"
@@ -25,9 +26,6 @@ bool ToolAvailable(const std::string& tool);
 int RunTool(const std::string& folder, const std::string& command);
 // Runs a shell command in a folder and returns what it wrote to standard output.
 Bytes Output(const std::string& folder, const std::string& command);
-
-// Data that compresses moderately (words, numbers and some noise).
-Bytes SampleData(std::size_t size, unsigned seed);
 
 // A memory stream that remembers the largest size it was asked to take and
 // can be told to accept only so many bytes per write.
