@@ -65,6 +65,7 @@ public:
   ~TLFNFileStream() override;
 
   const std::string& FileName() const { return path_; }
+  bool ModificationTime(std::int64_t& time) { return file_->ModificationTime(time); }
 
 private:
   std::string path_;

@@ -19,6 +19,10 @@ class TPlatformFileStream : public TStream {
 public:
   // Ask the system to write the file's buffers to the device.
   virtual void FlushToDevice() = 0;
+  // The value IArchivePlatform::FileModificationTime gives for this file,
+  // taken from the open file itself; false when it cannot tell, and the
+  // caller asks by name instead.
+  virtual bool ModificationTime(std::int64_t& /*time*/) { return false; }
 };
 
 // Message-box flags and answers used by the reader (the values of the

@@ -72,10 +72,14 @@ bool TZipReader::ArchiveFileTime(const std::string& path, std::int64_t& time) co
 }
 
 void TZipReader::OpenArchive() {
-  if (!archive_) archive_ = OpenArchiveFile(zipName_, TFileShare::DenyWrite);
+  const bool openedNow = !archive_;
+  if (openedNow) archive_ = OpenArchiveFile(zipName_, TFileShare::DenyWrite);
   if (primary_) {
+    // A file opened just now is the one its name stands for, so its own time
+    // spares a second look-up of the path on every extraction.
     std::int64_t time = 0;
-    if (ArchiveFileTime(zipName_, time) && time == fileTimeAtLoad_) return;
+    const bool known = (openedNow && archive_->ModificationTime(time)) || ArchiveFileTime(zipName_, time);
+    if (known && time == fileTimeAtLoad_) return;
   }
   LoadDirectory();
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <chrono>
 #include <thread>
@@ -15,52 +16,62 @@
 
 namespace {
 
+// Size and inode join the time so that a replacement within the same clock
+// tick is still noticed.
+std::int64_t ModificationStamp(const struct stat& info) {
+  std::int64_t time = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  time ^= static_cast<std::int64_t>(info.st_size) << 17;
+  time ^= static_cast<std::int64_t>(info.st_ino) << 29;
+  return time;
+}
+
+// Keeps its own position and reads and writes at it, so that moving about
+// costs no system call; a file opened for reading keeps what the opening
+// learnt of it (size, time), since the reader asks for both on every entry.
 class TPosixFileStream final : public TPlatformFileStream {
 public:
-  explicit TPosixFileStream(int fd) : fd_(fd) {}
+  TPosixFileStream(int fd, const struct stat& info, bool readOnly) : fd_(fd), atOpen_(info), readOnly_(readOnly) {}
   ~TPosixFileStream() override { ::close(fd_); }
 
   std::size_t Read(void* buffer, std::size_t count) override {
     std::size_t done = 0;
     while (done < count) {
-      const ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
+      const ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, count - done, position_ + done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       done += static_cast<std::size_t>(n);
     }
+    position_ += static_cast<off_t>(done);
     return done;
   }
 
   std::size_t Write(const void* buffer, std::size_t count) override {
     std::size_t done = 0;
     while (done < count) {
-      const ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
+      const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done, count - done, position_ + done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       done += static_cast<std::size_t>(n);
     }
+    position_ += static_cast<off_t>(done);
     return done;
   }
 
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
-    int whence;
+    std::int64_t base;
     switch (origin) {
-      case TSeekOrigin::soBeginning: whence = SEEK_SET; break;
-      case TSeekOrigin::soCurrent: whence = SEEK_CUR; break;
-      case TSeekOrigin::soEnd: whence = SEEK_END; break;
+      case TSeekOrigin::soBeginning: base = 0; break;
+      case TSeekOrigin::soCurrent: base = position_; break;
+      case TSeekOrigin::soEnd: base = Size(); break;
       default: throw EStreamError(FormatWithInt("Invalid seek origin (%d)", static_cast<int>(origin)));
     }
-    const off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
-    if (result < 0) return ::lseek(fd_, 0, SEEK_CUR);  // a failed seek leaves the position
-    return result;
+    // A seek before the start fails and leaves the position, as the system's does.
+    if (offset < 0 ? base < -offset : base > INT64_MAX - offset) return position_;
+    position_ = static_cast<off_t>(base + offset);
+    return position_;
   }
 
-  std::int64_t Size() override {
-    struct stat info {};
-    // A size that cannot be had is an error, not an empty file.
-    if (::fstat(fd_, &info) != 0) throw EStreamError(std::string("Stream size error. ") + std::strerror(errno));
-    return static_cast<std::int64_t>(info.st_size);
-  }
+  std::int64_t Size() override { return static_cast<std::int64_t>(Current().st_size); }
 
   void SetSize(std::int64_t newSize) override {
     if (::ftruncate(fd_, static_cast<off_t>(newSize)) != 0) throw EStreamError("Stream size error");
@@ -68,8 +79,24 @@ public:
 
   void FlushToDevice() override { ::fsync(fd_); }
 
+  bool ModificationTime(std::int64_t& time) override {
+    time = ModificationStamp(Current());
+    return true;
+  }
+
 private:
+  struct stat Current() {
+    if (readOnly_) return atOpen_;
+    struct stat info {};
+    // A size that cannot be had is an error, not an empty file.
+    if (::fstat(fd_, &info) != 0) throw EStreamError(std::string("Stream size error. ") + std::strerror(errno));
+    return info;
+  }
+
   int fd_;
+  struct stat atOpen_;
+  bool readOnly_;
+  off_t position_ = 0;
 };
 
 class TPlainPlatform final : public IArchivePlatform {
@@ -86,11 +113,12 @@ public:
       throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
     }
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+      const std::string reason = S_ISDIR(info.st_mode) ? "Is a directory" : std::strerror(errno);
       ::close(fd);
-      throw EFOpenError("Cannot open file \"" + path + "\". Is a directory");
+      throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
     }
-    return std::make_unique<TPosixFileStream>(fd);
+    return std::make_unique<TPosixFileStream>(fd, info, access == TFileAccess::Read);
   }
 
   bool FileExists(const std::string& path) override {
@@ -106,11 +134,7 @@ public:
   bool FileModificationTime(const std::string& path, std::int64_t& time) override {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return false;
-    // Size and inode join the time so that a replacement within the same
-    // clock tick is still noticed.
-    time = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-    time ^= static_cast<std::int64_t>(info.st_size) << 17;
-    time ^= static_cast<std::int64_t>(info.st_ino) << 29;
+    time = ModificationStamp(info);
     return true;
   }
 

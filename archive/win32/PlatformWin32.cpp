@@ -25,6 +25,13 @@ std::string SystemErrorText(DWORD code) {
   return result;
 }
 
+// Size joins the time so that a replacement within the same clock tick is
+// still noticed.
+std::int64_t ModificationStamp(const FILETIME& lastWrite, DWORD sizeLow) {
+  std::int64_t time = (static_cast<std::int64_t>(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime;
+  return time ^ (static_cast<std::int64_t>(sizeLow) << 7);
+}
+
 class THandleFileStream final : public TPlatformFileStream {
 public:
   explicit THandleFileStream(HANDLE handle) : handle_(handle) {}
@@ -86,6 +93,13 @@ public:
 
   void FlushToDevice() override { FlushFileBuffers(handle_); }
 
+  bool ModificationTime(std::int64_t& time) override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle_, &info)) return false;
+    time = ModificationStamp(info.ftLastWriteTime, info.nFileSizeLow);
+    return true;
+  }
+
 private:
   HANDLE handle_;
 };
@@ -139,8 +153,7 @@ public:
   bool FileModificationTime(const std::string& path, std::int64_t& time) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(TextToWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
-    time = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-    time ^= static_cast<std::int64_t>(data.nFileSizeLow) << 7;
+    time = ModificationStamp(data.ftLastWriteTime, data.nFileSizeLow);
     return true;
   }
 

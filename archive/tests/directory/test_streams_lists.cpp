@@ -1,6 +1,8 @@
 // The buffered stream and the reader's lists.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "BufferStream.h"
@@ -112,6 +114,42 @@ public:
 protected:
   int Compare(const TItem* a, const TItem* b) const override { return a->Key - b->Key; }
 };
+
+// The file stream moves about without the system and remembers what opening
+// the file told it; what it answers must still be the file's truth.
+TEST(PlatformFileStream, PositionSizeAndTimeMatchTheFile) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("vell-stream-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".bin");
+  std::ofstream(path, std::ios::binary) << "0123456789";
+  IArchivePlatform& platform = DefaultArchivePlatform();
+  {
+    auto stream = platform.OpenFile(path.string(), TFileAccess::Read, TFileShare::DenyNone);
+    char bytes[4] = {};
+    EXPECT_EQ(stream->Seek(4, TSeekOrigin::soBeginning), 4);
+    EXPECT_EQ(stream->Read(bytes, 3), 3u);
+    EXPECT_EQ(std::string(bytes, 3), "456");
+    EXPECT_EQ(stream->Seek(-100, TSeekOrigin::soCurrent), 7);  // before the start: stays
+    EXPECT_EQ(stream->Seek(-2, TSeekOrigin::soEnd), 8);
+    EXPECT_EQ(stream->Read(bytes, 4), 2u);
+    EXPECT_EQ(std::string(bytes, 2), "89");
+    EXPECT_EQ(stream->Size(), 10);
+    std::int64_t own = 0, byName = 0;
+    ASSERT_TRUE(stream->ModificationTime(own));
+    ASSERT_TRUE(platform.FileModificationTime(path.string(), byName));
+    EXPECT_EQ(own, byName);
+  }
+  {
+    auto stream = platform.OpenFile(path.string(), TFileAccess::ReadWrite, TFileShare::DenyNone);
+    stream->Seek(0, TSeekOrigin::soEnd);
+    EXPECT_EQ(stream->Write("ab", 2), 2u);
+    EXPECT_EQ(stream->Size(), 12);  // a writable file's size is asked afresh
+    std::int64_t own = 0, byName = 0;
+    ASSERT_TRUE(stream->ModificationTime(own));
+    ASSERT_TRUE(platform.FileModificationTime(path.string(), byName));
+    EXPECT_EQ(own, byName);
+  }
+  std::filesystem::remove(path);
+}
 
 TEST(ObjectList, CapacityGrowsByTheHistoricalSteps) {
   TObjectList<TItem> list;
