@@ -12,7 +12,8 @@ namespace {
 // Reads one held file; writes are refused, as on a read-only file.
 class TMemoryFileStream final : public TPlatformFileStream {
 public:
-  explicit TMemoryFileStream(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+  TMemoryFileStream(std::shared_ptr<const std::string> bytes, std::int64_t version)
+      : bytes_(std::move(bytes)), version_(version) {}
 
   std::size_t Read(void* buffer, std::size_t count) override {
     if (position_ >= bytes_->size()) return 0;
@@ -32,9 +33,14 @@ public:
   }
   std::int64_t Size() override { return static_cast<std::int64_t>(bytes_->size()); }
   void FlushToDevice() override {}
+  bool ModificationTime(std::int64_t& time) override {
+    time = version_;
+    return true;
+  }
 
 private:
   std::shared_ptr<const std::string> bytes_;
+  std::int64_t version_;
   std::size_t position_ = 0;
 };
 
@@ -58,7 +64,7 @@ std::string TMemoryPlatform::OnDisk(const std::string& path) const {
 
 std::unique_ptr<TPlatformFileStream> TMemoryPlatform::OpenFile(const std::string& path, TFileAccess access,
                                                                TFileShare share) {
-  if (const TFile* held = Held(path)) return std::make_unique<TMemoryFileStream>(held->Bytes);
+  if (const TFile* held = Held(path)) return std::make_unique<TMemoryFileStream>(held->Bytes, held->Version);
   if (!SystemFiles) throw EFOpenError("Cannot open file \"" + path + "\".");
   return System().OpenFile(OnDisk(path), access, share);
 }
