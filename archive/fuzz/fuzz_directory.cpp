@@ -8,25 +8,16 @@
 #include <string>
 
 #include "BookCheck.h"
-#include "MemoryPlatform.h"
+#include "FuzzPlatform.h"
 #include "ZipReader.h"
 
-using testsupport::TMemoryPlatform;
-
-namespace {
-
-// The archive under the one name the platform holds; every other file is
-// missing, and every question a message box would ask is answered with Cancel.
-constexpr const char* kArchiveName = "fuzz.zip";
-
-}  // namespace
+using fuzzing::kArchiveName;
+using fuzzing::TFuzzPlatform;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
-  TMemoryPlatform platform;
-  platform.SystemFiles = false;
-  platform.PutFile(kArchiveName, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  TFuzzPlatform platform(data + 1, size - 1);
 
   TZipReader reader(platform);
   reader.SetIncompleteZipMode(static_cast<TIncompleteZipMode>((options & 3) % 3));

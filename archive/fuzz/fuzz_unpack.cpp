@@ -11,10 +11,11 @@
 #include <string>
 
 #include "ChecksumStream.h"
-#include "MemoryPlatform.h"
+#include "FuzzPlatform.h"
 #include "ZipReader.h"
 
-using testsupport::TMemoryPlatform;
+using fuzzing::kArchiveName;
+using fuzzing::TFuzzPlatform;
 
 namespace {
 
@@ -23,18 +24,12 @@ const std::string kPasswords[] = {"", "secret", "Se cret-7", std::string(140, 'p
 
 constexpr int kMaxEntriesTried = 32;
 
-// The archive under the one name the platform holds; every other file is
-// missing, and every question a message box would ask is answered with Cancel.
-constexpr const char* kArchiveName = "fuzz.zip";
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
-  TMemoryPlatform platform;
-  platform.SystemFiles = false;
-  platform.PutFile(kArchiveName, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  TFuzzPlatform platform(data + 1, size - 1);
 
   TZipReader reader(platform);
   reader.SetPassword(kPasswords[options & 3]);
