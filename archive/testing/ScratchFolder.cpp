@@ -9,7 +9,6 @@
 #endif
 
 #include <atomic>
-#include <chrono>
 #include <stdexcept>
 #include <system_error>
 
@@ -28,13 +27,12 @@ long long ProcessId() {
 }  // namespace
 
 TScratchFolder::TScratchFolder() {
-  // Process id and counter keep parallel test programs apart; the clock keeps
-  // a folder left by a killed run with a recycled id from being reused.
+  // Process id and counter keep test programs running side by side apart; a
+  // folder that a killed run left under the same name is passed over, never
+  // reused, so no test starts with another's files.
   static std::atomic<unsigned> counter{0};
-  const auto clock = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = "vell-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++) + "-" +
-                             std::to_string(static_cast<unsigned long long>(clock) % 1000000007ull);
+    const std::string name = "vell-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
     folder_ = std::filesystem::temp_directory_path() / name;
     if (std::filesystem::create_directory(folder_)) return;
   }
