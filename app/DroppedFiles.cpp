@@ -27,7 +27,7 @@ void TfrmMain::FilesDropped(HDROP drop) {
   if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
     std::wstring path(DragQueryFileW(drop, 0, nullptr, 0), L'\0');
     DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1));
-    first = WideToAnsi(path);
+    first = WideToText(path);
   }
   // The drop is the platform's until it is finished: done before the book
   // opens, whatever the opening raises.

@@ -6,37 +6,72 @@
 
 #include "FileSystem.h"
 #include "HistoryList.h"
+#include "WideText.h"
+#include "Win32Handles.h"
 
 namespace {
 
-// One section of a private-profile INI file.
+constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
+
+// One section of a private-profile INI file. The profile functions keep a
+// file's encoding: one that starts with the UTF-16 mark holds any path, an
+// 8-bit one only what the code page holds. A new list therefore starts as
+// UTF-16, and an 8-bit list (as older versions wrote it) is converted, keys
+// and all, only when a path its code page cannot hold is to be written.
 class TIniSection final : public IHistoryStore {
 public:
-  TIniSection(std::string file, std::string section) : file_(FullPath(file)), section_(std::move(section)) {}
+  TIniSection(const std::string& file, const std::string& section)
+      : file_(FullPath(TextToWide(file))), section_(TextToWide(section)) {}
 
   std::string Read(int key) override {
-    char value[4096] = {};
-    const DWORD n = GetPrivateProfileStringA(section_.c_str(), std::to_string(key).c_str(), "", value,
-                                             sizeof value, file_.c_str());
-    return std::string(value, n);
+    wchar_t value[4096] = {};
+    const DWORD n = GetPrivateProfileStringW(section_.c_str(), std::to_wstring(key).c_str(), L"", value,
+                                             sizeof value / sizeof *value, file_.c_str());
+    return WideToText(std::wstring(value, n));
   }
 
   void Write(int key, const std::string& value) override {
-    WritePrivateProfileStringA(section_.c_str(), std::to_string(key).c_str(), value.c_str(), file_.c_str());
+    const std::wstring wide = TextToWide(value);
+    PrepareFileFor(wide);
+    WritePrivateProfileStringW(section_.c_str(), std::to_wstring(key).c_str(), wide.c_str(), file_.c_str());
   }
 
 private:
   // The profile functions look for a bare file name in the Windows folder,
   // where the reader may not write; it is meant relative to the current folder.
-  static std::string FullPath(const std::string& file) {
-    if (file.empty() || !ExtractFileDir(file).empty()) return file;
-    char full[MAX_PATH * 2] = {};
-    const DWORD n = GetFullPathNameA(file.c_str(), sizeof full, full, nullptr);
-    return n == 0 || n >= sizeof full ? file : std::string(full, n);
+  static std::wstring FullPath(const std::wstring& file) {
+    if (file.empty() || file.find_first_of(L"\\/:") != std::wstring::npos) return file;
+    wchar_t full[MAX_PATH * 2] = {};
+    const DWORD n = GetFullPathNameW(file.c_str(), MAX_PATH * 2, full, nullptr);
+    return n == 0 || n >= MAX_PATH * 2 ? file : std::wstring(full, n);
   }
 
-  std::string file_;
-  std::string section_;
+  void PrepareFileFor(const std::wstring& value) {
+    TFileHandle file(CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return;  // the write that follows reports nothing either; the list stays as it was
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) return;
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                           got != bytes.size()))
+      return;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kUtf16Mark[0] &&
+        static_cast<unsigned char>(bytes[1]) == kUtf16Mark[1])
+      return;
+    if (!bytes.empty() && CodePageHolds(value)) return;
+    const std::wstring text = AnsiToWide(bytes);
+    std::string utf16(reinterpret_cast<const char*>(kUtf16Mark), sizeof kUtf16Mark);
+    utf16.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    DWORD put = 0;
+    if (WriteFile(file.get(), utf16.data(), static_cast<DWORD>(utf16.size()), &put, nullptr)) SetEndOfFile(file.get());
+  }
+
+  std::wstring file_;
+  std::wstring section_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "FileSystem.h"
 #include "SharedRoutines.h"
+#include "WideText.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 
@@ -13,15 +14,16 @@ std::string PathBesideExe(const std::string& name) {
 }
 
 std::string CommonAppDataFolder() {
-  char path[MAX_PATH + 1] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, path))) return std::string();
-  return path;
+  wchar_t path[MAX_PATH + 1] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, path))) return std::string();
+  return WideToText(path);
 }
 
 void ShellOpen(const std::string& target, const std::string& parameters) {
   HWND owner = nullptr;
   if (ui::TForm* main = ui::Application().MainForm(); main && main->HandleAllocated()) owner = main->Handle();
   std::string folder = ExtractFilePath(ExecutablePath());
-  ShellExecuteA(owner, nullptr, target.c_str(), parameters.empty() ? nullptr : parameters.c_str(), folder.c_str(),
-                SW_SHOW);
+  const std::wstring wideTarget = TextToWide(target), wideParameters = TextToWide(parameters);
+  ShellExecuteW(owner, nullptr, wideTarget.c_str(), parameters.empty() ? nullptr : wideParameters.c_str(),
+                TextToWide(folder).c_str(), SW_SHOW);
 }

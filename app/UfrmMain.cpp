@@ -9,6 +9,7 @@
 #include "HistoryFiles.h"
 #include "MakerPages.h"
 #include "PassOnStream.h"
+#include "ResumeFile.h"
 #include "SharedRoutines.h"
 #include "StartupChoice.h"
 #include "UFrameStartup.h"
@@ -42,18 +43,18 @@ std::vector<std::string> ProgramArguments() {
 }
 
 std::optional<std::string> ShowOpenBookDialog(HWND owner) {
-  char file[MAX_PATH * 4] = {};
-  OPENFILENAMEA ofn{};
+  wchar_t file[MAX_PATH * 4] = {};
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = owner;
-  ofn.lpstrFilter = "Vell Book Files\0*.zip;*.vlq\0All Files\0*.*\0";
+  ofn.lpstrFilter = L"Vell Book Files\0*.zip;*.vlq\0All Files\0*.*\0";
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof(file);
-  ofn.lpstrDefExt = "vlq";
+  ofn.nMaxFile = MAX_PATH * 4;
+  ofn.lpstrDefExt = L"vlq";
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(file);
+  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+  return WideToText(file);
 }
 
 TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
@@ -99,6 +100,10 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
   Historyprojects->OnClickHistoryItem = [this](ui::TObject* sender, ui::TMenuItem* item, const std::string& file) {
     HistoryprojectsClickHistoryItem(sender, item, file);
   };
+
+  resume_ = std::make_unique<TBookResume>(
+      [this] { return ReadResumeFile(ResumeFileBeside(Historyprojects->IniFile())); },
+      [this](const TResumePages& pages) { WriteResumeFile(ResumeFileBeside(Historyprojects->IniFile()), pages); });
 
   CreateStartupFrame();
   FrameStartup1->Label16->OnClick = [this](ui::TObject* sender) { FrameStartup1Label16Click(sender); };
@@ -168,12 +173,12 @@ void TfrmMain::FormCreate() {
   // name in the Windows folder, and folder creation refuses relative paths.
   std::string root = CommonAppDataFolder();
   if (root.empty()) {
-    char current[MAX_PATH + 1] = {};
-    if (GetCurrentDirectoryA(sizeof current, current) <= MAX_PATH) root = current;
+    wchar_t current[MAX_PATH + 1] = {};
+    if (GetCurrentDirectoryW(MAX_PATH + 1, current) <= MAX_PATH) root = WideToText(current);
   }
   root = AddTrailingBackslash(root);
   const std::string folder = root + kRecentsFolder;
-  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  SHCreateDirectoryExW(nullptr, TextToWide(folder).c_str(), nullptr);
   Historyprojects->SetLocalPath(folder);
   Historyprojects->SetIniFile(folder + "open.ini");
   Historyprojects->SetMaxItems(8);
@@ -207,6 +212,7 @@ void TfrmMain::SetPlayerHandlers() {
                                                        TStream*& stream) {
     PlayerControl1LoadExternalResourceAsync(sender, path, stream);
   };
+  PlayerControl1->OnReadyStateChange = [this](ui::TObject*, int state) { PlayerReadyStateChanged(state); };
 }
 
 void TfrmMain::PlayerControl1FSCommand(ui::TObject*, const std::wstring& command, const std::wstring& args) {
@@ -246,6 +252,7 @@ void TfrmMain::OpenFirstBook() {
 }
 
 void TfrmMain::FormDestroy() {
+  RememberCurrentPage();
   vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(nullptr);
   zipReader_.reset();
   retiredReaders_.clear();
@@ -300,6 +307,7 @@ void TfrmMain::actOpenExecute(ui::TObject*) {
 }
 
 bool TfrmMain::OpenBook(std::string path) {
+  RememberCurrentPage();
   ReleaseZipReader();
   zipReader_ = std::make_unique<TZipReader>();
   TZipReader* reader = zipReader_.get();
@@ -318,6 +326,7 @@ bool TfrmMain::OpenBook(std::string path) {
   }
   Historyprojects->AddFile(path);
   ApplyWindowSettings();
+  resume_->BookStarting(BookIdentityOf(path));
   {
     // The movie goes to the player as it is extracted: a copy of it in
     // memory beside the one the player is served from would double what a
@@ -346,6 +355,22 @@ bool TfrmMain::OpenBook(std::string path) {
   return true;
 }
 
+void TfrmMain::RememberCurrentPage() {
+  if (resume_ && PlayerControl1) resume_->BookLeaving([this] { return PlayerControl1->GetVariable(L"currentPage"); });
+}
+
+void TfrmMain::PlayerReadyStateChanged(int state) {
+  constexpr int kReadyStateComplete = 4;
+  if (state != kReadyStateComplete) return;
+  if (std::optional<int> page = resume_->PlayerReady()) {
+    try {
+      PlayerControl1->SetVariable(L"currentPage", std::to_wstring(*page));
+    } catch (...) {
+      // A player that will not turn leaves the book at its first page.
+    }
+  }
+}
+
 void TfrmMain::ShowNotBookMessage() { ui::Application().MessageBox(kNotBookText, kNotBookCaption, kNotBookFlags); }
 
 int TfrmMain::FindBookEntry(const std::string& name) const { return ::FindBookEntry(zipReader_.get(), name); }
@@ -371,6 +396,8 @@ void TfrmMain::actCloseExecute(ui::TObject*) {
   PlayerControl1->OnLoadExternalResource = nullptr;
   PlayerControl1->OnLoadExternalResourceEx = nullptr;
   PlayerControl1->OnLoadExternalResourceAsync = nullptr;
+  RememberCurrentPage();
+  resume_->BookClosed();
   PlayerControl1->LoadMovie(0, L" ");  // a blank address replaces the movie by nothing
   ReleaseZipReader();
   SetPlayerHandlers();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BookResume.h"
 #include "Stream.h"
 #include "player/control/PlayerControl.h"
 #include "ui/Action.h"
@@ -130,6 +131,9 @@ private:
   void BindFullScreenHandlers();
   void BindShortCuts();
   void SendKeyToPlayer(UINT message, std::uint16_t key);
+  // Where the reader stopped in each book, kept beside the recent list.
+  void RememberCurrentPage();
+  void PlayerReadyStateChanged(int state);
 
   bool firstShowDone_ = false;
   std::unique_ptr<TZipReader> zipReader_;
@@ -144,6 +148,7 @@ private:
   };
   bool inFullScreen_ = false;
   TSavedBounds saved_;
+  std::unique_ptr<TBookResume> resume_;
 };
 
 // The program's arguments as the platform splits them, in the system code page.

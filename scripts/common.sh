@@ -53,6 +53,10 @@ vell_use_wine_tree() {
   # Debian's "wine" command prefers the 32-bit loader whenever it is
   # installed; a 64-bit prefix needs the 64-bit one.
   export WINELOADER="$VELL_WINE_LOADER"
+  # Wine reads Linux file names through the locale's character set: under a
+  # locale without one (plain C, as on a fresh machine) a book named outside
+  # ASCII would not reach the reader whole. The prefix's code page stays Western.
+  case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in *UTF-8* | *utf8*) ;; *) export LC_ALL=C.UTF-8 ;; esac
 }
 wine() { "$VELL_WINE_LOADER" "$@"; }
 

@@ -168,6 +168,11 @@ def recent_list_file(source):
     return os.path.join(prefix_folder(source), "drive_c", "ProgramData", "vellBook", "Reader", "Recents", "open.ini")
 
 
+def resume_file(source):
+    """The file beside the recent list where the reader keeps each book's last page."""
+    return os.path.join(os.path.dirname(recent_list_file(source)), "resume.txt")
+
+
 def recent_list(source):
     """The recent list's [History Files] values by key ("1" is the newest)."""
     values = {}
@@ -176,13 +181,16 @@ def recent_list(source):
         return values
     section = None
     with open(path, "rb") as f:
-        for raw in f.read().decode("latin-1").splitlines():
-            line = raw.strip()
-            if line.startswith("[") and line.endswith("]"):
-                section = line[1:-1]
-            elif "=" in line and section == "History Files":
-                key, value = line.split("=", 1)
-                values[key.strip()] = value
+        data = f.read()
+    # The reader writes UTF-16 with its mark; a list from an older version is 8-bit.
+    text = data[2:].decode("utf-16-le") if data.startswith(b"\xff\xfe") else data.decode("cp1252", errors="replace")
+    for raw in text.splitlines():
+        line = raw.strip()
+        if line.startswith("[") and line.endswith("]"):
+            section = line[1:-1]
+        elif "=" in line and section == "History Files":
+            key, value = line.split("=", 1)
+            values[key.strip()] = value
     return values
 
 

@@ -1,5 +1,6 @@
 #include "ui/Button.h"
 
+#include "WideText.h"
 #include "ui/Form.h"
 
 namespace ui {
@@ -17,7 +18,7 @@ void TButton::CreateParams(TCreateParams& params) {
 
 void TButton::SetCaption(const std::string& caption) {
   TControl::SetCaption(caption);
-  if (handle_) SetWindowTextA(handle_, caption_.c_str());
+  if (handle_) SetWindowTextW(handle_, TextToWide(caption_).c_str());
 }
 
 void TButton::SetDefault(bool value) {

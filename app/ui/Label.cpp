@@ -1,5 +1,6 @@
 #include "ui/Label.h"
 
+#include "WideText.h"
 #include "ui/GdiHandle.h"
 #include "ui/WinControl.h"
 
@@ -73,8 +74,8 @@ void TLabel::AdjustSize() {
   {
     WindowDC screen(nullptr);
     SelectObjectScope font(screen.Get(), font_.Handle());
-    std::string text = caption_.empty() ? std::string(" ") : caption_;
-    DrawTextA(screen.Get(), text.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
+    const std::wstring text = caption_.empty() ? std::wstring(L" ") : TextToWide(caption_);
+    DrawTextW(screen.Get(), text.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
   }
   int width = wordWrap_ ? width_ : r.right;
   int left = left_;
@@ -92,7 +93,7 @@ void TLabel::Paint(HDC dc) {
   SelectObjectScope font(dc, font_.Handle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(enabled_ ? font_.Color() : clGray));
-  DrawTextA(dc, caption_.c_str(), -1, &r, TextFlags());
+  DrawTextW(dc, TextToWide(caption_).c_str(), -1, &r, TextFlags());
 }
 
 }  // namespace ui

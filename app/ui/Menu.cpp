@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "WideText.h"
 #include "Exception.h"
 #include "ui/Action.h"
 #include "ui/Form.h"
@@ -150,13 +151,13 @@ void TMenu::Fill(HMENU menu, TMenuItem* parent) {
     if (item->Count() > 0) {
       HMENU sub = CreatePopupMenu();
       Fill(sub, item);
-      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item->Caption().c_str());
+      AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), TextToWide(item->Caption()).c_str());
     } else {
       UINT id = nextCommand_++;
       commands_[id] = item;
       const std::string text =
           item->ShortCutText().empty() ? item->Caption() : item->Caption() + "\t" + item->ShortCutText();
-      AppendMenuA(menu, flags, id, text.c_str());
+      AppendMenuW(menu, flags, id, TextToWide(text).c_str());
     }
   }
 }
@@ -191,12 +192,12 @@ void TMainMenu::PopulateOle2Menu(HMENU shared, std::initializer_list<int> groups
       if (!item->Visible()) continue;
       const int here = position++;
       if (item->GroupIndex() != group) continue;
-      char caption[256] = {};
-      GetMenuStringA(own, static_cast<UINT>(here), caption, sizeof caption, MF_BYPOSITION);
+      wchar_t caption[256] = {};
+      GetMenuStringW(own, static_cast<UINT>(here), caption, 256, MF_BYPOSITION);
       if (HMENU sub = GetSubMenu(own, here))
-        AppendMenuA(shared, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption);
+        AppendMenuW(shared, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption);
       else
-        AppendMenuA(shared, MF_STRING, GetMenuItemID(own, here), caption);
+        AppendMenuW(shared, MF_STRING, GetMenuItemID(own, here), caption);
       if (group >= 0 && group < 6) ++widths[group];
     }
   }

@@ -1,5 +1,7 @@
 #include "ui/Panel.h"
 
+#include "WideText.h"
+
 namespace ui {
 
 TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
@@ -25,7 +27,7 @@ void TPanel::PaintContent(HDC dc) {
     DrawEdge(dc, &client, bevelOuter_ == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
   if (!caption_.empty()) {
     SetTextColor(dc, ColorToRGB(font_.Color()));
-    DrawTextA(dc, caption_.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, TextToWide(caption_).c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 }
 

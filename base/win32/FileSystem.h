@@ -6,7 +6,7 @@
 
 // The full path of the running executable, however long.
 std::wstring ExecutablePathWide();
-// The same in the system code page.
+// The same as text: in the system code page where it holds the path, UTF-8 otherwise.
 std::string ExecutablePath();
 
 // True for an existing file; a folder of that name is no file.

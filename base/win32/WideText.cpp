@@ -40,6 +40,8 @@ std::wstring TextToWide(const std::string& text) {
   return ToWide(CP_ACP, text);
 }
 
+bool CodePageHolds(const std::wstring& text) { return AnsiToWide(WideToAnsi(text)) == text; }
+
 std::string WideToText(const std::wstring& text) {
   if (text.empty()) return {};
   const std::string ansi = WideToAnsi(text);

@@ -14,3 +14,5 @@ std::string WideToAnsi(const std::wstring& text);
 std::wstring TextToWide(const std::string& text);
 // The code page where it holds the text without loss, UTF-8 otherwise.
 std::string WideToText(const std::wstring& text);
+// Whether the system code page holds every character of the text.
+bool CodePageHolds(const std::wstring& text);

@@ -2,13 +2,15 @@
 // accessibility tool would, and prints what it finds as key=value lines.
 //
 //   probe windows                 visible top-level windows: class and title
-//   probe main TITLE_PREFIX       the main window: title, client area, visible
-//                                 child windows
+//   probe main TITLE_PREFIX       the main window: title, client area, frame, style,
+//                                 the class of the window with the keyboard focus,
+//                                 visible child windows
 //   probe dialogs                 visible dialog boxes: title, texts, buttons
 //   probe press TITLE             presses the first button of the dialog titled TITLE
 //
 // Exit code 0 when the window was found, 1 when not, 2 on bad usage.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -16,10 +18,20 @@
 
 namespace {
 
+// Texts travel as UTF-8, so that a title outside the code page reads back whole.
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
 std::string WindowText(HWND hwnd) {
-  char text[1024] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  return text;
+  wchar_t text[1024] = {};
+  GetWindowTextW(hwnd, text, 1024);
+  return Utf8(text);
 }
 
 std::string ClassOf(HWND hwnd) {
@@ -61,7 +73,8 @@ HWND FindTopLevel(const std::string& title, bool prefix, bool dialog) {
   return nullptr;
 }
 
-int Main(int argc, char** argv) {
+int Main(const std::vector<std::string>& argv) {
+  const std::size_t argc = argv.size();
   if (argc < 2) return 2;
   std::string command = argv[1];
   if (command == "windows") {
@@ -83,6 +96,10 @@ int Main(int argc, char** argv) {
     GetWindowRect(hwnd, &frame);
     std::printf("window=%ld,%ld,%ld,%ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
     std::printf("style=%08lx\n", static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)));
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &thread) && thread.hwndFocus)
+      std::printf("focus=%s\n", ClassOf(thread.hwndFocus).c_str());
     for (HWND child : Descendants(hwnd)) {
       if (!IsWindowVisible(child)) continue;
       RECT r;
@@ -123,8 +140,13 @@ int Main(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  int result = Main(argc, argv);
+int main() {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 0; wide && i < count; ++i) arguments.push_back(Utf8(wide[i]));
+  if (wide) LocalFree(wide);
+  int result = Main(arguments);
   std::fflush(stdout);
   return result;
 }

@@ -2,7 +2,7 @@
 """End-to-end checks of the reader's start-up and book check, from outside.
 
 Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
-CHECK: startup, accept, reject, beside, missing, pages, session.
+CHECK: startup, accept, reject, beside, missing, pages, session, names, keys, resume.
 The reader runs under Wine (scripts/wine-run, the project's private prefix)
 on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
@@ -19,6 +19,7 @@ import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import e2e_support as e2e  # noqa: E402
+import xdnd_drop  # noqa: E402
 from e2e_support import CONFIG, MOVIE, check, wait_for, windows_path, xdo  # noqa: E402
 
 SOURCE, BIN, PROBE, WORK, CHECK = sys.argv[1:6]
@@ -36,7 +37,7 @@ def probe(*args):
     with tempfile.TemporaryFile() as out:
         result = subprocess.run([WINE_RUN, PROBE, *args], stdout=out, stderr=subprocess.DEVNULL, timeout=120)
         out.seek(0)
-        text = out.read().decode("latin-1")
+        text = out.read().decode("utf-8", errors="replace")
     return result.returncode, text.replace("\r", "").splitlines()
 
 
@@ -406,8 +407,9 @@ def check_pages():
 
     watched = [e2e.prefix_folder(SOURCE), tempfile.gettempdir()]
     before = files_under(*watched)
-    # The reader's own list of recent books is the one file it may add: it holds paths.
-    recent_list = e2e.recent_list_file(SOURCE)
+    # The reader's own list of recent books and its pages of them are the files
+    # it may add: they hold paths and page numbers.
+    own_files = {e2e.recent_list_file(SOURCE), e2e.resume_file(SOURCE)}
     log = os.path.join(folder, "reader.log")
     process = e2e.start(SOURCE, READER, ["-s" + windows_path(book)], env={"VELL_READER_LOG": windows_path(log)})
     try:
@@ -438,7 +440,7 @@ def check_pages():
         check(closed is not None, "pages: File, Close brings back the start-up panel")
         new = {path for path in files_under(*watched) - before
                if path.lower().endswith((".jpg", ".swf", ".xml", ".bin", ".vlq", ".tmp"))
-               or (path.startswith(e2e.prefix_folder(SOURCE)) and path != recent_list)}
+               or (path.startswith(e2e.prefix_folder(SOURCE)) and path not in own_files)}
         check(not new, f"pages: nothing of the book was written to disk ({sorted(new)[:5]})")
 
         # Page 1 left out, page 4 damaged; then a book whose first two pages trade places.
@@ -585,9 +587,252 @@ def check_session():
             open(ini, "wb").write(saved)
 
 
+CAPTION = "Vell Book Reader--"
+TOOLKIT_CLASS = "VellToolkitWindow"
+
+
+def book_shown(title):
+    """The main window with the book open (no start-up panel), or None."""
+    info = main_window(title)
+    return info if info and startup_frame(info) is None else None
+
+
+def drop_on_reader(paths):
+    """Drops the files on the middle of the reader's X window, as a file manager would."""
+    window, (x, y, w, h) = x_window("^Vell ")
+    return xdnd_drop.drop_files(int(window), x + w // 2, y + h // 2, paths)
+
+
+def check_names():
+    """Books named outside the code page open from the command line, from the recent
+    list after a restart and from a drop; their captions keep every character."""
+    folder = os.path.join(WORK, "names")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+        return
+    books = []
+    for stem in ("\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac", "\u65e5\u672c\u8a9e"):
+        books.append(os.path.join(folder, stem + ".vlq"))
+        subprocess.run([MAKE_BOOK, "--demo", "4", books[-1]], check=True, stdout=subprocess.DEVNULL)
+    greek, japanese = books
+    text_file = os.path.join(folder, "notes.txt")
+    open(text_file, "w").write("not a book\n")
+    ini = e2e.recent_list_file(SOURCE)
+    saved = open(ini, "rb").read() if os.path.exists(ini) else None
+    try:
+        for book in books:
+            title = CAPTION + windows_path(book)
+            process = start(["-s" + windows_path(book)])
+            try:
+                info = wait_for(lambda: book_shown(title), timeout=60)
+                if check(info is not None and info["title"] == title, f"names: {title} opens from -s"):
+                    time.sleep(2)
+                    shot = e2e.screenshot(os.path.join(folder, f"{os.path.basename(book)}-s.png"))
+                    seen = spread_pages(info, shot)
+                    check(seen == (1, 2), f"names: its first spread shows ({seen})")
+            finally:
+                stop(process)
+        recent = e2e.recent_list(SOURCE)
+        check(recent.get("1") == windows_path(japanese) and recent.get("2") == windows_path(greek),
+              f"names: the recent list keeps both names ({recent.get('1')!r}, {recent.get('2')!r})")
+
+        process = start([])
+        try:
+            if not check(wait_for(lambda: main_window("Vell Reader")) is not None, "names: the reader restarts"):
+                return
+            time.sleep(2)
+            origin, bands = e2e.link_bands(e2e.screenshot(os.path.join(folder, "restart-panel.png")))
+            # Characters the display's fonts lack show as boxes, whose top and bottom
+            # edges are bands of their own: rows closer than the lines of links are one link.
+            links = []
+            for top, bottom in bands:
+                if links and top - links[-1][1] < 10:
+                    links[-1] = (links[-1][0], bottom)
+                else:
+                    links.append((top, bottom))
+            if check(origin is not None and len(links) >= 3, f"names: the panel lists both books ({links})"):
+                xdo("mousemove", origin[0] + 60, origin[1] + links[1][0] + 4, "click", "1")
+                title = CAPTION + windows_path(greek)
+                info = wait_for(lambda: book_shown(title), timeout=60)
+                check(info is not None and info["title"] == title, "names: the Greek book opens from the recent list")
+
+            check(drop_on_reader([japanese, greek]), "names: the window takes a drop of two books")
+            title = CAPTION + windows_path(japanese)
+            info = wait_for(lambda: book_shown(title), timeout=60)
+            check(info is not None and info["title"] == title, "names: the first dropped book opens")
+            if info:
+                time.sleep(2)
+                seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "dropped.png")))
+                check(seen == (1, 2), f"names: the dropped book's pages show ({seen})")
+
+            check(drop_on_reader([text_file]), "names: the window takes a drop of a text file")
+            box = wait_for(lambda: [d for d in dialogs() if d["title"] == NOT_BOOK_CAPTION], timeout=30)
+            if check(box is not None and box[0]["text"] == NOT_BOOK_TEXT, "names: a dropped text file is no book"):
+                probe("press", NOT_BOOK_CAPTION)
+                check(wait_for(lambda: not [d for d in dialogs() if d["title"] == NOT_BOOK_CAPTION], timeout=30)
+                      is not None, "names: the message goes with OK")
+        finally:
+            stop(process)
+    finally:
+        if saved is not None:
+            open(ini, "wb").write(saved)
+
+
+def check_keys():
+    """Ctrl+O, Ctrl+W and F11 answer with the focus in the window (start-up panel)
+    and in the player (a book), and the player still gets its own keys."""
+    folder = os.path.join(WORK, "keys")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+        return
+    book = os.path.join(folder, "Keys.vlq")
+    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    title = CAPTION + windows_path(book)
+    screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
+    caption_style = 0x00C00000  # WS_CAPTION
+
+    def full_screen(prefix):
+        i = main_window(prefix)
+        return i if i and i["window"] == "0,0,%d,%d" % screen and not int(i["style"], 16) & caption_style else None
+
+    def windowed(prefix):
+        i = main_window(prefix)
+        return i if i and int(i["style"], 16) & caption_style else None
+
+    def open_dialog_comes_and_goes(where):
+        xdo("key", "ctrl+o")
+        shown = wait_for(lambda: [d for d in dialogs() if d["title"] == "Open"], timeout=30)
+        if check(shown is not None, f"keys: Ctrl+O with the focus in the {where} shows the open dialog"):
+            xdo("key", "Escape")
+            check(wait_for(lambda: not [d for d in dialogs() if d["title"] == "Open"], timeout=30) is not None,
+                  "keys: Esc closes the dialog")
+
+    def full_screen_both_ways(prefix, where):
+        xdo("key", "F11")
+        check(wait_for(lambda: full_screen(prefix), timeout=20) is not None,
+              f"keys: F11 with the focus in the {where} turns full screen on")
+        xdo("key", "F11")
+        check(wait_for(lambda: windowed(prefix), timeout=20) is not None, "keys: F11 again turns it off")
+
+    process = start([])
+    try:
+        info = wait_for(lambda: main_window("Vell Reader"))
+        if not check(info is not None, "keys: the reader starts"):
+            return
+        xdo("windowfocus", "--sync", x_window("^Vell Reader")[0])
+        time.sleep(1)
+        focus = main_window("Vell Reader").get("focus", "")
+        check(focus == TOOLKIT_CLASS, f"keys: without a book the focus is in the window ({focus})")
+        open_dialog_comes_and_goes("window")
+        full_screen_both_ways("Vell Reader", "window")
+
+        xdo("key", "ctrl+o")
+        if check(wait_for(lambda: [d for d in dialogs() if d["title"] == "Open"], timeout=30) is not None,
+                 "keys: Ctrl+O again"):
+            time.sleep(1)
+            xdo("type", "--delay", "20", windows_path(book))
+            xdo("key", "Return")
+        info = wait_for(lambda: book_shown(title), timeout=60)
+        if not check(info is not None, "keys: the book chosen opens"):
+            return
+        x, y, w, h = info["client"]
+        xdo("mousemove", x + w // 4, y + h // 2, "click", "1")
+        time.sleep(1)
+        focus = main_window(title).get("focus", "")
+        # The player's own window has a class name of its own, not the toolkit's.
+        check(focus not in ("", TOOLKIT_CLASS), f"keys: a click on the page puts the focus in the player ({focus})")
+        open_dialog_comes_and_goes("player")
+        full_screen_both_ways(title, "player")
+        xdo("key", "Right")
+        time.sleep(2)
+        seen = spread_pages(main_window(title), e2e.screenshot(os.path.join(folder, "right.png")))
+        check(seen == (3, 4), f"keys: the player still turns the page with Right ({seen})")
+        xdo("key", "ctrl+w")
+        closed = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window(CAPTION)), timeout=30)
+        check(closed is not None, "keys: Ctrl+W closes the book and shows the start-up panel")
+        e2e.screenshot(os.path.join(folder, "closed.png"))
+    finally:
+        stop(process)
+
+
+def check_resume():
+    """A book left at page 7 opens there after a restart; the same book rewritten
+    (only its time, or only its size) opens at page 1."""
+    folder = os.path.join(WORK, "resume")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if not check(MAKE_BOOK and os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
+        return
+    book = os.path.join(folder, "Resumed.vlq")
+    subprocess.run([MAKE_BOOK, "--demo", "8", book], check=True, stdout=subprocess.DEVNULL)
+    path = windows_path(book)
+    title = "Vell Book Reader--" + path
+    resume_file = e2e.resume_file(SOURCE)
+    saved = open(resume_file, "rb").read() if os.path.exists(resume_file) else None
+
+    def open_reader(label, shot):
+        """Starts the reader on the book; its process and the spread it first shows."""
+        process = start(["-s" + path])
+        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)))
+        if not check(info is not None, f"resume: {label}: the book opens"):
+            return process, None, None
+        time.sleep(3)
+        return process, info, spread_pages(info, e2e.screenshot(os.path.join(folder, shot)))
+
+    def close_reader(process, label):
+        xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+        xdo("key", "alt+F4")
+        ended = wait_for(lambda: process.poll() is not None, timeout=60)
+        check(ended and process.returncode == 0, f"resume: {label}: the reader ends on Alt+F4 ({process.poll()})")
+
+    try:
+        process, info, seen = open_reader("first time", "1-opened.png")
+        if info is None:
+            return
+        check(seen == (1, 2), f"resume: a book never read opens at pages 1 and 2 ({seen})")
+        xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+        for _ in range(3):
+            xdo("key", "Right")
+            time.sleep(1)
+        time.sleep(1)
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "2-turned.png")))
+        check(seen == (7, 8), f"resume: Right three times turns to pages 7 and 8 ({seen})")
+        close_reader(process, "left at page 7")
+        stored = open(resume_file, "rb").read().decode("utf-8") if os.path.exists(resume_file) else ""
+        line = [entry for entry in stored.splitlines() if entry.endswith("\\" + os.path.basename(book))]
+        check(line and line[0].startswith("7\t"), f"resume: the book's page is kept beside the recent list ({line})")
+
+        process, info, seen = open_reader("after a restart", "3-restarted.png")
+        check(seen == (7, 8), f"resume: after a restart the book opens at pages 7 and 8 ({seen})")
+        # Killed, not closed: what was kept for the book stays as it is for the next cases.
+        stop(process)
+
+        written = os.stat(book).st_mtime_ns
+        later = written + 60 * 10**9
+        os.utime(book, ns=(later, later))
+        process, info, seen = open_reader("rewritten at another time", "4-other-time.png")
+        check(seen == (1, 2), f"resume: the same size at another time opens at pages 1 and 2 ({seen})")
+        stop(process)
+
+        subprocess.run([MAKE_BOOK, "--demo", "9", book], check=True, stdout=subprocess.DEVNULL)
+        os.utime(book, ns=(written, written))
+        process, info, seen = open_reader("rewritten with another size", "5-other-size.png")
+        check(seen == (1, 2), f"resume: another size at the same time opens at pages 1 and 2 ({seen})")
+        stop(process)
+    finally:
+        e2e.stop_all()
+        if saved is not None:
+            open(resume_file, "wb").write(saved)
+        elif os.path.exists(resume_file):
+            os.remove(resume_file)
+
+
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
           "beside": check_beside, "missing": check_missing, "pages": check_pages,
-          "session": check_session}
+          "session": check_session, "names": check_names, "keys": check_keys,
+          "resume": check_resume}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)

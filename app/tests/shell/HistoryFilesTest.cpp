@@ -138,4 +138,41 @@ TEST_F(HistoryFilesTest, FilesThatMustExistDropOutOfTheFile) {
   EXPECT_EQ(IniValue(ini_, "1"), kept);
 }
 
+// Paths travel as text: the code page where it holds them, UTF-8 otherwise.
+TEST_F(HistoryFilesTest, PathsOutsideTheCodePageSurviveAReloadAndOlderListsKeepTheirEntries) {
+  const std::string greek = "C:\\\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC.vlq";
+  const std::string accented = "C:\\caf\xE9.vlq";  // as an older version wrote it, in the Western code page
+  auto startsWithMark = [&] {
+    std::FILE* f = std::fopen(ini_.c_str(), "rb");
+    unsigned char mark[2] = {};
+    const bool read = f && std::fread(mark, 1, 2, f) == 2;
+    if (f) std::fclose(f);
+    return read && mark[0] == 0xFF && mark[1] == 0xFE;
+  };
+  {
+    std::FILE* f = std::fopen(ini_.c_str(), "wb");
+    std::fputs(("[History Files]\r\n1=" + accented + "\r\n").c_str(), f);
+    std::fclose(f);
+  }
+  history_->AddFile("D:\\B.vlq");
+  EXPECT_FALSE(startsWithMark()) << "a list the code page holds stays as it was written";
+  EXPECT_EQ(history_->Files(), (std::vector<std::string>{"D:\\B.vlq", accented}));
+
+  history_->AddFile(greek);
+  EXPECT_TRUE(startsWithMark());
+  RecordingHistory reloaded(nullptr);
+  ui::TMenuItem menu(nullptr);
+  reloaded.SetIniFile(ini_);
+  reloaded.SetMaxItems(8);
+  reloaded.SetParentMenu(&menu);
+  reloaded.UpdateMenu();
+  EXPECT_EQ(reloaded.Files(), (std::vector<std::string>{greek, "D:\\B.vlq", accented}));
+  EXPECT_EQ(Captions(menu)[0], "&1 " + greek);
+
+  fs::remove(ini_);
+  history_->AddFile("E:\\C.vlq");
+  EXPECT_TRUE(startsWithMark()) << "a new list can hold any path";
+  EXPECT_EQ(IniValue(ini_, "1"), "E:\\C.vlq");
+}
+
 }  // namespace

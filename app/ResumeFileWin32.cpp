@@ -1,0 +1,103 @@
+#include "ResumeFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "SharedRoutines.h"
+#include "WideText.h"
+#include "Win32Handles.h"
+
+namespace {
+
+constexpr const char* kResumeFileName = "resume.txt";
+// Far above what 200 books' lines take, yet small enough to read at once.
+constexpr DWORD kLargestFile = 8u << 20;
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string out(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {};
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return {};
+  full.resize(length);
+  return full;
+}
+
+std::wstring FolderOf(const std::wstring& file) {
+  const std::size_t slash = file.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"." : file.substr(0, slash);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return FlushFileBuffers(file) != FALSE;
+}
+
+}  // namespace
+
+std::string ResumeFileBeside(const std::string& recentListFile) {
+  return ExtractFilePath(recentListFile) + kResumeFileName;
+}
+
+TResumePages ReadResumeFile(const std::string& file) {
+  TFileHandle handle(CreateFileW(TextToWide(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) return TResumePages();
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle.get(), &size) || size.QuadPart > kLargestFile) return TResumePages();
+  std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!text.empty() && !ReadFile(handle.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+    return TResumePages();
+  text.resize(read);
+  return TResumePages::Parse(text);
+}
+
+bool WriteResumeFile(const std::string& file, const TResumePages& pages) {
+  const std::wstring target = TextToWide(file);
+  // A name of its own in the same folder: two readers ending at once must not
+  // write into one temporary, and the move stays on one volume.
+  wchar_t temporary[MAX_PATH] = {};
+  if (!GetTempFileNameW(FolderOf(target).c_str(), L"rsm", 0, temporary)) return false;
+  bool written = false;
+  {
+    TFileHandle handle(
+        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    written = handle.get() != INVALID_HANDLE_VALUE && WriteAll(handle.get(), pages.Serialize());
+  }
+  if (written && MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileW(temporary);
+  return false;
+}
+
+std::optional<TBookIdentity> BookIdentityOf(const std::string& path) {
+  const std::wstring full = FullPath(TextToWide(path));
+  if (full.empty()) return std::nullopt;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  TBookIdentity book;
+  book.path = Utf8(full);
+  book.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  book.modified = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return book;
+}
