@@ -8,22 +8,23 @@
 #include <string>
 
 #include "BookCheck.h"
-#include "MemoryPlatform.h"
+#include "FuzzPlatform.h"
 #include "ZipReader.h"
 
-using vell::fuzz::TMemoryPlatform;
+using fuzzing::kArchiveName;
+using fuzzing::TFuzzPlatform;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
-  TMemoryPlatform platform(data + 1, size - 1);
+  TFuzzPlatform platform(data + 1, size - 1);
 
   TZipReader reader(platform);
   reader.SetIncompleteZipMode(static_cast<TIncompleteZipMode>((options & 3) % 3));
   reader.SetSortMode(static_cast<TZipSortMode>((options >> 2) & 7));
   reader.SetOEMConvert(static_cast<TOEMConvert>(((options >> 5) & 3) % 3));
   reader.SetKeepZipOpen((options & 0x80) != 0);
-  reader.SetZipName(TMemoryPlatform::kName);
+  reader.SetZipName(kArchiveName);
   try {
     reader.ReadZipDirectory();
     for (int i = 0; i < reader.EntryCount(); ++i) {

@@ -11,10 +11,11 @@
 #include <string>
 
 #include "ChecksumStream.h"
-#include "MemoryPlatform.h"
+#include "FuzzPlatform.h"
 #include "ZipReader.h"
 
-using vell::fuzz::TMemoryPlatform;
+using fuzzing::kArchiveName;
+using fuzzing::TFuzzPlatform;
 
 namespace {
 
@@ -28,7 +29,7 @@ constexpr int kMaxEntriesTried = 32;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
-  TMemoryPlatform platform(data + 1, size - 1);
+  TFuzzPlatform platform(data + 1, size - 1);
 
   TZipReader reader(platform);
   reader.SetPassword(kPasswords[options & 3]);
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       offered = true;
     };
   }
-  reader.SetZipName(TMemoryPlatform::kName);
+  reader.SetZipName(kArchiveName);
   try {
     reader.ReadZipDirectory();
     const int entries = std::min(reader.EntryCount(), kMaxEntriesTried);

@@ -30,6 +30,10 @@ SOUND = {
     "player/content/Content.h": '#include "Exception.h"\n',
     # Tests may reach any layer.
     "player/content/tests/ContentTests.cpp": '#include "player/hooks/Hooks.h"\n',
+    # Test support serves the tests, the fuzz targets and the benchmarks.
+    "archive/testing/ScratchFolder.h": '#include "Exception.h"\n',
+    "archive/fuzz/fuzz_reader.cpp": '#include "ScratchFolder.h"\n#include "ZipReader.h"\n',
+    "bench/bench_reader.cpp": '#include "ScratchFolder.h"\n',
     "base/CMakeLists.txt": "add_library(vell_base STATIC Exception.cpp)\n",
     "archive/CMakeLists.txt": "add_library(vell_archive STATIC ZipReader.cpp)\n"
                               "target_link_libraries(vell_archive PUBLIC vell_base) # links downward\n",
@@ -42,6 +46,7 @@ class LayerGraph(unittest.TestCase):
         self.assertEqual(code, 0, output)
         self.assertIn("player/hooks       -> base, player/content", output)
         self.assertIn("vell_archive               [archive] -> vell_base", output)
+        self.assertIn("bench              -> archive/testing", output)
 
     def test_each_broken_layering_fails_with_its_edge(self):
         cases = [
@@ -60,6 +65,9 @@ class LayerGraph(unittest.TestCase):
              {"app/CMakeLists.txt": "add_library(a STATIC A.cpp)\nadd_library(b STATIC B.cpp)\n"
                                     "target_link_libraries(a PUBLIC b)\ntarget_link_libraries(b PUBLIC a)\n"},
              "libraries in a circle: a -> b -> a"),
+            ("test support used by production code",
+             {"app/Main.cpp": '#include "ArchiveWriter.h"\n', "archive/testing/ArchiveWriter.h": ""},
+             "app -> archive/testing uses test support outside the tests"),
             ("an include that may name two files",
              {"app/Main.cpp": '#include "Same.h"\n', "base/Same.h": "", "archive/Same.h": ""},
              'app/Main.cpp includes "Same.h", which may be any of'),

@@ -3,13 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "codec/ByteIo.h"
 
 namespace vell::codec::testing {
@@ -49,9 +48,8 @@ public:
 };
 
 inline Bytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const std::string bytes = testsupport::ReadFile(path);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 // An entry as its local header describes it (the legacy fixtures carry sizes

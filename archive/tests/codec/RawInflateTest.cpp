@@ -1,42 +1,19 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
-
-#include <random>
 
 #include "CodecTestSupport.h"
+#include "RawDeflate.h"
+#include "SampleData.h"
 #include "codec/RawInflate.h"
 
 using namespace vell::codec;
 using namespace vell::codec::testing;
+using testsupport::RawDeflate;
 
 namespace {
 
-Bytes Deflate(const Bytes& input, int level) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  Bytes out(deflateBound(&z, input.size()));
-  z.next_in = const_cast<Bytef*>(input.data());
-  z.avail_in = static_cast<uInt>(input.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
-// Text-like data: compressible, but not trivially.
-Bytes SampleData(std::size_t n) {
-  std::mt19937 rng(7);
-  static const char* words[] = {"page ", "book ", "turn ", "reader ", "movie ", "\r\n", "zip ", "vell "};
-  Bytes b;
-  while (b.size() < n) {
-    const char* w = words[rng() % 8];
-    b.insert(b.end(), w, w + std::char_traits<char>::length(w));
-    if (rng() % 5 == 0) b.push_back(static_cast<std::uint8_t>(rng()));
-  }
-  b.resize(n);
-  return b;
+Bytes SampleBytes(std::size_t n) {
+  const std::string text = testsupport::SampleData(n, 7);
+  return Bytes(text.begin(), text.end());
 }
 
 Bytes Inflate(const Bytes& compressed, std::size_t blockSize, std::size_t* largestPut = nullptr) {
@@ -51,27 +28,27 @@ Bytes Inflate(const Bytes& compressed, std::size_t blockSize, std::size_t* large
 }  // namespace
 
 TEST(RawInflate, RestoresWhatDeflateMadeAtEveryLevelAndInputBlocking) {
-  const Bytes original = SampleData(300000);
+  const Bytes original = SampleBytes(300000);
   for (int level : {0, 1, 6, 9}) {
-    const Bytes compressed = Deflate(original, level);
+    const Bytes compressed = RawDeflate(original, level);
     for (std::size_t blockSize : {std::size_t(1), std::size_t(4093), std::size_t(32768)}) {
       std::size_t largestPut = 0;
       EXPECT_EQ(Inflate(compressed, blockSize, &largestPut), original) << "level " << level << " block " << blockSize;
       EXPECT_LE(largestPut, 32768u);
     }
   }
-  EXPECT_TRUE(Inflate(Deflate({}, 6), 32768).empty());
+  EXPECT_TRUE(Inflate(RawDeflate(Bytes{}, 6), 32768).empty());
 }
 
 TEST(RawInflate, IgnoresBytesAfterTheEndOfTheStream) {
-  const Bytes original = SampleData(5000);
-  Bytes compressed = Deflate(original, 6);
+  const Bytes original = SampleBytes(5000);
+  Bytes compressed = RawDeflate(original, 6);
   compressed.insert(compressed.end(), {0xDE, 0xAD, 0xBE, 0xEF});
   EXPECT_EQ(Inflate(compressed, 32768), original);
 }
 
 TEST(RawInflate, RefusesDamagedOrShortStreams) {
-  const Bytes compressed = Deflate(SampleData(70000), 6);
+  const Bytes compressed = RawDeflate(SampleBytes(70000), 6);
   struct Case {
     const char* what;
     Bytes data;

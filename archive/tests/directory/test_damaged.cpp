@@ -37,7 +37,7 @@ TEST(Damaged, CutEndRecordIsRebuiltFromLocalHeadersWhenAssumedBad) {
 // A local header whose Zip64 size would carry the walk past the end of the
 // address range, back to the header itself: the rebuild must still end.
 TEST(Damaged, ASizeThatWrapsAroundEndsTheRebuild) {
-  TScratchDir dir;
+  TScratchFolder dir;
   const std::string name = "a";
   const std::uint64_t dataStart = 30 + name.size() + 20;
   for (const std::uint64_t size : {~dataStart + 1, ~std::uint64_t{0}, ~std::uint64_t{0} - 15 - dataStart}) {
@@ -79,9 +79,9 @@ TEST(Damaged, ExeScanStartsAt14000) {
 }
 
 TEST(Damaged, ScanSkipsHeadersNeedingAVersionOf2560OrMore) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("skipped"), Entry("found")};
+  layout.Entries = {StoredEntry("skipped"), StoredEntry("found")};
   layout.Entries[0].VersionNeeded = 0x0A14;
   std::string bytes = BuildArchive(layout);
   bytes.resize(bytes.size() - 22);
@@ -93,9 +93,9 @@ TEST(Damaged, ScanSkipsHeadersNeedingAVersionOf2560OrMore) {
 }
 
 TEST(Damaged, TwoRecordsAtOneOffsetTriggerTheScan) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  layout.Entries = {StoredEntry("a"), StoredEntry("b"), StoredEntry("c")};
   layout.Entries[2].OffsetOverride = 0;  // claims the local header of "a"
   TZipReader reader;
   reader.SetZipName(dir.Write("dup.zip", BuildArchive(layout)));
@@ -114,11 +114,11 @@ TEST(Damaged, TwoRecordsAtOneOffsetTriggerTheScan) {
 TEST(Damaged, ReloadAfterARebuildReadsTheNewFileAfresh) {
   const auto archive = [](std::vector<std::string> names, bool damaged) {
     TArchiveLayout layout;
-    for (const std::string& name : names) layout.Entries.push_back(Entry(name));
+    for (const std::string& name : names) layout.Entries.push_back(StoredEntry(name));
     if (damaged) layout.Entries.back().OffsetOverride = 0;  // two records at one offset
     return BuildArchive(layout);
   };
-  TScratchDir dir;
+  TScratchFolder dir;
   const std::string path = dir.Write("book.vlq", archive({"a", "b", "c"}, true));
   TZipReader reader;
   reader.SetZipName(path);
@@ -144,7 +144,7 @@ TEST(Damaged, ReloadAfterARebuildReadsTheNewFileAfresh) {
 }
 
 TEST(Damaged, UnreadableCentralDirectoryWithoutLocalHeadersIsNotAZip) {
-  TScratchDir dir;
+  TScratchFolder dir;
   // An end record that points at a central directory that is not there.
   const std::string bytes = std::string(100, 'x') + U32(0x06054B50) + U16(0) + U16(0) + U16(3) + U16(3) +
                             U32(46 * 3) + U32(10) + U16(0);
@@ -160,9 +160,9 @@ TEST(Damaged, UnreadableCentralDirectoryWithoutLocalHeadersIsNotAZip) {
 }
 
 TEST(Damaged, IncompleteHandlerMayChangeTheModeOrSupplyTheFile) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("late")};
+  layout.Entries = {StoredEntry("late")};
   std::string cut = BuildArchive(layout);
   cut.resize(cut.size() - 22);
   TZipReader reader;
@@ -187,9 +187,9 @@ TEST(Damaged, IncompleteHandlerMayChangeTheModeOrSupplyTheFile) {
 }
 
 TEST(Damaged, SideFileSuppliesTheDirectory) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("one", "1111"), Entry("two", "22")};
+  layout.Entries = {StoredEntry("one", "1111"), StoredEntry("two", "22")};
   layout.Comment = "set comment";
   const std::string whole = BuildArchive(layout);
   const auto central = whole.find(std::string("PK\x01\x02", 4));
@@ -230,7 +230,7 @@ TEST(Damaged, HostileEndRecordsEndInAnAnswer) {
       U32(0x07064B50) + U32(0) + U64(1ull << 40) + U32(1) + escaped,  // locator beyond the end
       endRecord(3, 9, 1, 0, 0),                               // starts on a later disk than its own
   };
-  TScratchDir dir;
+  TScratchFolder dir;
   for (std::size_t i = 0; i < files.size(); ++i) {
     for (TIncompleteZipMode mode : {TIncompleteZipMode::izAssumeMulti, TIncompleteZipMode::izAssumeBad}) {
       SCOPED_TRACE(i);

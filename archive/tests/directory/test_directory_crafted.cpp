@@ -13,9 +13,9 @@ using namespace testsupport;
 namespace {
 
 TEST(CraftedDirectory, EntriesFollowLocalHeaderOrderNotCentralOrder) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("a"), Entry("b"), Entry("c")};
+  layout.Entries = {StoredEntry("a"), StoredEntry("b"), StoredEntry("c")};
   layout.CentralOrder = {2, 0, 1};
   TZipReader reader;
   reader.SetZipName(dir.Write("order.zip", BuildArchive(layout)));
@@ -24,9 +24,9 @@ TEST(CraftedDirectory, EntriesFollowLocalHeaderOrderNotCentralOrder) {
 }
 
 TEST(CraftedDirectory, AnnouncedButMissingExtraFieldIsRepaired) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("first"), Entry("second"), Entry("third")};
+  layout.Entries = {StoredEntry("first"), StoredEntry("second"), StoredEntry("third")};
   layout.Entries[0].PhantomExtraLength = 9;
   TZipReader reader;
   reader.SetZipName(dir.Write("phantom.zip", BuildArchive(layout)));
@@ -52,9 +52,9 @@ TEST(CraftedDirectory, DosDatesAreClampedIntoRange) {
   };
   for (const Case& c : cases) EXPECT_EQ(NormalizeDosDateTime(c.stored), c.expected) << std::hex << c.stored;
 
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("d")};
+  layout.Entries = {StoredEntry("d")};
   layout.Entries[0].DosDateTime = cases[1].stored;
   TZipReader reader;
   reader.SetZipName(dir.Write("dates.zip", BuildArchive(layout)));
@@ -73,10 +73,10 @@ TEST(CraftedDirectory, DateViewPutsDaysThatDoNotExistLast) {
       {"29-feb-2024", noon(2024, 2, 29)}, {"29-feb-2021", noon(2021, 2, 29)},
       {"31-apr-2022", noon(2022, 4, 31)}, {"31-dec-2021", noon(2021, 12, 31)},
   };
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
   for (const auto& [name, date] : dated) {
-    layout.Entries.push_back(Entry(name));
+    layout.Entries.push_back(StoredEntry(name));
     layout.Entries.back().DosDateTime = date;
   }
   TZipReader reader;
@@ -88,10 +88,10 @@ TEST(CraftedDirectory, DateViewPutsDaysThatDoNotExistLast) {
 }
 
 TEST(CraftedDirectory, ReloadsWhenTheFileChangesAndOnlyThen) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout before, after;
-  before.Entries = {Entry("old")};
-  after.Entries = {Entry("new-1"), Entry("new-2")};
+  before.Entries = {StoredEntry("old")};
+  after.Entries = {StoredEntry("new-1"), StoredEntry("new-2")};
   const std::string path = dir.Write("book.vlq", BuildArchive(before));
   TZipReader reader;
   reader.SetZipName(path);
@@ -107,9 +107,9 @@ TEST(CraftedDirectory, ReloadsWhenTheFileChangesAndOnlyThen) {
 }
 
 TEST(CraftedDirectory, SameNameInOtherCaseKeepsTheDirectory) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("x")};
+  layout.Entries = {StoredEntry("x")};
   const std::string path = dir.Write("Book.vlq", BuildArchive(layout));
   TZipReader reader;
   reader.SetZipName(path);
@@ -124,9 +124,9 @@ TEST(CraftedDirectory, SameNameInOtherCaseKeepsTheDirectory) {
 }
 
 TEST(CraftedDirectory, SecondEndSignatureInTheCommentWins) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("a"), Entry("b")};
+  layout.Entries = {StoredEntry("a"), StoredEntry("b")};
   // A complete end record claiming an empty archive, followed by more text.
   layout.Comment = U32(0x06054B50) + std::string(18, '\0') + "and then some more comment text";
   TZipReader reader;
@@ -137,9 +137,9 @@ TEST(CraftedDirectory, SecondEndSignatureInTheCommentWins) {
 }
 
 TEST(CraftedDirectory, Zip64EndRecordAndEscapedFields) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("one", std::string(300, '1')), Entry("two", "22")};
+  layout.Entries = {StoredEntry("one", std::string(300, '1')), StoredEntry("two", "22")};
   layout.Entries[1].Zip64 = true;
   layout.Zip64End = true;
   TZipReader reader;
@@ -156,9 +156,9 @@ TEST(CraftedDirectory, Zip64EndRecordAndEscapedFields) {
 }
 
 TEST(CraftedDirectory, UnicodePathAndAesBlocks) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("TECT.TXT"), Entry("secret.bin")};
+  layout.Entries = {StoredEntry("TECT.TXT"), StoredEntry("secret.bin")};
   const std::string utf8 = "docs/caf\xC3\xA9.txt";
   layout.Entries[0].CentralExtra = ExtraBlock(0x5455, "\x01\x02\x03\x04\x05") +
                                  ExtraBlock(0x7075, std::string("\x01", 1) + U32(0x12345678) + utf8);
@@ -185,9 +185,9 @@ TEST(CraftedDirectory, UnicodePathAndAesBlocks) {
 TEST(CraftedDirectory, AListedEntryCopiesWithEveryField) {
   // One entry with every optional block, its comment read: a copy (as the
   // reader makes of each entry it extracts or rebuilds) must equal it whole.
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("docs/every.bin", "every field")};
+  layout.Entries = {StoredEntry("docs/every.bin", "every field")};
   TEntryLayout& e = layout.Entries[0];
   e.Zip64 = true;
   e.Flag = 1;
@@ -209,9 +209,9 @@ TEST(CraftedDirectory, AListedEntryCopiesWithEveryField) {
 }
 
 TEST(CraftedDirectory, TruncatedExtraBlocksEndTheWalkQuietly) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("a"), Entry("b")};
+  layout.Entries = {StoredEntry("a"), StoredEntry("b")};
   layout.Entries[0].CentralExtra = U16(0x7075) + U16(200) + "short";
   layout.Entries[1].CentralExtra = U16(0x0001) + U16(8) + "\x01\x02";
   TZipReader reader;
@@ -236,13 +236,13 @@ TEST(CraftedDirectory, NameConversionModes) {
       {TOEMConvert::oemFlexible, 0, 0x0014, "\x8E.txt", "oem-\x8E.txt"},
       {TOEMConvert::oemAlways, 0, 20, "plain.txt", "plain.txt"},  // ASCII is never converted
   };
-  TScratchDir dir;
+  TScratchFolder dir;
   for (const Case& c : cases) {
     TArchiveLayout layout;
-    layout.Entries = {Entry(c.name)};
+    layout.Entries = {StoredEntry(c.name)};
     layout.Entries[0].Flag = c.flag;
     layout.Entries[0].VersionMadeBy = c.madeBy;
-    TFakePlatform platform;
+    TMemoryPlatform platform;
     platform.TagCodePages = true;
     TZipReader reader(platform);
     reader.SetOEMConvert(c.mode);
@@ -253,7 +253,7 @@ TEST(CraftedDirectory, NameConversionModes) {
 }
 
 TEST(CraftedDirectory, YieldsOncePerBlockOfRecordsUnlessTold) {
-  TScratchDir dir;
+  TScratchFolder dir;
   // The first record yields, then every 256th: a long walk keeps yielding.
   const struct {
     int entries;
@@ -261,9 +261,9 @@ TEST(CraftedDirectory, YieldsOncePerBlockOfRecordsUnlessTold) {
   } cases[] = {{3, 1}, {256, 1}, {257, 2}, {600, 3}};
   for (const auto& c : cases) {
     TArchiveLayout layout;
-    for (int i = 0; i < c.entries; ++i) layout.Entries.push_back(Entry("e" + std::to_string(i)));
+    for (int i = 0; i < c.entries; ++i) layout.Entries.push_back(StoredEntry("e" + std::to_string(i)));
     const std::string path = dir.Write("y.zip", BuildArchive(layout));
-    TFakePlatform platform;
+    TMemoryPlatform platform;
     {
       TZipReader reader(platform);
       reader.SetZipName(path);
@@ -298,11 +298,11 @@ TEST(CraftedDirectory, IndexErrorsAndFixedVersion) {
 }
 
 TEST(CraftedDirectory, QuestionMarkNameAsksForAFile) {
-  TScratchDir dir;
+  TScratchFolder dir;
   TArchiveLayout layout;
-  layout.Entries = {Entry("chosen")};
+  layout.Entries = {StoredEntry("chosen")};
   const std::string path = dir.Write("chosen.zip", BuildArchive(layout));
-  TFakePlatform platform;
+  TMemoryPlatform platform;
   TZipReader reader(platform);
   try {
     reader.SetZipName("/no/such/folder/?");
@@ -327,10 +327,10 @@ namespace {
 TEST(CraftedDirectory, ACountWrappedPastSixteenBitsIsReadToTheDirectorysSize) {
   // Written without a Zip64 record, the 16-bit count keeps only the low bits
   // (65,536 entries read as 0, 65,537 as 1); the directory's size still holds them all.
-  TScratchDir dir;
+  TScratchFolder dir;
   for (const int entries : {65536, 65537}) {
     TArchiveLayout layout;
-    for (int i = 0; i < entries; ++i) layout.Entries.push_back(Entry("f" + std::to_string(i), ""));
+    for (int i = 0; i < entries; ++i) layout.Entries.push_back(StoredEntry("f" + std::to_string(i), ""));
     TZipReader reader;
     reader.SetZipName(dir.Write("wrapped.zip", BuildArchive(layout)));
     reader.ReadZipDirectory();

@@ -75,7 +75,7 @@ TEST(MultiPart, ClassicNamesAndTheNamingEvent) {
 }
 
 TEST(MultiPart, MissingPartRaisesTheOpenError) {
-  TScratchDir dir;
+  TScratchFolder dir;
   std::filesystem::copy_file(LastSplitPart(), dir.Path("book.zip"));
   TZipReader reader;
   reader.SetZipName(dir.Path("book.zip"));
@@ -90,7 +90,7 @@ protected:
     platform.DriveFolder = FixturePath("split");
     platform.Drive = TDriveType::Removable;
   }
-  TFakePlatform platform;
+  TMemoryPlatform platform;
 };
 
 TEST_F(Spanned, NextDiskEventSuppliesEachPart) {

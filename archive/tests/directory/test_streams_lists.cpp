@@ -2,17 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "BufferStream.h"
 #include "ObjectList.h"
 #include "Platform.h"
+#include "ScratchFolder.h"
 #include "Stream.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
+
+using testsupport::TScratchFolder;
 
 namespace {
 
@@ -118,9 +120,8 @@ protected:
 // The file stream moves about without the system and remembers what opening
 // the file told it; what it answers must still be the file's truth.
 TEST(PlatformFileStream, PositionSizeAndTimeMatchTheFile) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("vell-stream-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".bin");
-  std::ofstream(path, std::ios::binary) << "0123456789";
+  const TScratchFolder folder;
+  const std::filesystem::path path = folder.Write("stream.bin", "0123456789");
   IArchivePlatform& platform = DefaultArchivePlatform();
   {
     auto stream = platform.OpenFile(path.string(), TFileAccess::Read, TFileShare::DenyNone);
@@ -148,7 +149,6 @@ TEST(PlatformFileStream, PositionSizeAndTimeMatchTheFile) {
     ASSERT_TRUE(platform.FileModificationTime(path.string(), byName));
     EXPECT_EQ(own, byName);
   }
-  std::filesystem::remove(path);
 }
 
 TEST(ObjectList, CapacityGrowsByTheHistoricalSteps) {

@@ -9,10 +9,10 @@ namespace {
 
 class Failures : public ::testing::Test {
 protected:
-  std::string Archive(const std::vector<TRawEntry>& entries) {
+  std::string Archive(const std::vector<TEntryLayout>& entries) {
     return scratch_.Write("case" + std::to_string(count_++) + ".zip", BuildArchive(entries));
   }
-  TScratchDir scratch_;
+  TScratchFolder scratch_;
   int count_ = 0;
 };
 
@@ -38,9 +38,9 @@ TEST_F(Failures, AFileThatIsNoArchiveReadsAsEmptyButCannotBeExtractedFrom) {
 }
 
 TEST_F(Failures, CorruptDeflateDataRaisesAndTheReaderStaysUsable) {
-  TRawEntry bad = DeflatedEntry("bad.bin", SampleData(200000, 3));
+  TEntryLayout bad = DeflatedEntry("bad.bin", SampleData(200000, 3));
   bad.Data[0] |= 0x06;  // block type 3, which does not exist
-  TRawEntry cut = DeflatedEntry("cut.bin", SampleData(200000, 4));
+  TEntryLayout cut = DeflatedEntry("cut.bin", SampleData(200000, 4));
   cut.Data.resize(cut.Data.size() / 2);  // the deflate stream ends early
   TZipReader reader;
   int completions = 0;
@@ -57,7 +57,7 @@ TEST_F(Failures, CorruptDeflateDataRaisesAndTheReaderStaysUsable) {
 
 TEST_F(Failures, AnEntryRunningPastTheEndOfTheFileIsPrematureEnd) {
   for (std::uint16_t method : {0, 8}) {
-    TRawEntry entry =
+    TEntryLayout entry =
         method == 0 ? StoredEntry("page.jpg", SampleData(5000, 5)) : DeflatedEntry("page.jpg", SampleData(5000, 5));
     entry.CompressedSize = 100000;  // far beyond the end of the file
     TZipReader reader;
@@ -85,8 +85,8 @@ TEST_F(Failures, ACutOffEndRecordNeedsTheAssumeBadMode) {
   // after them; a streamed archive's sizes come from its data descriptors.
   enum { kSized, kSignedDescriptors, kUnsignedDescriptors };
   for (const int writing : {kSized, kSignedDescriptors, kUnsignedDescriptors}) {
-    TRawEntry movie = DeflatedEntry("book.swf", SampleData(30000, 6));
-    TRawEntry list = StoredEntry("files/book.bin", "<book/>");
+    TEntryLayout movie = DeflatedEntry("book.swf", SampleData(30000, 6));
+    TEntryLayout list = StoredEntry("files/book.bin", "<book/>");
     movie.Streamed = list.Streamed = writing != kSized;
     movie.DescriptorSigned = list.DescriptorSigned = writing == kSignedDescriptors;
     const Bytes archive = BuildArchive({movie, list, StoredEntry("end.txt", "last")});
@@ -111,7 +111,7 @@ TEST_F(Failures, ACutOffEndRecordNeedsTheAssumeBadMode) {
 
 TEST_F(Failures, UnknownMethodsShowOneMessageAndFailTheEntry) {
   for (std::uint16_t method : {9, 12, 14}) {
-    TRawEntry entry = StoredEntry("data.bin", "some compressed bytes");
+    TEntryLayout entry = StoredEntry("data.bin", "some compressed bytes");
     entry.Method = method;
     TZipReader reader;
     reader.SetZipName(Archive({entry}));
@@ -132,10 +132,10 @@ TEST_F(Failures, UnknownMethodsShowOneMessageAndFailTheEntry) {
 }
 
 TEST_F(Failures, CrcMismatchKeepsTheBytesButDoesNotCount) {
-  TRawEntry wrongCrc = StoredEntry("a.txt", "checked bytes");
+  TEntryLayout wrongCrc = StoredEntry("a.txt", "checked bytes");
   wrongCrc.Crc ^= 1;
   // A recorded CRC of 0 is no exemption for an entry whose bytes do not have that CRC.
-  TRawEntry zeroCrc = StoredEntry("b.txt", "unchecked?");
+  TEntryLayout zeroCrc = StoredEntry("b.txt", "unchecked?");
   zeroCrc.Crc = 0;
   TZipReader reader;
   reader.SetZipName(Archive({wrongCrc, zeroCrc}));
@@ -157,8 +157,8 @@ TEST_F(Failures, CrcMismatchKeepsTheBytesButDoesNotCount) {
 // before the bytes exist.
 TEST_F(Failures, AHugeAnnouncedSizeReservesNoMoreThanTheDataCanYield) {
   const Bytes content = SampleData(3000, 7);
-  TRawEntry stored = StoredEntry("stored.bin", content);
-  TRawEntry deflated = DeflatedEntry("deflated.bin", content);
+  TEntryLayout stored = StoredEntry("stored.bin", content);
+  TEntryLayout deflated = DeflatedEntry("deflated.bin", content);
   stored.UncompressedSize = deflated.UncompressedSize = 0xFFFFFFF0;
   TZipReader reader;
   reader.SetZipName(Archive({stored, deflated}));
@@ -184,8 +184,8 @@ TEST_F(Failures, ATargetThatCannotReserveTheSizeStillGetsTheEntry) {
 
 TEST_F(Failures, OutputBeyondTheAnnouncedSizeStopsTheEntry) {
   const Bytes content = SampleData(100000, 8);
-  TRawEntry stored = StoredEntry("stored.bin", content);
-  TRawEntry deflated = DeflatedEntry("deflated.bin", content);
+  TEntryLayout stored = StoredEntry("stored.bin", content);
+  TEntryLayout deflated = DeflatedEntry("deflated.bin", content);
   stored.UncompressedSize = deflated.UncompressedSize = 40000;
   TZipReader reader;
   reader.SetZipName(Archive({stored, deflated}));

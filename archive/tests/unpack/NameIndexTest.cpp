@@ -46,7 +46,7 @@ protected:
     return outcome;
   }
 
-  TScratchDir scratch_;
+  TScratchFolder scratch_;
   std::string path_;
 };
 
@@ -177,7 +177,7 @@ TEST(ChecksumStream, CountsInOrderAndRefusesToGoBack) {
 TEST(PassOnStream, AnExtractionArrivesWholeInTheStreamBehind) {
   std::string big(300000, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 % 251);
-  TScratchDir scratch;
+  TScratchFolder scratch;
   TZipReader reader;
   reader.SetZipName(scratch.Write("movie.zip", BuildArchive({DeflatedEntry("book.swf", big)})));
   reader.ReadZipDirectory();

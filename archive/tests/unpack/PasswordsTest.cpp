@@ -25,8 +25,8 @@ void Watch(TZipReader& reader, TEvents& events) {
 
 // A traditionally encrypted stored entry written by the tests' own writer, so
 // that a wrong password's check byte is the same on every run.
-TRawEntry TraditionalEntry(bool withDataDescriptor) {
-  TRawEntry e = StoredEntry("secret/page.txt", kText);
+TEntryLayout TraditionalEntry(bool withDataDescriptor) {
+  TEntryLayout e = StoredEntry("secret/page.txt", kText);
   e.Flag = withDataDescriptor ? 0x0009 : 0x0001;
   const auto check = static_cast<std::uint8_t>(withDataDescriptor ? e.DosDateTime >> 8 : e.Crc >> 24);
   e.Data = EncryptTraditional(kText, kPassword, check);
@@ -40,7 +40,7 @@ protected:
     reader_.SetZipName(path_);
     Watch(reader_, events_);
   }
-  TScratchDir scratch_;
+  TScratchFolder scratch_;
   std::string path_;
   TZipReader reader_;
   TEvents events_;
@@ -135,7 +135,7 @@ protected:
     return b;
   }
 
-  TScratchDir scratch_;
+  TScratchFolder scratch_;
   Bytes archive_;
   int variants_ = 0;
 };

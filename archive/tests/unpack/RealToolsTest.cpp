@@ -56,7 +56,7 @@ class RealToolArchives : public ::testing::TestWithParam<TArchiveCase> {
 protected:
   static void SetUpTestSuite() {
     if (!ToolAvailable("zip") || !ToolAvailable("unzip") || !ToolAvailable("7z")) return;
-    scratch_ = new TScratchDir;
+    scratch_ = new TScratchFolder;
     std::mt19937 rng(5);
     Bytes picture(60000, '\0');
     for (auto& c : picture) c = static_cast<char>(rng());
@@ -74,11 +74,11 @@ protected:
     delete scratch_;
     scratch_ = nullptr;
   }
-  static TScratchDir* scratch_;
+  static TScratchFolder* scratch_;
   static std::map<std::string, bool> made_;
 };
 
-TScratchDir* RealToolArchives::scratch_ = nullptr;
+TScratchFolder* RealToolArchives::scratch_ = nullptr;
 std::map<std::string, bool> RealToolArchives::made_;
 
 std::string Backslashed(std::string path) {

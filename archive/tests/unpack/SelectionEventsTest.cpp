@@ -11,7 +11,7 @@ namespace {
 class Selection : public ::testing::Test {
 protected:
   void SetUp() override {
-    TRawEntry directory = StoredEntry("files/", "");
+    TEntryLayout directory = StoredEntry("files/", "");
     path_ = scratch_.Write("book.vlq", BuildArchive({
                                            StoredEntry("BOOK.SWF", "FWS movie"),
                                            directory,
@@ -38,9 +38,9 @@ protected:
     reader_.OnUnZipComplete = [this](TZipReader*, int n) { log_.push_back("complete " + std::to_string(n)); };
   }
 
-  TScratchDir scratch_;
+  TScratchFolder scratch_;
   std::string path_;
-  TCountingPlatform platform_;
+  TMemoryPlatform platform_;
   TZipReader reader_{platform_};
   std::vector<std::string> log_;
 };
