@@ -1,88 +1,21 @@
 #include "TestBooks.h"
 
 #include <windows.h>
-#include <zlib.h>
 
-#include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include "ArchiveWriter.h"
+#include "FileBytes.h"
 
-namespace {
+void WriteFile(const std::string& path, const std::string& bytes) { testsupport::WriteFile(path, bytes); }
 
-void Put16(std::string& out, std::uint16_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>(v >> 8);
-}
-
-void Put32(std::string& out, std::uint32_t v) {
-  Put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-  Put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
-}  // namespace
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string ReadFileBytes(const std::string& path) { return testsupport::ReadFile(path); }
 
 void WriteStoredZip(const std::string& path, const TZipEntries& entries) {
-  std::string body, directory;
+  testsupport::TArchiveLayout layout;
   for (const auto& [name, data] : entries) {
-    auto crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()),
-                                                static_cast<uInt>(data.size())));
-    auto offset = static_cast<std::uint32_t>(body.size());
-    auto size = static_cast<std::uint32_t>(data.size());
-    auto nameLength = static_cast<std::uint16_t>(name.size());
-    Put32(body, 0x04034B50);
-    Put16(body, 20);
-    Put16(body, 0);
-    Put16(body, 0);  // stored
-    Put32(body, 0x00210000);  // 1980-01-01 00:00
-    Put32(body, crc);
-    Put32(body, size);
-    Put32(body, size);
-    Put16(body, nameLength);
-    Put16(body, 0);
-    body += name;
-    body += data;
-
-    Put32(directory, 0x02014B50);
-    Put16(directory, 20);
-    Put16(directory, 20);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put32(directory, 0x00210000);
-    Put32(directory, crc);
-    Put32(directory, size);
-    Put32(directory, size);
-    Put16(directory, nameLength);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put32(directory, 0);
-    Put32(directory, offset);
-    directory += name;
+    layout.Entries.push_back(testsupport::StoredEntry(name, data));
+    layout.Entries.back().DosDateTime = 0x00210000;  // 1980-01-01 00:00
   }
-  std::string end;
-  Put32(end, 0x06054B50);
-  Put16(end, 0);
-  Put16(end, 0);
-  Put16(end, static_cast<std::uint16_t>(entries.size()));
-  Put16(end, static_cast<std::uint16_t>(entries.size()));
-  Put32(end, static_cast<std::uint32_t>(directory.size()));
-  Put32(end, static_cast<std::uint32_t>(body.size()));
-  Put16(end, 0);
-  WriteFile(path, body + directory + end);
+  testsupport::WriteFile(path, testsupport::BuildArchive(layout));
 }
 
 std::string MakeTempFolder(const std::string& tag) {
