@@ -40,7 +40,10 @@ void AddToHistory(IHistoryStore& store, const std::string& path, const THistoryA
     });
   }
   if (list.size() < capacity) list.resize(capacity);
-  for (size_t i = 0; i < list.size(); ++i) store.Write(static_cast<int>(i) + 1, list[i]);
+  // Last key first: a reader ended half-way (a crash, a kill) leaves an entry
+  // twice at worst, never one lost, and the new book heads the list only once
+  // the others have moved down.
+  for (size_t i = list.size(); i-- > 0;) store.Write(static_cast<int>(i) + 1, list[i]);
 }
 
 std::vector<THistoryEntry> ReadHistory(IHistoryStore& store, int maxItems,

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "HistoryList.h"
 
@@ -38,6 +39,32 @@ TEST(AddToHistory, NineBooksKeepTheNewestEightAndWriteNoNinthKey) {
   for (int i = 1; i <= 9; ++i) AddToHistory(store, "C:\\Book" + std::to_string(i) + ".vlq", Eight());
   ASSERT_EQ(store.values.size(), 8u);
   for (int key = 1; key <= 8; ++key) EXPECT_EQ(store.values[key], "C:\\Book" + std::to_string(10 - key) + ".vlq");
+}
+
+// The reader may end at any write; whatever it had written, no book is lost
+// and the new one is on top only once the list is whole.
+TEST(AddToHistory, EndedAtAnyWriteLosesNoBook) {
+  struct EndingStore : MemoryStore {
+    int writesLeft = 0;
+    void Write(int key, const std::string& value) override {
+      if (writesLeft-- <= 0) throw std::runtime_error("ended");
+      MemoryStore::Write(key, value);
+    }
+  };
+  for (int writes = 0; writes <= 8; ++writes) {
+    EndingStore store;
+    for (int key = 1; key <= 8; ++key) store.values[key] = "C:\\Old" + std::to_string(key) + ".vlq";
+    store.writesLeft = writes;
+    try {
+      AddToHistory(store, "C:\\New.vlq", Eight());
+    } catch (const std::runtime_error&) {
+    }
+    std::set<std::string> kept;
+    for (const auto& [key, value] : store.values) kept.insert(value);
+    for (int key = 1; key <= 7; ++key)
+      EXPECT_TRUE(kept.count("C:\\Old" + std::to_string(key) + ".vlq")) << "after " << writes << " writes, key " << key;
+    EXPECT_EQ(store.values[1] == "C:\\New.vlq", writes == 8) << writes;
+  }
 }
 
 TEST(AddToHistory, OtherLetterCaseReplacesTheOlderEntry) {
