@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "WideText.h"
 #include "ui/Form.h"
 #include "ui/Messages.h"
 
@@ -122,7 +123,8 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
   if (OnMessageBox) return OnMessageBox(text, caption, flags);
   HWND owner = GetActiveWindow();
   if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->Handle();
-  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  // Messages may carry a book's path, which is text in either of its forms.
+  return ::MessageBoxW(owner, TextToWide(text).c_str(), TextToWide(caption).c_str(), flags);
 }
 
 HWND TApplication::ToolTipHandle(bool create) {

@@ -173,29 +173,30 @@ public:
 
   int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool arrowCursor) override {
     HCURSOR old = arrowCursor ? SetCursor(LoadCursor(nullptr, IDC_ARROW)) : nullptr;
-    const int result = MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    const int result = MessageBoxW(nullptr, TextToWide(text).c_str(), TextToWide(caption).c_str(), flags);
     if (arrowCursor) SetCursor(old);
     return result;
   }
 
   bool ChooseFileToOpen(const std::string& title, const std::string& filter, const std::string& initialDir,
                         std::string& chosen) override {
-    std::string filterZ = filter;
-    for (char& c : filterZ)
-      if (c == '|') c = '\0';
-    filterZ.push_back('\0');
-    filterZ.push_back('\0');
-    std::vector<char> file(MAX_PATH * 4, '\0');
-    OPENFILENAMEA ofn{};
+    std::wstring filterZ = TextToWide(filter);
+    for (wchar_t& c : filterZ)
+      if (c == L'|') c = L'\0';
+    filterZ.push_back(L'\0');
+    filterZ.push_back(L'\0');
+    const std::wstring wideTitle = TextToWide(title), wideFolder = TextToWide(initialDir);
+    std::vector<wchar_t> file(MAX_PATH * 4, L'\0');
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.lpstrFilter = filterZ.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = initialDir.c_str();
-    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrInitialDir = wideFolder.c_str();
+    ofn.lpstrTitle = wideTitle.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn)) return false;
-    chosen = file.data();
+    if (!GetOpenFileNameW(&ofn)) return false;
+    chosen = WideToText(file.data());
     return true;
   }
 
