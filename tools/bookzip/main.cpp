@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "Commands.h"
+#include "HugePages.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ TCommandRegistration::TCommandRegistration(const char* name, const char* usage, 
 const std::vector<TCommand>& RegisteredCommands() { return Table(); }
 
 int main(int argc, char** argv) {
+  PreferHugePages(argv);
   if (argc < 3) {
     PrintUsage(std::cerr);
     return 2;
