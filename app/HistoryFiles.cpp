@@ -46,7 +46,10 @@ private:
     return n == 0 || n >= MAX_PATH * 2 ? file : std::wstring(full, n);
   }
 
+  // Once the file is known to be UTF-16 it stays so: the rest of an update's
+  // writes need not look again.
   void PrepareFileFor(const std::wstring& value) {
+    if (unicode_) return;
     TFileHandle file(CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return;  // the write that follows reports nothing either; the list stays as it was
@@ -59,19 +62,23 @@ private:
                            got != bytes.size()))
       return;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kUtf16Mark[0] &&
-        static_cast<unsigned char>(bytes[1]) == kUtf16Mark[1])
+        static_cast<unsigned char>(bytes[1]) == kUtf16Mark[1]) {
+      unicode_ = true;
       return;
+    }
     if (!bytes.empty() && CodePageHolds(value)) return;
     const std::wstring text = AnsiToWide(bytes);
     std::string utf16(reinterpret_cast<const char*>(kUtf16Mark), sizeof kUtf16Mark);
     utf16.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
     DWORD put = 0;
-    if (WriteFile(file.get(), utf16.data(), static_cast<DWORD>(utf16.size()), &put, nullptr)) SetEndOfFile(file.get());
+    unicode_ = WriteFile(file.get(), utf16.data(), static_cast<DWORD>(utf16.size()), &put, nullptr) &&
+               put == utf16.size() && SetEndOfFile(file.get());
   }
 
   std::wstring file_;
   std::wstring section_;
+  bool unicode_ = false;
 };
 
 }  // namespace

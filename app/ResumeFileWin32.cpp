@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "PathText.h"
 #include "SharedRoutines.h"
 #include "WideText.h"
 #include "Win32Handles.h"
@@ -14,16 +15,6 @@ constexpr const char* kResumeFileName = "resume.txt";
 // Far above what 200 books' lines take, yet small enough to read at once.
 constexpr DWORD kLargestFile = 8u << 20;
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
-  return out;
-}
-
 std::wstring FullPath(const std::wstring& path) {
   const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (needed == 0) return {};
@@ -32,11 +23,6 @@ std::wstring FullPath(const std::wstring& path) {
   if (length == 0 || length >= needed) return {};
   full.resize(length);
   return full;
-}
-
-std::wstring FolderOf(const std::wstring& file) {
-  const std::size_t slash = file.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? L"." : file.substr(0, slash);
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
@@ -72,10 +58,12 @@ TResumePages ReadResumeFile(const std::string& file) {
 
 bool WriteResumeFile(const std::string& file, const TResumePages& pages) {
   const std::wstring target = TextToWide(file);
+  const std::string folderText = FolderPart(file);
+  const std::wstring folder = folderText.empty() ? L"." : TextToWide(folderText);
   // A name of its own in the same folder: two readers ending at once must not
   // write into one temporary, and the move stays on one volume.
   wchar_t temporary[MAX_PATH] = {};
-  if (!GetTempFileNameW(FolderOf(target).c_str(), L"rsm", 0, temporary)) return false;
+  if (!GetTempFileNameW(folder.c_str(), L"rsm", 0, temporary)) return false;
   bool written = false;
   {
     TFileHandle handle(
@@ -96,7 +84,7 @@ std::optional<TBookIdentity> BookIdentityOf(const std::string& path) {
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return std::nullopt;
   TBookIdentity book;
-  book.path = Utf8(full);
+  book.path = WideToUtf8(full);
   book.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   book.modified = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
   return book;

@@ -7,15 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string FolderOf(const std::string& path) {
-  const auto separator = path.find_last_of("\\/:");
-  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-}  // namespace
-
 TZipReader::TOperationScope::TOperationScope(TZipReader& reader, std::uint8_t mode)
     : reader_(reader), oldBusy_(reader.busy_), oldMode_(reader.operationMode_) {
   reader_.busy_ = true;
@@ -37,7 +28,7 @@ void TZipReader::SetZipName(const std::string& name) {
   if (platform_.AnsiSameText(name, zipName_)) return;
   std::string chosen = name;
   if (!name.empty() && name.back() == '?') {
-    std::string folder = FolderOf(name.substr(0, name.size() - 1));
+    std::string folder = FolderPart(name.substr(0, name.size() - 1));
     if (folder.empty() || !platform_.DirectoryExists(folder)) folder = "C:\\";
     if (!platform_.ChooseFileToOpen("Open a Zip File",
                                     "Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|Jar Files (*.JAR)|*.jar|"

@@ -172,24 +172,6 @@ DWORD RunMeasurementProcess(const std::string& book) {
   return code;
 }
 
-// The benchmark's books are large: none stays behind.
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-struct TRemovedAtEnd {
-  std::string Folder;
-  ~TRemovedAtEnd() { RemoveFolder(Folder); }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) try {
@@ -205,8 +187,9 @@ int main(int argc, char** argv) try {
     return MeasureOpeningMovie(argv[2]);
   }
 
-  const std::string folder = MakeTempFolder("bench-requests");
-  const TRemovedAtEnd removal{folder};
+  // The benchmark's books are large: none stays behind.
+  const testsupport::TScratchFolder scratch;
+  const std::string folder = scratch.Path("");
   const TMedians small = MeasureRequests(folder, WriteBook(folder, 100), 100);
   const TMedians large = MeasureRequests(folder, WriteBook(folder, 100000), 100000);
   std::printf("pages by file call: median %.1f us at 100 entries, %.1f us at 100,000: ratio %.2f (target <= 2)\n",

@@ -104,23 +104,6 @@ private:
   HANDLE handle_;
 };
 
-std::wstring Widen(const std::string& text, UINT codePage) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT codePage) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string text(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr, nullptr);
-  return text;
-}
-
 class TWin32Platform final : public IArchivePlatform {
 public:
   std::unique_ptr<TPlatformFileStream> OpenFile(const std::string& path, TFileAccess access,
@@ -212,7 +195,7 @@ public:
     return CharToOemBuffA(ansi.data(), oem.data(), static_cast<DWORD>(ansi.size())) != FALSE;
   }
 
-  std::string Utf8ToAnsi(const std::string& utf8) override { return Narrow(Widen(utf8, CP_UTF8), CP_ACP); }
+  std::string Utf8ToAnsi(const std::string& utf8) override { return WideToAnsi(Utf8ToWide(utf8)); }
 
   std::string AnsiLowerCase(const std::string& text) override {
     std::string lower = text;

@@ -31,13 +31,17 @@ std::wstring AnsiToWide(const std::string& text) { return ToWide(CP_ACP, text); 
 
 std::string WideToAnsi(const std::wstring& text) { return ToNarrow(CP_ACP, text); }
 
+std::wstring Utf8ToWide(const std::string& text) { return ToWide(CP_UTF8, text); }
+
+std::string WideToUtf8(const std::wstring& text) { return ToNarrow(CP_UTF8, text); }
+
 std::wstring TextToWide(const std::string& text) {
   if (text.empty()) return {};
   const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (!ascii &&
       MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0) > 0)
-    return ToWide(CP_UTF8, text);
-  return ToWide(CP_ACP, text);
+    return Utf8ToWide(text);
+  return AnsiToWide(text);
 }
 
 bool CodePageHolds(const std::wstring& text) { return AnsiToWide(WideToAnsi(text)) == text; }
@@ -46,5 +50,5 @@ std::string WideToText(const std::wstring& text) {
   if (text.empty()) return {};
   const std::string ansi = WideToAnsi(text);
   if (AnsiToWide(ansi) == text && TextToWide(ansi) == text) return ansi;
-  return ToNarrow(CP_UTF8, text);
+  return WideToUtf8(text);
 }

@@ -6,6 +6,9 @@
 
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
+// UTF-8 both ways, for text that is UTF-8 whatever it holds (stored files, tools' output).
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
 
 // Text that may hold names the code page cannot: such text travels as UTF-8,
 // everything else stays in the code page. Text that decodes as UTF-8 and is

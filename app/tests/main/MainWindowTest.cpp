@@ -33,7 +33,7 @@ const std::string kConfig = "<book title=\"t\"><page src=\"files/pages/001.jpg\"
 class MainWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder_ = MakeTempFolder("main");
+    folder_ = scratch_.Path("");
     valid_ = folder_ + "valid.vlq";
     WriteStoredZip(valid_, {{"book.swf", kMovie}, {"files/config.xml", kConfig}, {"files/book.bin", "bin"}});
     notBook_ = folder_ + "capital.vlq";
@@ -86,6 +86,7 @@ protected:
     EXPECT_EQ(boxes_[0].flags, static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
   }
 
+  const testsupport::TScratchFolder scratch_;
   std::string folder_, valid_, notBook_, missing_;
   std::vector<ShownBox> boxes_;
   std::vector<std::string> errors_;
@@ -118,8 +119,8 @@ TEST_F(MainWindowTest, FirstShowOpensOnlyABookNamedAfterTheSwitch) {
 
 TEST_F(MainWindowTest, NotABookAtStartShowsTheBoxThenTheStartupPanel) {
   std::string text = folder_ + "text.vlq", empty = folder_ + "empty.vlq", movieOnly = folder_ + "movie.vlq";
-  WriteFile(text, "plain text, no archive\r\n");
-  WriteFile(empty, "");
+  testsupport::WriteFile(text, "plain text, no archive\r\n");
+  testsupport::WriteFile(empty, "");
   WriteStoredZip(movieOnly, {{"book.swf", kMovie}, {"content/files/config.xml", kConfig}});
   for (const std::string& path : {notBook_, text, empty, movieOnly}) {
     SCOPED_TRACE(path);
@@ -225,13 +226,13 @@ TEST_F(MainWindowTest, ADamagedMovieStopsTheOpening) {
   std::string damaged = folder_ + "damaged.vlq";
   WriteStoredZip(damaged, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
   // Announce a movie far longer than the file, in the local and the central record.
-  std::string bytes = ReadFileBytes(damaged);
+  std::string bytes = testsupport::ReadFile(damaged);
   const std::string large("\x00\x00\x00\x10", 4);
   bytes.replace(18, 4, large).replace(22, 4, large);
   const size_t central = bytes.find("PK\x01\x02");
   ASSERT_NE(central, std::string::npos);
   bytes.replace(central + 20, 4, large).replace(central + 24, 4, large);
-  WriteFile(damaged, bytes);
+  testsupport::WriteFile(damaged, bytes);
 
   TfrmMain& form = Shown();
   EXPECT_ANY_THROW(form.OpenBook(damaged));
@@ -243,11 +244,11 @@ TEST_F(MainWindowTest, ADamagedMovieStopsTheOpening) {
 TEST_F(MainWindowTest, AMovieFailingItsCrcStopsTheOpening) {
   std::string damaged = folder_ + "crc.vlq";
   WriteStoredZip(damaged, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
-  std::string bytes = ReadFileBytes(damaged);
+  std::string bytes = testsupport::ReadFile(damaged);
   const size_t movie = bytes.find(kMovie);
   ASSERT_NE(movie, std::string::npos);
   bytes[movie + kMovie.size() - 1] ^= 0x5A;  // stored, so the flipped byte is the movie's own
-  WriteFile(damaged, bytes);
+  testsupport::WriteFile(damaged, bytes);
 
   TfrmMain& form = Shown();
   EXPECT_ANY_THROW(form.OpenBook(damaged));
@@ -316,9 +317,9 @@ TEST_F(MainWindowTest, ResourceRequestsAreAnsweredFromTheBookByExactNameAndSound
                         {"files/page1.jpg", page},
                         {"files/a.jpg", "a"},
                         {"files/damaged.jpg", "intact bytes"}});
-  std::string bytes = ReadFileBytes(book);
+  std::string bytes = testsupport::ReadFile(book);
   bytes[bytes.find("intact bytes")] ^= 0x20;  // stored: the entry's own byte, so its CRC fails
-  WriteFile(book, bytes);
+  testsupport::WriteFile(book, bytes);
 
   TfrmMain& form = Shown();
   ASSERT_TRUE(form.OpenBook(book));
@@ -386,7 +387,7 @@ TEST_F(MainWindowTest, ADeclinedEntryIsNamedInTheLogWithItsReason) {
                         {"files/book.bin", "bin"},
                         {"files/pages/bent.jpg", "intact bytes"},
                         {"files/pages/locked.jpg", std::string(40, 'k')}});
-  std::string bytes = ReadFileBytes(book);
+  std::string bytes = testsupport::ReadFile(book);
   bytes[bytes.find("intact bytes")] ^= 0x20;
   // The locked entry claims traditional encryption in its local and central record.
   for (std::size_t at = bytes.find("files/pages/locked.jpg"); at != std::string::npos;
@@ -394,7 +395,7 @@ TEST_F(MainWindowTest, ADeclinedEntryIsNamedInTheLogWithItsReason) {
     if (at >= 30 && bytes.compare(at - 30, 4, "PK\x03\x04") == 0) bytes[at - 30 + 6] |= 1;
     if (at >= 46 && bytes.compare(at - 46, 4, "PK\x01\x02") == 0) bytes[at - 46 + 8] |= 1;
   }
-  WriteFile(book, bytes);
+  testsupport::WriteFile(book, bytes);
 
   const std::string log = folder_ + "trace.txt";
   {
@@ -417,7 +418,7 @@ TEST_F(MainWindowTest, ADeclinedEntryIsNamedInTheLogWithItsReason) {
     }
   }
 
-  const std::string text = ReadFileBytes(log);
+  const std::string text = testsupport::ReadFile(log);
   for (const char* line : {"Entry [files\\pages\\bent.jpg] fails its CRC check: computed ",
                            "Declined [files/pages/bent.jpg]",
                            "Entry [files\\pages\\locked.jpg] fails its password or authentication check",
@@ -453,7 +454,7 @@ TEST_F(MainWindowTest, ADroppedFileOpensAsIfChosenAndOfSeveralTheFirst) {
   EXPECT_TRUE(boxes_.empty());
 
   std::string text = folder_ + "notes.txt";
-  WriteFile(text, "plain text, no archive");
+  testsupport::WriteFile(text, "plain text, no archive");
   SendMessageA(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({text})), 0);
   ExpectNotBookBox();
   EXPECT_EQ(form.Caption(), "Vell Book Reader--" + text);

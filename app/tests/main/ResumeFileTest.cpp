@@ -39,9 +39,10 @@ TEST(ResumeFile, LivesBesideTheRecentList) {
 }
 
 TEST(ResumeFile, WhatCannotBeReadRemembersNothingAndTheRestIsKept) {
-  const std::string folder = MakeTempFolder("resume-read");
+  const testsupport::TScratchFolder scratch;
+  const std::string folder = scratch.Path("");
   CreateDirectoryA((folder + "a folder.txt").c_str(), nullptr);
-  WriteFile(folder + "damaged.txt", "7\t10\t20\tC:\\Books\\a.vlq\r\n\xff\xfe garbage\r\n3\tx\t1\tC:\\b.vlq\r\n");
+  testsupport::WriteFile(folder + "damaged.txt", "7\t10\t20\tC:\\Books\\a.vlq\r\n\xff\xfe garbage\r\n3\tx\t1\tC:\\b.vlq\r\n");
   struct Case {
     const char* what;
     std::string file;
@@ -57,7 +58,8 @@ TEST(ResumeFile, WhatCannotBeReadRemembersNothingAndTheRestIsKept) {
 }
 
 TEST(ResumeFile, IsReplacedWholeAndLeavesNoTemporaryBehind) {
-  const std::string folder = MakeTempFolder("resume-write");
+  const testsupport::TScratchFolder scratch;
+  const std::string folder = scratch.Path("");
   const std::string file = folder + "resume.txt";
   TResumePages pages;
   pages.Store(kBook, 7);
@@ -73,7 +75,8 @@ TEST(ResumeFile, IsReplacedWholeAndLeavesNoTemporaryBehind) {
 }
 
 TEST(ResumeFile, ABookIsKnownByItsFullPathSizeAndTime) {
-  const std::string folder = MakeTempFolder("resume-identity");
+  const testsupport::TScratchFolder scratch;
+  const std::string folder = scratch.Path("");
   const std::wstring greek = L"\x0395\x03BB\x03BB\x03B7\x03BD\x03B9\x03BA\x03AC.vlq";
   const std::string path = WideToText(TextToWide(folder) + greek);
   WriteWide(path, "12345");

@@ -6,11 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "FileBytes.h"
+#include "ScratchFolder.h"  // the folders the books are written into
+
 using TZipEntries = std::vector<std::pair<std::string, std::string>>;  // name, bytes
 
 void WriteStoredZip(const std::string& path, const TZipEntries& entries);
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
 
-// A fresh, empty folder under the system's temporary folder, ending in "\".
-std::string MakeTempFolder(const std::string& tag);

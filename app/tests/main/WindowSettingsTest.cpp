@@ -56,7 +56,7 @@ RECT WindowRect(TfrmMain& form) {
 class WindowSettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder_ = MakeTempFolder("settings");
+    folder_ = scratch_.Path("");
     ui::Application().OnMessageBox = [this](const std::string& text, const std::string&, UINT) {
       boxes_.push_back(text);
       return IDOK;
@@ -97,6 +97,7 @@ protected:
     return path;
   }
 
+  const testsupport::TScratchFolder scratch_;
   std::string folder_;
   std::vector<std::string> boxes_;
   std::unique_ptr<TfrmMain> form_;

@@ -16,22 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "WideText.h"
+
 namespace {
 
 // Texts travel as UTF-8, so that a title outside the code page reads back whole.
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string utf8(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
-
 std::string WindowText(HWND hwnd) {
   wchar_t text[1024] = {};
   GetWindowTextW(hwnd, text, 1024);
-  return Utf8(text);
+  return WideToUtf8(text);
 }
 
 std::string ClassOf(HWND hwnd) {
@@ -144,7 +137,7 @@ int main() {
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
-  for (int i = 0; wide && i < count; ++i) arguments.push_back(Utf8(wide[i]));
+  for (int i = 0; wide && i < count; ++i) arguments.push_back(WideToUtf8(wide[i]));
   if (wide) LocalFree(wide);
   int result = Main(arguments);
   std::fflush(stdout);

@@ -28,6 +28,10 @@ WINE_RUN = e2e.wine_run(SOURCE)
 READER = os.path.join(BIN, "reader.exe")
 FRAME_SIZE = (547, 434)
 NOT_BOOK_CAPTION = "Not the VellBook file"
+CAPTION = "Vell Book Reader--"
+TOOLKIT_CLASS = "VellToolkitWindow"
+WS_CAPTION = 0x00C00000
+WS_THICKFRAME = 0x00040000
 NOT_BOOK_TEXT = "The file you selected is not the VellBook file!"
 
 
@@ -103,6 +107,53 @@ def startup_frame(info):
         if (w, h) == FRAME_SIZE:
             return (x, y)
     return None
+
+
+def book_shown(title):
+    """The main window with a book open (no start-up panel), or None."""
+    info = main_window(title)
+    return info if info and startup_frame(info) is None else None
+
+
+def panel_shown(title):
+    """The main window showing the start-up panel, or None."""
+    info = main_window(title)
+    return info if info and startup_frame(info) else None
+
+
+def full_screen(title):
+    """The main window when it covers the screen without a caption, or None."""
+    info = main_window(title)
+    screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
+    if info and info["window"] == "0,0,%d,%d" % screen and not int(info["style"], 16) & WS_CAPTION:
+        return info
+    return None
+
+
+MANAGED = ["HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed"]
+
+
+def place_windows_by_wine():
+    """Xvfb has no window manager, so Wine is told to place and size its windows
+    itself: full screen then shows on the screen as on a desktop."""
+    subprocess.run([WINE_RUN, "reg", "add", *MANAGED, "/d", "N", "/f"], capture_output=True)
+
+
+def restore_window_placement():
+    subprocess.run([WINE_RUN, "reg", "delete", *MANAGED, "/f"], capture_output=True)
+
+
+def screen_corner_covered(shot):
+    """Whether a window covers the screen's top left corner (the bare screen is black)."""
+    width, _, pixels = e2e.read_picture(shot)
+    i = (4 * width + 4) * 3
+    return sum(pixels[i:i + 3]) > 60
+
+
+def drop_on_reader(paths):
+    """Drops the files on the middle of the reader's X window, as a file manager would."""
+    window, (x, y, w, h) = x_window("^Vell ")
+    return xdnd_drop.drop_files(int(window), x + w // 2, y + h // 2, paths)
 
 
 def start(args, exe=READER):
@@ -209,10 +260,10 @@ def check_accept():
         path = windows_path(book)
         process = start(["-s" + path])
         try:
-            info = wait_for(lambda: main_window("Vell Book Reader--"))
+            info = wait_for(lambda: main_window(CAPTION))
             if not check(info is not None, f"{label}: a window captioned 'Vell Book Reader--...' appears"):
                 continue
-            check(info["title"] == "Vell Book Reader--" + path, f"{label}: caption {info['title']!r}")
+            check(info["title"] == CAPTION + path, f"{label}: caption {info['title']!r}")
             check(startup_frame(info) is None, f"{label}: the start-up panel is hidden")
             text = menu_bar_text(info, "^Vell Book Reader--")
             check(text is not None and text > 50, f"{label}: the menu bar shows its menus ({text} dark pixels)")
@@ -252,10 +303,10 @@ def check_reject():
             probe("press", NOT_BOOK_CAPTION)
             gone = wait_for(lambda: not [d for d in dialogs() if d["title"] == NOT_BOOK_CAPTION], timeout=30)
             check(gone, f"{label}: OK closes the message box")
-            info = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window("Vell Book Reader--")),
+            info = wait_for(lambda: panel_shown(CAPTION),
                             timeout=30)
             if check(info is not None, f"{label}: then the start-up panel shows"):
-                check(info["title"] == "Vell Book Reader--" + path, f"{label}: the caption names the file")
+                check(info["title"] == CAPTION + path, f"{label}: the caption names the file")
         finally:
             stop(process)
 
@@ -268,10 +319,10 @@ def check_beside():
     for label, args in [("no argument", []), ("another book on the command line", ["-s" + windows_path(other)])]:
         process = start(args, exe=exe)
         try:
-            info = wait_for(lambda: main_window("Vell Book Reader--"))
+            info = wait_for(lambda: main_window(CAPTION))
             if not check(info is not None, f"book beside the executable, {label}: it opens"):
                 continue
-            check(info["title"].lower() == ("Vell Book Reader--" + windows_path(book)).lower(),
+            check(info["title"].lower() == (CAPTION + windows_path(book)).lower(),
                   f"book beside the executable, {label}: caption {info['title']!r}")
             text = menu_bar_text(info, "^Vell Book Reader--")
             check(text == 0, f"book beside the executable, {label}: the menu bar is empty ({text} dark pixels)")
@@ -290,7 +341,7 @@ def check_missing():
             check(box[0]["text"] != NOT_BOOK_TEXT and path in box[0]["text"],
                   f"a missing book: the box carries the archive's error with the path ({box[0]['text']!r})")
             probe("press", "Vell Reader")
-        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window("Vell Book Reader--")),
+        info = wait_for(lambda: panel_shown(CAPTION),
                         timeout=30)
         if not check(info is not None, "a missing book: then the start-up panel shows"):
             return
@@ -425,8 +476,8 @@ def check_pages():
     log = os.path.join(folder, "reader.log")
     process = e2e.start(SOURCE, READER, ["-s" + windows_path(book)], env={"VELL_READER_LOG": windows_path(log)})
     try:
-        title = "Vell Book Reader--" + windows_path(book)
-        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)))
+        title = CAPTION + windows_path(book)
+        info = wait_for(lambda: book_shown(title))
         if not check(info is not None, "pages: the book opens"):
             return
         window = x_window("^Vell Book Reader--")[0]
@@ -448,7 +499,7 @@ def check_pages():
         xdo("key", "alt+f")
         time.sleep(1)
         xdo("key", "c")
-        closed = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window(title)), timeout=30)
+        closed = wait_for(lambda: panel_shown(title), timeout=30)
         check(closed is not None, "pages: File, Close brings back the start-up panel")
         new = {path for path in files_under(*watched) - before
                if path.lower().endswith((".jpg", ".swf", ".xml", ".bin", ".vlq", ".tmp"))
@@ -461,8 +512,8 @@ def check_pages():
                                       ("a second book", swapped, [(None, (2, 1))])]:
             if not check(open_book_from_dialog(windows_path(other)), f"pages: {label} is chosen in the open dialog"):
                 continue
-            other_title = "Vell Book Reader--" + windows_path(other)
-            info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(other_title)))
+            other_title = CAPTION + windows_path(other)
+            info = wait_for(lambda: book_shown(other_title))
             if not check(info is not None, f"pages: {label} opens"):
                 continue
             xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
@@ -486,10 +537,7 @@ def check_session():
     path = windows_path(book)
     ini = e2e.recent_list_file(SOURCE)
     saved = open(ini, "rb").read() if os.path.exists(ini) else None
-    # Xvfb has no window manager, so Wine places and sizes its windows itself
-    # for this session: full screen then shows on the screen as on a desktop.
-    managed = ["HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed"]
-    subprocess.run([WINE_RUN, "reg", "add", *managed, "/d", "N", "/f"], capture_output=True)
+    place_windows_by_wine()
     process = start([])
     try:
         info = wait_for(lambda: main_window("Vell Reader"))
@@ -507,8 +555,8 @@ def check_session():
         time.sleep(1)
         xdo("type", "--delay", "20", path)
         xdo("key", "Return")
-        title = "Vell Book Reader--" + path
-        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)),
+        title = CAPTION + path
+        info = wait_for(lambda: book_shown(title),
                         timeout=60)
         if not check(info is not None, "session: the chosen book opens in place of the start-up panel"):
             return
@@ -525,38 +573,29 @@ def check_session():
         seen = spread_pages(info, shot)
         check(seen == (3, 4), f"session: Right turns to pages 3 and 4 ({seen})")
 
-        screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
-        caption = 0x00C00000  # WS_CAPTION
-        sizing = 0x00040000  # WS_THICKFRAME
-
-        def full_screen():
-            i = main_window("Vell Book Reader--")
-            if i and i["window"] == "0,0,%d,%d" % screen and not int(i["style"], 16) & caption:
-                return i
-            return None
-
         def back_windowed():
-            i = main_window("Vell Book Reader--")
-            if i and i["window"] == windowed and int(i["style"], 16) & (caption | sizing) == caption | sizing:
+            i = main_window(CAPTION)
+            framed = WS_CAPTION | WS_THICKFRAME
+            if i and i["window"] == windowed and int(i["style"], 16) & framed == framed:
                 return i
             return None
 
         xdo("key", "F11")
-        check(wait_for(full_screen, timeout=20) is not None, "session: F11 covers the screen without a caption")
+        check(wait_for(lambda: full_screen(CAPTION), timeout=20) is not None, "session: F11 covers the screen without a caption")
         e2e.screenshot(os.path.join(shots, "4-full-screen.png"))
         xdo("key", "Escape")
         check(wait_for(back_windowed, timeout=20) is not None,
               f"session: Esc brings back the caption, the sizing frame and the bounds {windowed}")
         def options_menu():
             # "Options" has no mnemonic: open it with the mouse, then take an item's letter.
-            cx, cy = main_window("Vell Book Reader--")["client"][:2]
+            cx, cy = main_window(CAPTION)["client"][:2]
             xdo("mousemove", cx + 55, cy - 9, "click", "1")
             time.sleep(1)
 
         options_menu()
         e2e.screenshot(os.path.join(shots, "5-options-menu.png"))
         xdo("key", "f")
-        check(wait_for(full_screen, timeout=20) is not None, "session: Options, Fullscreen covers the screen")
+        check(wait_for(lambda: full_screen(CAPTION), timeout=20) is not None, "session: Options, Fullscreen covers the screen")
         options_menu()
         e2e.screenshot(os.path.join(shots, "5-options-menu-full-screen.png"))
         xdo("key", "e")
@@ -565,7 +604,7 @@ def check_session():
         xdo("key", "alt+f")
         time.sleep(1)
         xdo("key", "c")
-        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window("Vell Book Reader--")),
+        info = wait_for(lambda: panel_shown(CAPTION),
                         timeout=30)
         if not check(info is not None, "session: File, Close shows the start-up panel"):
             return
@@ -574,7 +613,7 @@ def check_session():
         origin, bands = e2e.link_bands(e2e.screenshot(os.path.join(shots, "6-closed.png")))
         if check(origin is not None and len(bands) >= 2, f"session: the panel lists a recent book ({bands})"):
             xdo("mousemove", origin[0] + 60, origin[1] + bands[0][0] + 4, "click", "1")
-            info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)),
+            info = wait_for(lambda: book_shown(title),
                             timeout=60)
             check(info is not None, "session: its link opens the book again")
             time.sleep(3)
@@ -592,25 +631,9 @@ def check_session():
             check(wait_for(lambda: main_window("About") is None, timeout=30), "session: Esc closes it")
     finally:
         stop(process)
-        subprocess.run([WINE_RUN, "reg", "delete", *managed, "/f"], capture_output=True)
+        restore_window_placement()
         if saved is not None:
             open(ini, "wb").write(saved)
-
-
-CAPTION = "Vell Book Reader--"
-TOOLKIT_CLASS = "VellToolkitWindow"
-
-
-def book_shown(title):
-    """The main window with the book open (no start-up panel), or None."""
-    info = main_window(title)
-    return info if info and startup_frame(info) is None else None
-
-
-def drop_on_reader(paths):
-    """Drops the files on the middle of the reader's X window, as a file manager would."""
-    window, (x, y, w, h) = x_window("^Vell ")
-    return xdnd_drop.drop_files(int(window), x + w // 2, y + h // 2, paths)
 
 
 def check_names():
@@ -696,16 +719,10 @@ def check_keys():
     book = os.path.join(folder, "Keys.vlq")
     demo_book(book, 8)
     title = CAPTION + windows_path(book)
-    screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
-    caption_style = 0x00C00000  # WS_CAPTION
-
-    def full_screen(prefix):
-        i = main_window(prefix)
-        return i if i and i["window"] == "0,0,%d,%d" % screen and not int(i["style"], 16) & caption_style else None
 
     def windowed(prefix):
         i = main_window(prefix)
-        return i if i and int(i["style"], 16) & caption_style else None
+        return i if i and int(i["style"], 16) & WS_CAPTION else None
 
     def open_dialog_comes_and_goes(where):
         xdo("key", "ctrl+o")
@@ -719,9 +736,16 @@ def check_keys():
         xdo("key", "F11")
         check(wait_for(lambda: full_screen(prefix), timeout=20) is not None,
               f"keys: F11 with the focus in the {where} turns full screen on")
+        time.sleep(1)
+        check(screen_corner_covered(e2e.screenshot(os.path.join(folder, f"full-screen-{where}.png"))),
+              f"keys: full screen from the {where} shows on the screen")
         xdo("key", "F11")
         check(wait_for(lambda: windowed(prefix), timeout=20) is not None, "keys: F11 again turns it off")
+        time.sleep(1)
+        check(not screen_corner_covered(e2e.screenshot(os.path.join(folder, f"windowed-{where}.png"))),
+              f"keys: the window from the {where} is back in its bounds on the screen")
 
+    place_windows_by_wine()
     process = start([])
     try:
         info = wait_for(lambda: main_window("Vell Reader"))
@@ -756,11 +780,12 @@ def check_keys():
         seen = spread_pages(main_window(title), e2e.screenshot(os.path.join(folder, "right.png")))
         check(seen == (3, 4), f"keys: the player still turns the page with Right ({seen})")
         xdo("key", "ctrl+w")
-        closed = wait_for(lambda: (lambda i: i if i and startup_frame(i) else None)(main_window(CAPTION)), timeout=30)
+        closed = wait_for(lambda: panel_shown(CAPTION), timeout=30)
         check(closed is not None, "keys: Ctrl+W closes the book and shows the start-up panel")
         e2e.screenshot(os.path.join(folder, "closed.png"))
     finally:
         stop(process)
+        restore_window_placement()
 
 
 def check_resume():
@@ -772,14 +797,14 @@ def check_resume():
     book = os.path.join(folder, "Resumed.vlq")
     demo_book(book, 8)
     path = windows_path(book)
-    title = "Vell Book Reader--" + path
+    title = CAPTION + path
     resume_file = e2e.resume_file(SOURCE)
     saved = open(resume_file, "rb").read() if os.path.exists(resume_file) else None
 
     def open_reader(label, shot):
         """Starts the reader on the book; its process and the spread it first shows."""
         process = start(["-s" + path])
-        info = wait_for(lambda: (lambda i: i if i and startup_frame(i) is None else None)(main_window(title)))
+        info = wait_for(lambda: book_shown(title))
         if not check(info is not None, f"resume: {label}: the book opens"):
             return process, None, None
         time.sleep(3)

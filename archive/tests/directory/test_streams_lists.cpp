@@ -12,6 +12,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "WideText.h"
 #endif
 
 using testsupport::TScratchFolder;
@@ -123,6 +125,12 @@ TEST(PlatformFileStream, PositionSizeAndTimeMatchTheFile) {
   const TScratchFolder folder;
   const std::filesystem::path path = folder.Write("stream.bin", "0123456789");
   IArchivePlatform& platform = DefaultArchivePlatform();
+  auto ExpectTheTimeByName = [&](TPlatformFileStream& stream) {
+    std::int64_t own = 0, byName = 0;
+    ASSERT_TRUE(stream.ModificationTime(own));
+    ASSERT_TRUE(platform.FileModificationTime(path.string(), byName));
+    EXPECT_EQ(own, byName);
+  };
   {
     auto stream = platform.OpenFile(path.string(), TFileAccess::Read, TFileShare::DenyNone);
     char bytes[4] = {};
@@ -134,20 +142,14 @@ TEST(PlatformFileStream, PositionSizeAndTimeMatchTheFile) {
     EXPECT_EQ(stream->Read(bytes, 4), 2u);
     EXPECT_EQ(std::string(bytes, 2), "89");
     EXPECT_EQ(stream->Size(), 10);
-    std::int64_t own = 0, byName = 0;
-    ASSERT_TRUE(stream->ModificationTime(own));
-    ASSERT_TRUE(platform.FileModificationTime(path.string(), byName));
-    EXPECT_EQ(own, byName);
+    ExpectTheTimeByName(*stream);
   }
   {
     auto stream = platform.OpenFile(path.string(), TFileAccess::ReadWrite, TFileShare::DenyNone);
     stream->Seek(0, TSeekOrigin::soEnd);
     EXPECT_EQ(stream->Write("ab", 2), 2u);
     EXPECT_EQ(stream->Size(), 12);  // a writable file's size is asked afresh
-    std::int64_t own = 0, byName = 0;
-    ASSERT_TRUE(stream->ModificationTime(own));
-    ASSERT_TRUE(platform.FileModificationTime(path.string(), byName));
-    EXPECT_EQ(own, byName);
+    ExpectTheTimeByName(*stream);
   }
 }
 
@@ -252,10 +254,7 @@ TEST(PlatformFileStream, OpensNamesGivenAsUtf8OrInTheCodePage) {
     WriteFile(file, "abc", 3, &written, nullptr);
     CloseHandle(file);
     // The temporary folder itself may hold any name: hand it over as UTF-8 too.
-    const int n = WideCharToMultiByte(CP_UTF8, 0, stem.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8Stem(static_cast<std::size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, stem.c_str(), -1, utf8Stem.data(), n, nullptr, nullptr);
-    const std::string path = utf8Stem + c.given;
+    const std::string path = WideToUtf8(stem) + c.given;
     EXPECT_TRUE(DefaultArchivePlatform().FileExists(path)) << c.given;
     std::int64_t time = 0;
     EXPECT_TRUE(DefaultArchivePlatform().FileModificationTime(path, time)) << c.given;
