@@ -6,7 +6,9 @@
 #include "Exception.h"
 
 TS_BufferStream::TS_BufferStream(TStream* underlying, std::size_t bufferSize)
-    : underlying_(nullptr), buffer_(bufferSize == 0 ? 1 : bufferSize) {
+    : underlying_(nullptr),
+      buffer_(new std::uint8_t[bufferSize == 0 ? 1 : bufferSize]),
+      bufferSize_(bufferSize == 0 ? 1 : bufferSize) {
   SetUnderlying(underlying);
 }
 
@@ -45,8 +47,10 @@ std::int64_t TS_BufferStream::LogicalPosition() {
   }
 }
 
-std::size_t TS_BufferStream::FillBuffer() {
-  const std::size_t n = underlying_->Read(buffer_.data(), buffer_.size());
+std::size_t TS_BufferStream::FillBuffer(std::size_t wanted) {
+  const std::size_t size = nextFill_ == 0 ? bufferSize_ : std::min(bufferSize_, std::max(nextFill_, wanted));
+  nextFill_ = 0;
+  const std::size_t n = underlying_->Read(buffer_.get(), size);
   underlyingPosition_ += static_cast<std::int64_t>(n);
   current_ = 0;
   end_ = n;
@@ -60,7 +64,7 @@ std::size_t TS_BufferStream::FlushBuffer() {
   const std::size_t pending = current_;
   std::size_t written = 0;
   if (pending > 0) {
-    written = underlying_->Write(buffer_.data(), pending);
+    written = underlying_->Write(buffer_.get(), pending);
     underlyingPosition_ += static_cast<std::int64_t>(written);
   }
   current_ = 0;
@@ -81,7 +85,7 @@ std::size_t TS_BufferStream::Read(void* buffer, std::size_t count) {
   while (done < count) {
     if (current_ >= end_) {
       // Large reads bypass the buffer once it is drained.
-      if (count - done >= buffer_.size()) {
+      if (count - done >= bufferSize_) {
         const std::size_t n = underlying_->Read(out + done, count - done);
         underlyingPosition_ += static_cast<std::int64_t>(n);
         current_ = end_ = 0;
@@ -89,10 +93,10 @@ std::size_t TS_BufferStream::Read(void* buffer, std::size_t count) {
         done += n;
         break;
       }
-      if (FillBuffer() == 0) break;
+      if (FillBuffer(count - done) == 0) break;
     }
     const std::size_t n = std::min(count - done, end_ - current_);
-    std::memcpy(out + done, buffer_.data() + current_, n);
+    std::memcpy(out + done, buffer_.get() + current_, n);
     current_ += n;
     done += n;
   }
@@ -113,12 +117,12 @@ std::size_t TS_BufferStream::Write(const void* buffer, std::size_t count) {
   const auto* in = static_cast<const std::uint8_t*>(buffer);
   std::size_t done = 0;
   while (done < count) {
-    const std::size_t n = std::min(count - done, buffer_.size() - current_);
-    std::memcpy(buffer_.data() + current_, in + done, n);
+    const std::size_t n = std::min(count - done, bufferSize_ - current_);
+    std::memcpy(buffer_.get() + current_, in + done, n);
     current_ += n;
     done += n;
     written_ = true;
-    if (current_ == buffer_.size()) {
+    if (current_ == bufferSize_) {
       if (FlushBuffer() != 0) break;  // the device refused: stop early
     }
   }

@@ -28,9 +28,14 @@ public:
   // Steps back one byte and stores it there; raises "Putback overflow" at the buffer start.
   void PutBack(std::uint8_t byte);
 
+  // The next refill reads about bytes (never less than the read asks for),
+  // not a whole buffer: a reader that knows how much it will need spares the
+  // copy of read-ahead it would throw away. Later refills read whole buffers.
+  void LimitNextFill(std::size_t bytes) { nextFill_ = bytes; }
+
   TState State() const { return state_; }
   bool Written() const { return written_; }
-  std::size_t BufferSize() const { return buffer_.size(); }
+  std::size_t BufferSize() const { return bufferSize_; }
 
   std::function<void()> OnBufferFilled;
   std::function<void()> OnBufferFlushed;
@@ -43,12 +48,14 @@ protected:
 
 private:
   std::size_t FlushBuffer();
-  std::size_t FillBuffer();
+  std::size_t FillBuffer(std::size_t wanted);
   std::int64_t LogicalPosition();
 
   TStream* underlying_;
   std::int64_t underlyingPosition_ = 0;  // tracked, so position queries cost no system call
-  std::vector<std::uint8_t> buffer_;
+  std::unique_ptr<std::uint8_t[]> buffer_;  // left uninitialised: it is filled before it is read
+  std::size_t bufferSize_;
+  std::size_t nextFill_ = 0;  // 0: a whole buffer
   std::size_t current_ = 0;   // index into buffer_
   std::size_t end_ = 0;       // end of valid read-ahead
   bool hasCurrent_ = false;

@@ -25,8 +25,9 @@ class TEntryInput : public vell::codec::ByteSource {
 public:
   static constexpr std::size_t BlockSize = 32768;
 
-  // buffer holds at least BlockSize bytes; remaining is the entry's data after
-  // any encryption header (and before an AES authentication code).
+  // buffer holds at least min(BlockSize, remaining) bytes; remaining is the
+  // entry's data after any encryption header (and before an AES
+  // authentication code).
   TEntryInput(TZipReader& reader, std::uint8_t* buffer, std::int64_t remaining, TEntryDecryption& decryption);
 
   // Yields to window messages, then reads and decrypts up to BlockSize bytes.

@@ -54,6 +54,18 @@ std::uint64_t UpFrontSize(std::uint16_t method, std::uint64_t announced, std::ui
   return std::min(announced, bound);
 }
 
+// About how many bytes an entry takes from its local header to the end of
+// its data, as its central record tells; the local header may differ, and
+// then only costs a further read. A small entry is read in one go without
+// a whole buffer's worth of read-ahead.
+std::size_t ExpectedEntrySpan(const TZipHeaderInfo& entry) {
+  constexpr std::uint64_t kSlack = 64;  // local extra fields are often a little longer
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max();
+  const std::uint64_t span = ZipRecordSizes::LocalHeader + entry.FileNameLength + entry.ExtraFieldLength +
+                             std::min(entry.EffectiveCompressedSize(), kMost) + kSlack;
+  return static_cast<std::size_t>(std::min(span, kMost));
+}
+
 }  // namespace
 
 // The work of one ExtractSelected call: buffers allocated once per call, the
@@ -65,8 +77,7 @@ public:
   // (about a tenth of the inflate time); still well inside 1 MiB of working memory.
   static constexpr std::size_t kInflateAreaSize = 256 * 1024;
 
-  explicit TUnpackSession(TZipReader& reader)
-      : r_(reader), input_(new std::uint8_t[TEntryInput::BlockSize + 1]) {}
+  explicit TUnpackSession(TZipReader& reader) : r_(reader) {}
 
   // Chooses the entries to extract (ascending view indices) and marks them.
   int Select();
@@ -78,6 +89,9 @@ public:
 private:
   bool MultiPart() const { return r_.multiDiskMode_ != TZipMultiDiskMode::mdNone; }
   std::size_t ReadExactly(void* buffer, std::size_t count);
+  // Room for one block of an entry with remaining bytes of data: a pass over
+  // small entries never asks the allocator for a whole block.
+  std::uint8_t* InputBuffer(std::int64_t remaining);
   bool AskForNewPassword(int index);
   bool EstablishTraditionalKey(const TZipHeaderInfo& entry, int index, std::uint64_t dataStart,
                                TEntryDecryption& decryption);
@@ -87,6 +101,7 @@ private:
 
   TZipReader& r_;
   std::unique_ptr<std::uint8_t[]> input_;
+  std::size_t inputSize_ = 0;
   std::unique_ptr<std::uint8_t[]> output_;
   std::vector<int> selection_;
   std::int64_t archiveSize_ = -1;
@@ -230,10 +245,7 @@ int TUnpackSession::Select() {
     if (plainNames) {
       // Plain names are found through the index, in the order a walk finds them.
       r_.YieldPerBlock(walked);
-      for (const auto& name : folded) {
-        const auto found = r_.NameIndex().AllFolded(name);
-        selection_.insert(selection_.end(), found.begin(), found.end());
-      }
+      for (const auto& name : folded) r_.NameIndex().AppendFolded(name, selection_);
       if (folded.size() > 1) {
         std::sort(selection_.begin(), selection_.end());
         selection_.erase(std::unique(selection_.begin(), selection_.end()), selection_.end());
@@ -273,6 +285,16 @@ std::size_t TUnpackSession::ReadExactly(void* buffer, std::size_t count) {
   const std::size_t got = r_.ReadArchive(buffer, count, true);
   if (got < count) throw EFatalUnzipError(ZipMessages::PrematureEnd);
   return got;
+}
+
+std::uint8_t* TUnpackSession::InputBuffer(std::int64_t remaining) {
+  const auto needed = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(remaining, 1, static_cast<std::int64_t>(TEntryInput::BlockSize)));
+  if (needed > inputSize_) {
+    input_.reset(new std::uint8_t[needed]);
+    inputSize_ = needed;
+  }
+  return input_.get();
 }
 
 bool TUnpackSession::AskForNewPassword(int index) {
@@ -336,8 +358,10 @@ bool TUnpackSession::DecodeEntry(int index) {
     if (MultiPart() && entry.EffectiveDiskStart() != static_cast<std::uint32_t>(r_.currentDisk_))
       r_.SwitchToPart(static_cast<int>(entry.EffectiveDiskStart()) + 1);
     r_.archive_->Seek(static_cast<std::int64_t>(entry.EffectiveLocalHeaderOffset()), TSeekOrigin::soBeginning);
+    r_.archive_->LimitNextFill(ExpectedEntrySpan(entry));
     std::uint8_t local[ZipRecordSizes::LocalHeader];
     ReadExactly(local, sizeof local);
+    r_.archive_->LimitNextFill(0);  // the header came from read-ahead already there
     entry.LocalExtraFieldLength = GetU16(local + 28);
     dataStart += GetU16(local + 26) + entry.LocalExtraFieldLength;
   }
@@ -395,7 +419,7 @@ bool TUnpackSession::DecodeEntry(int index) {
   target.SetPosition(0);
   r_.archive_->Seek(static_cast<std::int64_t>(dataStart + headerSize), TSeekOrigin::soBeginning);
 
-  TEntryInput input(r_, input_.get(), remaining, decryption);
+  TEntryInput input(r_, InputBuffer(remaining), remaining, decryption);
   TEntryOutput output(r_, target, uncompressed);
   bool acceptedWithoutCheck = false;
   try {

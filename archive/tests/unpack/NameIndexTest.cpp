@@ -8,6 +8,7 @@
 
 #include "BookCheck.h"
 #include "ChecksumStream.h"
+#include "NameTable.h"
 #include "PassOnStream.h"
 #include "UnpackPattern.h"
 #include "UnpackTestSupport.h"
@@ -28,7 +29,18 @@ protected:
                                             StoredEntry("other.txt", "5"),
                                             StoredEntry("DOCS/", ""),
                                         }));
+    // Names longer than the index keeps in one place, alike in their first part.
+    longPath_ = scratch_.Write("long.zip", BuildArchive({
+                                               StoredEntry(kLong + "tail/One.txt", "1"),
+                                               StoredEntry(kLong + "tail/one.txt", "2"),
+                                               StoredEntry(kLong + "tail/two.txt", "3"),
+                                               StoredEntry(kLong + "TAIL/ONE.TXT", "4"),
+                                               StoredEntry(kLong + "tail/one.txt", "5"),
+                                           }));
   }
+
+  static inline const std::string kLong = "files/" + std::string(60, 'x') + "/";
+  static inline const std::string kLongStored = "files\\" + std::string(60, 'x') + "\\";
 
   // Indices the events report, in order, and the entries marked afterwards.
   struct TOutcome {
@@ -48,6 +60,7 @@ protected:
 
   TScratchFolder scratch_;
   std::string path_;
+  std::string longPath_;
 };
 
 std::string Printed(const std::vector<int>& v) {
@@ -58,19 +71,24 @@ std::string Printed(const std::vector<int>& v) {
 
 TEST_F(NameIndex, PlainNamesSelectWhatTheWalkSelectsInItsOrder) {
   // The walk is forced by a one-letter set in place of the first character.
-  const std::string names[] = {"files\\a.txt", "FILES\\a.TXT", "docs\\", "Other.txt", "missing", "files\\a.tx"};
-  for (const auto mode : {TZipSortMode::ByNone, TZipSortMode::ByName, TZipSortMode::ByFileName}) {
-    for (const bool folders : {false, true}) {
-      TZipReader reader;
-      reader.SetSortMode(mode);
-      reader.SetRecreateDirs(folders);
-      reader.SetZipName(path_);
-      reader.ReadZipDirectory();
-      for (const auto& name : names) {
-        const TOutcome indexed = Extract(reader, name);
-        const TOutcome walked = Extract(reader, "<" + name.substr(0, 1) + ">" + name.substr(1));
-        EXPECT_EQ(indexed, walked) << name << " mode " << static_cast<int>(mode) << " folders " << folders
-                                   << ": " << Printed(indexed.started) << "/ " << Printed(walked.started);
+  const std::vector<std::string> shortNames = {"files\\a.txt", "FILES\\a.TXT", "docs\\",
+                                               "Other.txt", "missing", "files\\a.tx"};
+  const std::vector<std::string> longNames = {kLongStored + "tail\\one.txt", kLongStored + "TAIL\\Two.txt",
+                                              kLongStored + "tail\\one.tx", kLongStored};
+  for (const auto& [path, names] : {std::pair{path_, shortNames}, std::pair{longPath_, longNames}}) {
+    for (const auto mode : {TZipSortMode::ByNone, TZipSortMode::ByName, TZipSortMode::ByFileName}) {
+      for (const bool folders : {false, true}) {
+        TZipReader reader;
+        reader.SetSortMode(mode);
+        reader.SetRecreateDirs(folders);
+        reader.SetZipName(path);
+        reader.ReadZipDirectory();
+        for (const auto& name : names) {
+          const TOutcome indexed = Extract(reader, name);
+          const TOutcome walked = Extract(reader, "<" + name.substr(0, 1) + ">" + name.substr(1));
+          EXPECT_EQ(indexed, walked) << name << " mode " << static_cast<int>(mode) << " folders " << folders
+                                     << ": " << Printed(indexed.started) << "/ " << Printed(walked.started);
+        }
       }
     }
   }
@@ -86,18 +104,24 @@ TEST_F(NameIndex, PlainNamesSelectWhatTheWalkSelectsInItsOrder) {
 }
 
 TEST_F(NameIndex, ExactLookUpFindsTheFirstEntryOfThatSpellingInTheView) {
-  for (const auto mode : {TZipSortMode::ByNone, TZipSortMode::ByName, TZipSortMode::ByDate}) {
-    TZipReader reader;
-    reader.SetSortMode(mode);
-    reader.SetZipName(path_);
-    reader.ReadZipDirectory();
-    for (const std::string name : {"files\\a.txt", "Files\\A.txt", "FILES\\A.TXT", "files\\A.txt", "docs\\", "DOCS\\",
-                                   "other.txt", "", "files"}) {
-      int first = -1;
-      for (int i = reader.EntryCount() - 1; i >= 0; --i)
-        if (reader.EntryFullName(i) == name) first = i;
-      EXPECT_EQ(reader.FindEntry(name), first) << name << " mode " << static_cast<int>(mode);
-      EXPECT_EQ(FindBookEntry(&reader, name), first + 1) << name;
+  const std::vector<std::string> shortNames = {"files\\a.txt", "Files\\A.txt", "FILES\\A.TXT", "files\\A.txt", "docs\\",
+                                               "DOCS\\", "other.txt", "", "files"};
+  const std::vector<std::string> longNames = {kLongStored + "tail\\one.txt", kLongStored + "TAIL\\ONE.TXT",
+                                              kLongStored + "tail\\One.txt", kLongStored + "tail\\ONE.txt",
+                                              kLongStored + "tail\\two.txt", kLongStored};
+  for (const auto& [path, names] : {std::pair{path_, shortNames}, std::pair{longPath_, longNames}}) {
+    for (const auto mode : {TZipSortMode::ByNone, TZipSortMode::ByName, TZipSortMode::ByDate}) {
+      TZipReader reader;
+      reader.SetSortMode(mode);
+      reader.SetZipName(path);
+      reader.ReadZipDirectory();
+      for (const std::string& name : names) {
+        int first = -1;
+        for (int i = reader.EntryCount() - 1; i >= 0; --i)
+          if (reader.EntryFullName(i) == name) first = i;
+        EXPECT_EQ(reader.FindEntry(name), first) << name << " mode " << static_cast<int>(mode);
+        EXPECT_EQ(FindBookEntry(&reader, name), first + 1) << name;
+      }
     }
   }
   TZipReader empty;
@@ -155,6 +179,28 @@ TEST_F(NameIndex, AnEntryChosenByIndexComesOutWhateverItsNameIntoAStreamThatKeep
   EXPECT_EQ(reader.UnpackEntryToStream(&sink, 3), 0);  // a folder, while folders are not made
   EXPECT_THROW(reader.UnpackEntryToStream(&sink, 4), EListError);
   EXPECT_THROW(reader.UnpackEntryToStream(&sink, -1), EListError);
+}
+
+// Enough names of one length for their 32-bit hashes to meet several times
+// (about five pairs expected at this count), so that names told apart only
+// by their bytes, in the slot or in the tail kept aside, are looked up too.
+TEST(NameTable, EveryNameFindsItsOwnEntryAmongManyOfTheSameLength) {
+  for (const std::size_t prefix : {std::size_t{20}, std::size_t{60}}) {
+    constexpr int kCount = 200000;
+    const std::string common(prefix, 'n');
+    auto name = [&](int i) { return common + std::to_string(10000000 + i); };
+    TNameTable table(kCount);
+    for (int i = 0; i < kCount; ++i) ASSERT_EQ(table.Insert(name(i), i).entry, -1) << i;
+    int wrong = 0;
+    for (int i = 0; i < kCount; ++i) wrong += table.Find(name(i)).entry != i;
+    EXPECT_EQ(wrong, 0) << "prefix " << prefix;
+    EXPECT_EQ(table.Find(name(kCount)).entry, -1);
+    EXPECT_EQ(table.Find(common).entry, -1);
+    const auto again = table.Insert(name(7), kCount);  // a later entry of a known name
+    EXPECT_EQ(again.entry, 7);
+    EXPECT_TRUE(table.Find(name(7)).shared);
+    EXPECT_FALSE(table.Find(name(8)).shared);
+  }
 }
 
 TEST(ChecksumStream, CountsInOrderAndRefusesToGoBack) {

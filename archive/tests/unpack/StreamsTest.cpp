@@ -1,6 +1,7 @@
 // The memory stream extraction writes into, and the buffered stream it reads through.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -99,6 +100,27 @@ TEST(BufferStream, LargeReadsPassStraightThroughOnceTheReadAheadIsUsedUp) {
   ASSERT_EQ(stream.Read(got.data() + stream.Position(), 40000), rest);  // short at the end
   EXPECT_EQ(got, bytes);
   EXPECT_EQ(stream.State(), TS_BufferStream::TState::Unknown);
+}
+
+TEST(BufferStream, ALimitedFillReadsWhatWasAnnouncedOnceThenWholeBuffersAgain) {
+  std::vector<std::uint8_t> bytes(20000);
+  std::iota(bytes.begin(), bytes.end(), std::uint8_t{0});
+  TRecordingStream under;
+  under.Write(bytes.data(), bytes.size());
+  under.SetPosition(0);
+  TS_BufferStream stream(&under, 8192);
+  std::vector<std::uint8_t> got(bytes.size());
+
+  stream.LimitNextFill(100);
+  ASSERT_EQ(stream.Read(got.data(), 30), 30u);
+  ASSERT_EQ(stream.Read(got.data() + 30, 70), 70u);  // from the 100 bytes read ahead
+  stream.LimitNextFill(10);
+  ASSERT_EQ(stream.Read(got.data() + 100, 50), 50u);  // never less than the read asks for
+  stream.LimitNextFill(100000);
+  ASSERT_EQ(stream.Read(got.data() + 150, 10), 10u);  // never more than the buffer
+  ASSERT_EQ(stream.Read(got.data() + 160, 8200), 8200u);
+  EXPECT_EQ(under.Reads, (std::vector<std::size_t>{100, 50, 8192, 8192}));
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 8360, bytes.begin()));
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+#include "NameTable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+std::uint32_t HashName(std::string_view name) {
+  const std::uint64_t hash = std::hash<std::string_view>{}(name);
+  return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+}  // namespace
+
+// At most two thirds full, which keeps probe runs short without rounding
+// the table up to a power of two.
+TNameTable::TNameTable(std::size_t names) : slots_(std::max<std::size_t>(16, names + names / 2 + 1)) {}
+
+std::size_t TNameTable::Home(std::uint32_t hash) const {
+  return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * slots_.size()) >> 32);
+}
+
+bool TNameTable::Holds(const TSlot& slot, std::string_view name, std::uint32_t hash) const {
+  if (slot.hash != hash || slot.length != name.size()) return false;
+  const std::size_t inHead = std::min(name.size(), kInlineLength);
+  if (std::memcmp(slot.head, name.data(), inHead) != 0) return false;
+  return inHead == name.size() ||
+         std::memcmp(tails_.data() + slot.tailAt, name.data() + inHead, name.size() - inHead) == 0;
+}
+
+template <typename Slot, typename Table>
+Slot& TNameTable::Probe(Table& table, std::string_view name, std::uint32_t hash) {
+  const std::size_t size = table.slots_.size();
+  for (std::size_t at = table.Home(hash);; at = at + 1 == size ? 0 : at + 1) {
+    Slot& slot = table.slots_[at];
+    if (slot.entry < 0 || table.Holds(slot, name, hash)) return slot;
+  }
+}
+
+TNameTable::TFound TNameTable::Insert(std::string_view name, std::int32_t entry) {
+  const std::uint32_t hash = HashName(name);
+  TSlot& slot = Probe<TSlot>(*this, name, hash);
+  if (slot.entry >= 0) {
+    slot.shared = true;
+    return {slot.entry, true};
+  }
+  slot.hash = hash;
+  slot.entry = entry;
+  slot.length = static_cast<std::uint32_t>(name.size());
+  const std::size_t inHead = std::min(name.size(), kInlineLength);
+  std::memcpy(slot.head, name.data(), inHead);
+  if (inHead < name.size()) {
+    slot.tailAt = tails_.size();
+    tails_.append(name.substr(inHead));
+  }
+  return {};
+}
+
+TNameTable::TFound TNameTable::Find(std::string_view name) const {
+  const TSlot& slot = Probe<const TSlot>(*this, name, HashName(name));
+  return {slot.entry, slot.shared};
+}
