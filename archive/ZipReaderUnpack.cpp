@@ -358,7 +358,9 @@ bool TUnpackSession::DecodeEntry(int index) {
     if (MultiPart() && entry.EffectiveDiskStart() != static_cast<std::uint32_t>(r_.currentDisk_))
       r_.SwitchToPart(static_cast<int>(entry.EffectiveDiskStart()) + 1);
     r_.archive_->Seek(static_cast<std::int64_t>(entry.EffectiveLocalHeaderOffset()), TSeekOrigin::soBeginning);
-    r_.archive_->LimitNextFill(ExpectedEntrySpan(entry));
+    // One entry alone needs no read-ahead past its end; a pass over many
+    // finds the next ones in it.
+    if (selection_.size() == 1) r_.archive_->LimitNextFill(ExpectedEntrySpan(entry));
     std::uint8_t local[ZipRecordSizes::LocalHeader];
     ReadExactly(local, sizeof local);
     r_.archive_->LimitNextFill(0);  // the header came from read-ahead already there

@@ -12,10 +12,11 @@ namespace {
 // Reads one held file; writes are refused, as on a read-only file.
 class TMemoryFileStream final : public TPlatformFileStream {
 public:
-  TMemoryFileStream(std::shared_ptr<const std::string> bytes, std::int64_t version)
-      : bytes_(std::move(bytes)), version_(version) {}
+  TMemoryFileStream(std::shared_ptr<const std::string> bytes, std::int64_t version, std::vector<std::size_t>& reads)
+      : bytes_(std::move(bytes)), version_(version), reads_(reads) {}
 
   std::size_t Read(void* buffer, std::size_t count) override {
+    reads_.push_back(count);
     if (position_ >= bytes_->size()) return 0;
     const std::size_t n = std::min(count, bytes_->size() - position_);
     std::memcpy(buffer, bytes_->data() + position_, n);
@@ -41,6 +42,7 @@ public:
 private:
   std::shared_ptr<const std::string> bytes_;
   std::int64_t version_;
+  std::vector<std::size_t>& reads_;
   std::size_t position_ = 0;
 };
 
@@ -64,7 +66,7 @@ std::string TMemoryPlatform::OnDisk(const std::string& path) const {
 
 std::unique_ptr<TPlatformFileStream> TMemoryPlatform::OpenFile(const std::string& path, TFileAccess access,
                                                                TFileShare share) {
-  if (const TFile* held = Held(path)) return std::make_unique<TMemoryFileStream>(held->Bytes, held->Version);
+  if (const TFile* held = Held(path)) return std::make_unique<TMemoryFileStream>(held->Bytes, held->Version, Reads);
   if (!SystemFiles) throw EFOpenError("Cannot open file \"" + path + "\".");
   return System().OpenFile(OnDisk(path), access, share);
 }

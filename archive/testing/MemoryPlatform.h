@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Platform.h"
 
@@ -25,6 +26,8 @@ public:
   TDriveType Drive = TDriveType::Fixed;
   std::string Label;
 
+  // The size asked for by every read of a held file, in order.
+  std::vector<std::size_t> Reads;
   int Yields = 0;
   int Messages = 0;
   std::string LastMessage;

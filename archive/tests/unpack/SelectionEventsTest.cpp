@@ -130,3 +130,33 @@ TEST_F(Selection, YieldsOncePerSelectionBlockAndOncePerDataBlock) {
   EXPECT_EQ(reader_.UnpackToStream(&stream, "book.swf"), 1);
   EXPECT_EQ(platform_.Yields, 0);
 }
+
+namespace {
+
+// One entry asked for reads about as much as it takes in the archive; a pass
+// over many reads the archive in whole buffers, not entry by entry.
+TEST(ExtractionReads, OneEntryReadsItsOwnBytesAndAPassReadsWholeBuffers) {
+  std::vector<TEntryLayout> entries;
+  for (int i = 0; i < 300; ++i) entries.push_back(StoredEntry("pages/p" + std::to_string(i) + ".txt", "page text"));
+  const Bytes archive = BuildArchive(entries);
+  TMemoryPlatform platform;
+  platform.PutFile("book.vlq", archive);
+  TZipReader reader(platform);
+  reader.SetZipName("book.vlq");
+  reader.ReadZipDirectory();
+
+  TMemoryStream stream;
+  platform.Reads.clear();
+  ASSERT_EQ(reader.UnpackToStream(&stream, "pages\\p150.txt"), 1);
+  ASSERT_EQ(platform.Reads.size(), 1u);
+  EXPECT_LT(platform.Reads[0], 200u);  // header, name, nine bytes and a little slack
+
+  platform.Reads.clear();
+  ASSERT_EQ(reader.UnpackEntriesToStream(&stream, 0, 300), 300);
+  std::size_t bytes = 0;
+  for (const std::size_t n : platform.Reads) bytes += n;
+  EXPECT_LE(platform.Reads.size(), archive.size() / TZipReader::StreamBufferSize + 2);
+  EXPECT_LT(bytes, archive.size());
+}
+
+}  // namespace
