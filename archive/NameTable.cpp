@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+
+#include "KeyedHash.h"
 
 namespace {
 
 std::uint32_t HashName(std::string_view name) {
-  const std::uint64_t hash = std::hash<std::string_view>{}(name);
+  const std::uint64_t hash = NameHash(name);
   return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 

@@ -8,6 +8,7 @@
 
 #include "BookCheck.h"
 #include "ChecksumStream.h"
+#include "KeyedHash.h"
 #include "NameTable.h"
 #include "PassOnStream.h"
 #include "UnpackPattern.h"
@@ -179,6 +180,23 @@ TEST_F(NameIndex, AnEntryChosenByIndexComesOutWhateverItsNameIntoAStreamThatKeep
   EXPECT_EQ(reader.UnpackEntryToStream(&sink, 3), 0);  // a folder, while folders are not made
   EXPECT_THROW(reader.UnpackEntryToStream(&sink, 4), EListError);
   EXPECT_THROW(reader.UnpackEntryToStream(&sink, -1), EListError);
+}
+
+// The reference vectors of SipHash-2-4 (key 00..0f, message 00..n-1) check
+// the rounds and the handling of a message's last, partial word.
+TEST(KeyedHash, SipHashMatchesItsReferenceVectorsAndTheKeyMatters) {
+  const TSipKey key{0x0706050403020100ull, 0x0f0e0d0c0b0a0908ull};
+  const struct {
+    std::size_t length;
+    std::uint64_t hash;
+  } vectors[] = {{0, 0x726fdb47dd0e0e31ull}, {1, 0x74f839c593dc67fdull}, {2, 0x0d6c8009d9a94f5aull},
+                 {3, 0x85676696d7fb7e2dull}, {8, 0x93f5f5799a932462ull}, {15, 0xa129ca6149be45e5ull}};
+  std::string message;
+  for (int i = 0; i < 16; ++i) message += static_cast<char>(i);
+  for (const auto& v : vectors)
+    EXPECT_EQ(SipHash(key, std::string_view(message).substr(0, v.length), 2, 4), v.hash) << v.length;
+  EXPECT_NE(SipHash(TSipKey{1, 0}, "book.swf", 1, 3), SipHash(TSipKey{2, 0}, "book.swf", 1, 3));
+  EXPECT_EQ(NameHash("book.swf"), NameHash(std::string("book.swf")));
 }
 
 // Enough names of one length for their 32-bit hashes to meet several times
