@@ -14,9 +14,9 @@ std::uint32_t HashName(std::string_view name) {
 
 }  // namespace
 
-// At most two thirds full, which keeps probe runs short without rounding
-// the table up to a power of two.
-TNameTable::TNameTable(std::size_t names) : slots_(std::max<std::size_t>(16, names + names / 2 + 1)) {}
+// At most half full: a name then mostly sits in its home slot, and a look-up
+// in a large table reads one line. No rounding up to a power of two.
+TNameTable::TNameTable(std::size_t names) : slots_(std::max<std::size_t>(16, names * 2 + 1)) {}
 
 std::size_t TNameTable::Home(std::uint32_t hash) const {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * slots_.size()) >> 32);
