@@ -72,9 +72,16 @@ TEST(MemoryStream, ASizeThatCannotBeHadLeavesTheStreamAsItWas) {
   EXPECT_EQ(stream.Read(nullptr, 0), 0u);
 }
 
-// A memory stream that records the size of every read reaching it.
+// A memory stream of counting bytes that records the size of every read reaching it.
 class TRecordingStream : public TMemoryStream {
 public:
+  explicit TRecordingStream(std::size_t size) : Bytes(size) {
+    std::iota(Bytes.begin(), Bytes.end(), std::uint8_t{0});
+    Write(Bytes.data(), Bytes.size());
+    SetPosition(0);
+  }
+
+  std::vector<std::uint8_t> Bytes;
   std::vector<std::size_t> Reads;
   std::size_t Read(void* buffer, std::size_t count) override {
     Reads.push_back(count);
@@ -83,11 +90,8 @@ public:
 };
 
 TEST(BufferStream, LargeReadsPassStraightThroughOnceTheReadAheadIsUsedUp) {
-  std::vector<std::uint8_t> bytes(100000);
-  std::iota(bytes.begin(), bytes.end(), std::uint8_t{0});
-  TRecordingStream under;
-  under.Write(bytes.data(), bytes.size());
-  under.SetPosition(0);
+  TRecordingStream under(100000);
+  const auto& bytes = under.Bytes;
   TS_BufferStream stream(&under, 8192);
 
   std::vector<std::uint8_t> got(bytes.size());
@@ -103,13 +107,9 @@ TEST(BufferStream, LargeReadsPassStraightThroughOnceTheReadAheadIsUsedUp) {
 }
 
 TEST(BufferStream, ALimitedFillReadsWhatWasAnnouncedOnceThenWholeBuffersAgain) {
-  std::vector<std::uint8_t> bytes(20000);
-  std::iota(bytes.begin(), bytes.end(), std::uint8_t{0});
-  TRecordingStream under;
-  under.Write(bytes.data(), bytes.size());
-  under.SetPosition(0);
+  TRecordingStream under(20000);
   TS_BufferStream stream(&under, 8192);
-  std::vector<std::uint8_t> got(bytes.size());
+  std::vector<std::uint8_t> got(under.Bytes.size());
 
   stream.LimitNextFill(100);
   ASSERT_EQ(stream.Read(got.data(), 30), 30u);
@@ -120,7 +120,7 @@ TEST(BufferStream, ALimitedFillReadsWhatWasAnnouncedOnceThenWholeBuffersAgain) {
   ASSERT_EQ(stream.Read(got.data() + 150, 10), 10u);  // never more than the buffer
   ASSERT_EQ(stream.Read(got.data() + 160, 8200), 8200u);
   EXPECT_EQ(under.Reads, (std::vector<std::size_t>{100, 50, 8192, 8192}));
-  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 8360, bytes.begin()));
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 8360, under.Bytes.begin()));
 }
 
 }  // namespace
