@@ -41,9 +41,8 @@ private:
   // where the reader may not write; it is meant relative to the current folder.
   static std::wstring FullPath(const std::wstring& file) {
     if (file.empty() || file.find_first_of(L"\\/:") != std::wstring::npos) return file;
-    wchar_t full[MAX_PATH * 2] = {};
-    const DWORD n = GetFullPathNameW(file.c_str(), MAX_PATH * 2, full, nullptr);
-    return n == 0 || n >= MAX_PATH * 2 ? file : std::wstring(full, n);
+    const std::wstring full = FullPathWide(file);
+    return full.empty() ? file : full;
   }
 
   // Once the file is known to be UTF-16 it stays so: the rest of an update's
@@ -53,14 +52,9 @@ private:
     TFileHandle file(CreateFileW(file_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return;  // the write that follows reports nothing either; the list stays as it was
-    std::string bytes;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) return;
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-                           got != bytes.size()))
-      return;
+    const std::optional<std::string> read = ReadWholeFile(file.get(), 1 << 20);
+    if (!read) return;
+    const std::string& bytes = *read;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kUtf16Mark[0] &&
         static_cast<unsigned char>(bytes[1]) == kUtf16Mark[1]) {
       unicode_ = true;

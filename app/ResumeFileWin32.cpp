@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "FileSystem.h"
 #include "PathText.h"
 #include "SharedRoutines.h"
 #include "WideText.h"
@@ -13,17 +14,7 @@ namespace {
 
 constexpr const char* kResumeFileName = "resume.txt";
 // Far above what 200 books' lines take, yet small enough to read at once.
-constexpr DWORD kLargestFile = 8u << 20;
-
-std::wstring FullPath(const std::wstring& path) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return {};
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return {};
-  full.resize(length);
-  return full;
-}
+constexpr std::size_t kLargestFile = 8u << 20;
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   std::size_t done = 0;
@@ -46,14 +37,8 @@ TResumePages ReadResumeFile(const std::string& file) {
   TFileHandle handle(CreateFileW(TextToWide(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) return TResumePages();
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(handle.get(), &size) || size.QuadPart > kLargestFile) return TResumePages();
-  std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!text.empty() && !ReadFile(handle.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
-    return TResumePages();
-  text.resize(read);
-  return TResumePages::Parse(text);
+  const std::optional<std::string> text = ReadWholeFile(handle.get(), kLargestFile);
+  return text ? TResumePages::Parse(*text) : TResumePages();
 }
 
 bool WriteResumeFile(const std::string& file, const TResumePages& pages) {
@@ -77,7 +62,7 @@ bool WriteResumeFile(const std::string& file, const TResumePages& pages) {
 }
 
 std::optional<TBookIdentity> BookIdentityOf(const std::string& path) {
-  const std::wstring full = FullPath(TextToWide(path));
+  const std::wstring full = FullPathWide(TextToWide(path));
   if (full.empty()) return std::nullopt;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &data) ||

@@ -30,18 +30,16 @@ bool TNameTable::Holds(const TSlot& slot, std::string_view name, std::uint32_t h
          std::memcmp(tails_.data() + slot.tailAt, name.data() + inHead, name.size() - inHead) == 0;
 }
 
-template <typename Slot, typename Table>
-Slot& TNameTable::Probe(Table& table, std::string_view name, std::uint32_t hash) {
-  const std::size_t size = table.slots_.size();
-  for (std::size_t at = table.Home(hash);; at = at + 1 == size ? 0 : at + 1) {
-    Slot& slot = table.slots_[at];
-    if (slot.entry < 0 || table.Holds(slot, name, hash)) return slot;
+std::size_t TNameTable::SlotFor(std::string_view name, std::uint32_t hash) const {
+  for (std::size_t at = Home(hash);; at = at + 1 == slots_.size() ? 0 : at + 1) {
+    const TSlot& slot = slots_[at];
+    if (slot.entry < 0 || Holds(slot, name, hash)) return at;
   }
 }
 
 TNameTable::TFound TNameTable::Insert(std::string_view name, std::int32_t entry) {
   const std::uint32_t hash = HashName(name);
-  TSlot& slot = Probe<TSlot>(*this, name, hash);
+  TSlot& slot = slots_[SlotFor(name, hash)];
   if (slot.entry >= 0) {
     slot.shared = true;
     return {slot.entry, true};
@@ -59,6 +57,6 @@ TNameTable::TFound TNameTable::Insert(std::string_view name, std::int32_t entry)
 }
 
 TNameTable::TFound TNameTable::Find(std::string_view name) const {
-  const TSlot& slot = Probe<const TSlot>(*this, name, HashName(name));
+  const TSlot& slot = slots_[SlotFor(name, HashName(name))];
   return {slot.entry, slot.shared};
 }

@@ -39,9 +39,8 @@ private:
 
   std::size_t Home(std::uint32_t hash) const;
   bool Holds(const TSlot& slot, std::string_view name, std::uint32_t hash) const;
-  // The slot holding name, or the empty slot where it belongs.
-  template <typename Slot, typename Table>
-  static Slot& Probe(Table& table, std::string_view name, std::uint32_t hash);
+  // Where name is held, or the empty slot where it belongs.
+  std::size_t SlotFor(std::string_view name, std::uint32_t hash) const;
 
   std::vector<TSlot> slots_;
   std::string tails_;

@@ -68,7 +68,7 @@ std::size_t ExpectedEntrySpan(const TZipHeaderInfo& entry) {
 
 }  // namespace
 
-// The work of one ExtractSelected call: buffers allocated once per call, the
+// The work of one ExtractSelected call: buffers kept for the whole call, the
 // counts, and the decoding of each selected entry.
 class TUnpackSession {
 public:

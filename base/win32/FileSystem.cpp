@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "WideText.h"
 
 std::wstring ExecutablePathWide() {
@@ -17,6 +19,32 @@ std::wstring ExecutablePathWide() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+std::wstring FullPathWide(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {};
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return {};
+  full.resize(length);
+  return full;
+}
+
+std::optional<std::string> ReadWholeFile(void* file, std::size_t largest) {
+  LARGE_INTEGER size{}, at{};
+  if (!GetFileSizeEx(file, &size) || !SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT)) return std::nullopt;
+  const long long rest = size.QuadPart - at.QuadPart;
+  if (rest < 0 || static_cast<unsigned long long>(rest) > largest) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(rest), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    if (!ReadFile(file, bytes.data() + done, chunk, &got, nullptr) || got == 0) return std::nullopt;
+    done += got;
+  }
+  return bytes;
 }
 
 std::string ExecutablePath() { return WideToText(ExecutablePathWide()); }

@@ -8,6 +8,7 @@
 #include "ResumeFile.h"
 #include "TestBooks.h"
 #include "WideText.h"
+#include "Win32Handles.h"
 
 namespace {
 
@@ -15,11 +16,10 @@ const TBookIdentity kBook{"C:\\Books\\a.vlq", 10, 20};
 
 // Through the wide call: the test's own helper goes through the code page.
 void WriteWide(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(TextToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  const TFileHandle file(CreateFileW(TextToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_NE(file.get(), INVALID_HANDLE_VALUE) << path;
   DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 int FilesIn(const std::string& folder) {
@@ -101,10 +101,12 @@ TEST(ResumeFile, ABookIsKnownByItsFullPathSizeAndTime) {
   FILETIME later{};
   later.dwLowDateTime = static_cast<DWORD>(book->modified + 10'000'000);
   later.dwHighDateTime = static_cast<DWORD>((book->modified + 10'000'000) >> 32);
-  HANDLE file = CreateFileW(TextToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  SetFileTime(file, nullptr, nullptr, &later);
-  CloseHandle(file);
+  {
+    const TFileHandle file(
+        CreateFileW(TextToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+    SetFileTime(file.get(), nullptr, nullptr, &later);
+  }
   EXPECT_EQ(BookIdentityOf(path)->modified, book->modified + 10'000'000);
 
   EXPECT_FALSE(BookIdentityOf(folder + "missing.vlq"));
