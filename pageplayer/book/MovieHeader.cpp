@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace pageplayer {
@@ -62,7 +63,8 @@ std::optional<std::vector<std::uint8_t>> InflateStart(std::span<const std::uint8
 
 }  // namespace
 
-std::optional<TMovieHeader> ReadMovieHeader(std::span<const std::uint8_t> movie) {
+std::optional<TMovieHeader> ReadMovieHeader(std::span<const std::uint8_t> movieStart) {
+  const std::span<const std::uint8_t> movie = movieStart.first(std::min(movieStart.size(), kMovieHeaderPrefix));
   if (movie.size() < kSignatureAndLength) return std::nullopt;
   TMovieHeader header;
   if (movie[0] == 'C') {

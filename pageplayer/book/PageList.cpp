@@ -161,6 +161,7 @@ std::string_view Trimmed(std::string_view text) {
 }  // namespace
 
 std::optional<TPageList> ParsePageList(std::string_view document) {
+  if (document.size() > kLargestPageList) return std::nullopt;
   if (document.starts_with("\xEF\xBB\xBF")) document.remove_prefix(3);
   TTagWalker walker(document);
   std::optional<TPageList> list;
@@ -170,7 +171,10 @@ std::optional<TPageList> ParsePageList(std::string_view document) {
       list->title = Attribute(tag->attributes, "title").value_or("");
     } else if (tag->name == "page" && list) {
       const auto source = Attribute(tag->attributes, "src");
-      if (source && !Trimmed(*source).empty()) list->pages.emplace_back(Trimmed(*source));
+      if (source && !Trimmed(*source).empty()) {
+        if (list->pages.size() == kMostPages) return std::nullopt;
+        list->pages.emplace_back(Trimmed(*source));
+      }
     }
   }
   if (!list || list->pages.empty()) return std::nullopt;

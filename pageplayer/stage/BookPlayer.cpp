@@ -52,7 +52,7 @@ void TBookPlayer::SetReadyState(int state) {
 }
 
 void TBookPlayer::Fetch(const std::wstring& relative) {
-  download_ = TUrlDownload::Start(movie_->Resolve(relative), notifyWindow_, kDownloadMessage);
+  download_ = TUrlDownload::Start(movie_->Resolve(relative).value_or(L""), notifyWindow_, kDownloadMessage);
 }
 
 void TBookPlayer::HandleDownloadNotice(WPARAM what, LPARAM lParam) {
@@ -140,11 +140,12 @@ void TBookPlayer::RequestPage(int index) {
   TPage& page = pages_[index];
   if (page.requested) return;
   page.requested = true;
-  const std::wstring address = movie_->Resolve(Widen(page.source));
+  const std::optional<std::wstring> address = movie_->Resolve(Widen(page.source));
+  if (!address) return PageArrived(index, std::nullopt);  // outside the book: the placeholder
   if (movie_->IsPath()) {
-    PageArrived(index, ReadWholeFile(address));
+    PageArrived(index, ReadWholeFile(*address));
   } else {
-    page.download = TUrlDownload::Start(address, notifyWindow_, kDownloadMessage);
+    page.download = TUrlDownload::Start(*address, notifyWindow_, kDownloadMessage);
   }
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "BookNavigator.h"
@@ -54,6 +57,26 @@ TEST(MovieHeader, AnythingElseIsNoPlayableMovie) {
   for (std::size_t i = 0; i < refused.size(); ++i) EXPECT_FALSE(ReadMovieHeader(refused[i])) << "case " << i;
 }
 
+// The header is read from the movie's first bytes: a player that keeps only
+// those gets the answer the whole movie gives, however long the rest.
+TEST(MovieHeader, TheFirstBytesGiveTheWholeMoviesAnswer) {
+  for (const char* signature : {"FWS", "CWS"}) {
+    SCOPED_TRACE(signature);
+    auto movie = MovieBytes(signature, 640, 480);
+    movie.resize(kMovieHeaderPrefix * 3, 0x5A);
+    const auto whole = ReadMovieHeader(movie);
+    const auto start = ReadMovieHeader(std::span(movie).first(kMovieHeaderPrefix));
+    ASSERT_TRUE(whole && start);
+    EXPECT_EQ(start->stageWidth, 640);
+    EXPECT_EQ(start->frameCount, whole->frameCount);
+  }
+  // A compressed stream that spends its start on empty stored blocks never
+  // reaches the stage within the prefix: refused, without reading further.
+  std::vector<std::uint8_t> stalling = {'C', 'W', 'S', 10, 0, 0, 1, 0, 0x78, 0x01};
+  while (stalling.size() < kMovieHeaderPrefix * 2) stalling.insert(stalling.end(), {0x00, 0x00, 0x00, 0xFF, 0xFF});
+  EXPECT_FALSE(ReadMovieHeader(stalling));
+}
+
 TEST(PageList, ReadsTheBookMakersDocumentAndToleratesOtherSpellings) {
   const auto list = ParsePageList(
       "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- <page src=\"commented.jpg\"/> -->\n"
@@ -73,6 +96,24 @@ TEST(PageList, WithoutABookOrAPageThereIsNoList) {
                                "<book title=\"x\"><page src=\"a.jpg\"", "<!-- <book><page src=\"a\"/></book>"}) {
     EXPECT_FALSE(ParsePageList(document)) << document;
   }
+}
+
+std::string PageListOf(std::size_t pages, std::size_t padding = 0) {
+  std::string document = "<book title=\"long\">" + std::string(padding, ' ');
+  for (std::size_t i = 0; i < pages; ++i) document += "<page src=\"p" + std::to_string(i) + ".jpg\"/>";
+  return document + "</book>";
+}
+
+TEST(PageList, ListsOverTheirBoundsAreRefusedWhole) {
+  const auto longest = ParsePageList(PageListOf(kMostPages));
+  ASSERT_TRUE(longest);
+  EXPECT_EQ(longest->pages.size(), kMostPages);
+  EXPECT_EQ(longest->pages.back(), "p" + std::to_string(kMostPages - 1) + ".jpg");
+  EXPECT_FALSE(ParsePageList(PageListOf(kMostPages + 1)));
+
+  const std::string small = PageListOf(2);
+  EXPECT_TRUE(ParsePageList(PageListOf(2, kLargestPageList - small.size())));
+  EXPECT_FALSE(ParsePageList(PageListOf(2, kLargestPageList - small.size() + 1)));
 }
 
 TEST(BookNavigator, SinglePagesAndSpreadsTurnAndStopAtTheEnds) {
@@ -165,6 +206,63 @@ TEST(MovieAddress, FilesAreNamedRelativeToThePathOrTheUrl) {
   EXPECT_TRUE(IsBlankAddress(L""));
   EXPECT_TRUE(IsBlankAddress(L" \t "));
   EXPECT_FALSE(IsBlankAddress(L" a"));
+}
+
+// What a book names is resolved inside the movie's folder, for a movie on a
+// path (the reader's memory paths are such) and one at a URL alike.
+TEST(MovieAddress, NamesStayInsideTheBook) {
+  const TMovieAddress path(L"Z:\\FromMemory\\M\\1\\book.swf");
+  const TMovieAddress url(L"http://example.test/b/book.swf");
+  const struct {
+    const wchar_t* name;
+    const wchar_t* onPath;  // nullptr: declined
+    const wchar_t* onUrl;
+  } cases[] = {
+      {L"files/a.jpg", L"Z:\\FromMemory\\M\\1\\files\\a.jpg", L"http://example.test/b/files/a.jpg"},
+      {L"./files/./a.jpg", L"Z:\\FromMemory\\M\\1\\files\\a.jpg", L"http://example.test/b/files/a.jpg"},
+      {L"files/pages/../a.jpg", L"Z:\\FromMemory\\M\\1\\files\\a.jpg", L"http://example.test/b/files/a.jpg"},
+      {L"files\\x\\..\\a.jpg", L"Z:\\FromMemory\\M\\1\\files\\a.jpg", L"http://example.test/b/files/a.jpg"},
+      {L"files//a.jpg", L"Z:\\FromMemory\\M\\1\\files\\a.jpg", L"http://example.test/b/files/a.jpg"},
+      {L"files/%2e%2e/a.jpg", L"Z:\\FromMemory\\M\\1\\a.jpg", L"http://example.test/b/a.jpg"},
+      // A URL's query and fragment are no part of its path; a path has none.
+      {L"a.jpg?v=../../x#top", L"Z:\\FromMemory\\M\\1\\x#top", L"http://example.test/b/a.jpg?v=../../x#top"},
+      {L"a#1.jpg", L"Z:\\FromMemory\\M\\1\\a#1.jpg", L"http://example.test/b/a#1.jpg"},
+      // Climbing out, however spelt.
+      {L"../a.jpg", nullptr, nullptr},
+      {L"files/../../a.jpg", nullptr, nullptr},
+      {L"..\\..\\..\\Users\\Public\\photo.jpg", nullptr, nullptr},
+      {L"%2e%2e/a.jpg", nullptr, nullptr},
+      {L"%2E./a.jpg", nullptr, nullptr},
+      {L"files/.. /../a.jpg", nullptr, nullptr},
+      {L"files/.../a.jpg", nullptr, nullptr},
+      {L"files/..%2fa.jpg", nullptr, nullptr},
+      {L"files/..%5C..%5Ca.jpg", nullptr, nullptr},
+      // Not a name in the book at all.
+      {L"/Users/Public/photo.jpg", nullptr, nullptr},
+      {L"\\Users\\Public\\photo.jpg", nullptr, nullptr},
+      {L"C:\\Users\\Public\\photo.jpg", nullptr, nullptr},
+      {L"c:photo.jpg", nullptr, nullptr},
+      {L"\\\\server\\share\\photo.jpg", nullptr, nullptr},
+      {L"//server/share/photo.jpg", nullptr, nullptr},
+      {L"file:///C:/Users/Public/photo.jpg", nullptr, nullptr},
+      {L"FILE:photo.jpg", nullptr, nullptr},
+      {L"http://elsewhere.test/photo.jpg", nullptr, nullptr},
+      {L"files/a.jpg:stream", nullptr, nullptr},
+      {L"files/a\x01.jpg", nullptr, nullptr},
+      {L"", nullptr, nullptr},
+      {L"files/..", nullptr, nullptr},
+  };
+  for (const auto& item : cases) {
+    SCOPED_TRACE(::testing::Message() << std::string(item.name, item.name + std::wcslen(item.name)));
+    std::wstring why;
+    const auto onPath = path.Resolve(item.name, &why);
+    EXPECT_EQ(onPath.has_value(), item.onPath != nullptr);
+    if (item.onPath && onPath) EXPECT_EQ(*onPath, item.onPath);
+    if (!onPath) EXPECT_FALSE(why.empty()) << "a refusal says why";
+    const auto onUrl = url.Resolve(item.name);
+    EXPECT_EQ(onUrl.has_value(), item.onUrl != nullptr);
+    if (item.onUrl && onUrl) EXPECT_EQ(*onUrl, item.onUrl);
+  }
 }
 
 TEST(ScriptCalls, BookReadyAndTheInvokedName) {

@@ -9,6 +9,7 @@
 #include "player/content/StreamBasedOnIStream.h"
 #include "player/content/SynchronizedStream.h"
 #include "player/content/UiThreadCall.h"
+#include "WideText.h"
 
 namespace vell::player {
 
@@ -29,19 +30,6 @@ template <typename T>
 T KernelFunction(const char* name) {
   return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
 }
-
-class TBstr {
-public:
-  TBstr() = default;
-  ~TBstr() { SysFreeString(text_); }
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  BSTR* Out() { return &text_; }
-  std::wstring Text() const { return text_ ? std::wstring(text_, SysStringLen(text_)) : std::wstring(); }
-
-private:
-  BSTR text_ = nullptr;
-};
 
 }  // namespace
 
@@ -68,7 +56,6 @@ TContentSystem KernelContentSystem() {
   system.SetFilePointer = ::SetFilePointer;
   system.GetFileSizeEx = KernelFunction<decltype(system.GetFileSizeEx)>("GetFileSizeEx");
   system.SetFilePointerEx = KernelFunction<decltype(system.SetFilePointerEx)>("SetFilePointerEx");
-  system.GetCurrentDirectoryW = ::GetCurrentDirectoryW;
   return system;
 }
 
@@ -98,6 +85,20 @@ void TContentManager::SetUrlMonikerFunctions(decltype(&::CreateURLMoniker) creat
 void TContentManager::SetGlobalOnLoadExternalResourceEx(TGlobalLoadExternalResourceEx handler) {
   std::lock_guard<std::mutex> guard(tablesLock_);
   globalHandler_ = std::move(handler);
+}
+
+void TContentManager::SetDiagnosticLog(TContentDiagnosticLog log) {
+  std::lock_guard<std::mutex> guard(tablesLock_);
+  diagnosticLog_ = std::move(log);
+}
+
+void TContentManager::LogDeclined(const std::wstring& request, const char* why) {
+  TContentDiagnosticLog log;
+  {
+    std::lock_guard<std::mutex> guard(tablesLock_);
+    log = diagnosticLog_;
+  }
+  if (log) log("Declined request [" + WideToAnsi(request) + "]: " + why);
 }
 
 std::wstring TContentManager::NewMoviePath() {
@@ -200,15 +201,23 @@ HRESULT TContentManager::HandleBindToStorage(IBindCtx* bindContext, IMoniker* le
 
   bool handled = false;
   if (const std::optional<TMemoryPath> memoryPath = ParseMemoryPath(url)) {
+    if (memoryPath->ClimbsOut) {
+      LogDeclined(url, "it climbs out of the book");
+      return MK_E_NOSTORAGE;
+    }
     TComRef<IPlayerControlBase> control = FindControl(memoryPath->Id);
-    if (!control) return E_FAIL;
+    if (!control) {
+      LogDeclined(url, "no player owns its movie");
+      return E_FAIL;
+    }
     handled = RaiseLoadEvents(control.Get(), memoryPath->RelativePath, providerStream.Get());
     // Whatever a handler wrote has reached the player already.
     if (!handled && provider->IsEmpty() == S_OK) handled = true;
-    if (!handled) {
-      const std::wstring address = GetBaseDirectory(control.Get()) + L"/" + memoryPath->RelativePath;
-      handled = BindSystemMoniker(address, bindContext, left, iid, object, true);
-    }
+    // Nothing below a memory path is looked for elsewhere: the book is the
+    // only place its names mean anything.
+    if (!handled) LogDeclined(url, "the book does not answer it");
+  } else if (InMemoryNamespace(url)) {
+    LogDeclined(url, "it is no well-formed memory path");
   } else {
     TGlobalLoadExternalResourceEx global;
     {
@@ -246,28 +255,28 @@ bool TContentManager::RaiseLoadEvents(IPlayerControlBase* control, std::wstring 
   return handled;
 }
 
-std::wstring TContentManager::GetBaseDirectory(IPlayerControlBase* control) {
-  TBstr base;
-  control->GetBase(base.Out());
-  std::wstring text = base.Text();
-  if (!text.empty() || !system_.GetCurrentDirectoryW) return text;
-  const DWORD length = system_.GetCurrentDirectoryW(0, nullptr);
-  if (length == 0) return text;
-  text.resize(length);
-  const DWORD written = system_.GetCurrentDirectoryW(length, text.data());
-  text.resize(written < length ? written : 0);
-  return text;
-}
-
 HANDLE TContentManager::OpenAsyncResource(LPCWSTR path) {
   const std::optional<TMemoryPath> memoryPath = ParseMemoryPath(path);
-  if (!memoryPath) return nullptr;
+  if (!memoryPath) {
+    LogDeclined(path, "it is no well-formed memory path");
+    return nullptr;
+  }
+  if (memoryPath->ClimbsOut) {
+    LogDeclined(path, "it climbs out of the book");
+    return nullptr;
+  }
   TComRef<IPlayerControlBase> control = FindControl(memoryPath->Id);
-  if (!control) return nullptr;
+  if (!control) {
+    LogDeclined(path, "no player owns its movie");
+    return nullptr;
+  }
   TStream* supplied = nullptr;
   const HRESULT raised = control->CallLoadExternalResourceAsync(memoryPath->RelativePath.c_str(), &supplied);
   std::unique_ptr<TStream> stream(supplied);
-  if (!stream || FAILED(raised)) return nullptr;
+  if (!stream || FAILED(raised)) {
+    LogDeclined(path, "the book does not answer it");
+    return nullptr;
+  }
   stream->SetPosition(0);
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   if (!event) return nullptr;
@@ -278,18 +287,14 @@ HANDLE TContentManager::OpenAsyncResource(LPCWSTR path) {
   return event;
 }
 
+// A path in the memory namespace is answered by the book or not at all: on
+// disk it would name some other file (under Wine, Z: is the whole file system).
 HANDLE TContentManager::OpenFile(LPCWSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                                  DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) {
-  if (path) {
+  if (path && InMemoryNamespace(path)) {
     if (HANDLE fake = OpenAsyncResource(path)) return fake;
-    if (const std::optional<TMemoryPath> memoryPath = ParseMemoryPath(path)) {
-      if (TComRef<IPlayerControlBase> control = FindControl(memoryPath->Id)) {
-        std::wstring file = GetBaseDirectory(control.Get()) + L"\\" + memoryPath->RelativePath;
-        std::replace(file.begin(), file.end(), L'/', L'\\');
-        return system_.CreateFileW(file.c_str(), desiredAccess, shareMode, security, creationDisposition,
-                                   flagsAndAttributes, templateFile);
-      }
-    }
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
   }
   return system_.CreateFileW(path, desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes,
                              templateFile);

@@ -31,7 +31,6 @@ struct TContentSystem {
   // Looked up by name: a system without them gets the 32-bit calls instead.
   decltype(&::GetFileSizeEx) GetFileSizeEx = nullptr;
   decltype(&::SetFilePointerEx) SetFilePointerEx = nullptr;
-  decltype(&::GetCurrentDirectoryW) GetCurrentDirectoryW = nullptr;
 };
 
 // kernel32's file functions; no URL monikers.
@@ -42,9 +41,14 @@ TContentSystem KernelContentSystem();
 // own (it frees it when done, which ends the answer).
 using TGlobalLoadExternalResourceEx = std::function<void(const std::wstring& url, TStream* stream, bool& handled)>;
 
+// Where the manager says which requests it declined and why: the reader's
+// diagnostic log. One line per call, 8-bit text.
+using TContentDiagnosticLog = std::function<void(const std::string& line)>;
+
 // Where the player's URL requests and file calls end up: movies supplied as
 // streams get made-up paths, and requests for those paths or anything below
-// them go to the owning control's resource events. Everything else goes to
+// them go to the owning control's resource events; what the control does
+// not answer is declined, never looked for on disk. Everything else goes to
 // the application's process-wide callback and then to the system.
 class TContentManager {
 public:
@@ -58,6 +62,7 @@ public:
   void SetUrlMonikerFunctions(decltype(&::CreateURLMoniker) createURLMoniker,
                               decltype(&::RegisterBindStatusCallback) registerBindStatusCallback);
   void SetGlobalOnLoadExternalResourceEx(TGlobalLoadExternalResourceEx handler);
+  void SetDiagnosticLog(TContentDiagnosticLog log);
 
   std::wstring NewMoviePath();
   bool SameResourceURL(const std::wstring& a, const std::wstring& b) const;
@@ -72,7 +77,6 @@ public:
   HRESULT HandleBindToStorage(IBindCtx* bindContext, IMoniker* left, REFIID iid, IMoniker* context,
                               IBindStatusCallback* callback, const std::wstring& url, void** object);
   bool RaiseLoadEvents(IPlayerControlBase* control, std::wstring path, IStream* stream);
-  std::wstring GetBaseDirectory(IPlayerControlBase* control);
 
   // Bodies of the CreateFileW / CreateFileA replacements.
   virtual HANDLE OpenFile(LPCWSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
@@ -108,11 +112,13 @@ private:
 
   TComRef<IContentProvider> TakePendingProvider(const std::wstring& url);
   HANDLE OpenAsyncResource(LPCWSTR path);
+  void LogDeclined(const std::wstring& request, const char* why);
   bool BindSystemMoniker(const std::wstring& url, IBindCtx* bindContext, IMoniker* left, REFIID iid, void** object,
                          bool asynchronousCounts);
 
   TContentSystem system_;
   TGlobalLoadExternalResourceEx globalHandler_;
+  TContentDiagnosticLog diagnosticLog_;
   int nextId_ = 1;
 
   // The player may ask on any thread while the UI thread files movies;

@@ -1,7 +1,8 @@
 #include "player/content/ContentProvider.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <new>
+#include <string>
 
 namespace vell::player {
 
@@ -66,11 +67,10 @@ void TContentProvider::SendResponse() {
   TComRef<IHttpNegotiate> negotiate;
   if (FAILED(callback_->QueryInterface(IID_IHttpNegotiate, reinterpret_cast<void**>(negotiate.Out()))) || !negotiate)
     return;
-  wchar_t headers[64];
-  swprintf(headers, sizeof headers / sizeof headers[0], L"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n",
-           static_cast<int>(static_cast<std::int32_t>(contentLength_)));
+  // The whole length: cut to 32 bits, a length past 2 GiB would read as negative.
+  const std::wstring headers = L"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_wstring(contentLength_) + L"\r\n";
   LPWSTR additional = nullptr;
-  negotiate->OnResponse(200, headers, nullptr, &additional);
+  negotiate->OnResponse(200, headers.c_str(), nullptr, &additional);
   CoTaskMemFree(additional);
 }
 
@@ -81,13 +81,15 @@ void TContentProvider::Start() {
   started_ = true;
 }
 
-HRESULT TContentProvider::Deliver(IStream* data, ULONG size) {
+HRESULT TContentProvider::Deliver(IStream* data, std::uint64_t size) {
   FORMATETC format{0, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
   STGMEDIUM medium{};
   medium.tymed = TYMED_ISTREAM;
   medium.pstm = data;
   medium.pUnkForRelease = nullptr;
-  return callback_->OnDataAvailable(kDeliveryFlags, size, &format, &medium);
+  // The notification's count is 32-bit; the stream itself holds every byte.
+  const DWORD announced = static_cast<DWORD>(std::min<std::uint64_t>(size, MAXDWORD));
+  return callback_->OnDataAvailable(kDeliveryFlags, announced, &format, &medium);
 }
 
 void TContentProvider::Stop() { callback_->OnStopBinding(S_OK, nullptr); }

@@ -48,13 +48,13 @@ private:
 
   void SendResponse();
   void Start();
-  HRESULT Deliver(IStream* data, ULONG size);
+  HRESULT Deliver(IStream* data, std::uint64_t size);
   void Stop();
 
   std::recursive_mutex lock_;
   ULONG references_ = 1;
   TComRef<IStream> buffer_;
-  ULONG bufferedBytes_ = 0;
+  std::uint64_t bufferedBytes_ = 0;  // a movie may pass 4 GiB before the player asks
   bool started_ = false;
   TComRef<IBindStatusCallback> callback_;
   bool dataWritten_ = false;

@@ -1,6 +1,6 @@
 // The private namespace of movies supplied as streams: a made-up path per
-// movie, and the recognition of that path, or of anything below it, in
-// whatever form the player hands it back (plain path, file: URL, resolved URL).
+// movie, and the recognition of that path, or of anything below it, in the
+// forms the player hands it back (the plain path and its file: URL).
 #pragma once
 #include <optional>
 #include <string>
@@ -16,12 +16,21 @@ inline constexpr wchar_t kResetAddress[] = L"file://46A10F369771449587DE913EFC0A
 
 struct TMemoryPath {
   int Id = 0;
-  std::wstring RelativePath;  // "/" separators
+  // "/" separators, "." and ".." applied. When it climbs above the movie's
+  // folder it is kept as written and `ClimbsOut` is set: no one may open it.
+  std::wstring RelativePath;
+  bool ClimbsOut = false;
 };
 
-// Anything that holds the marker, one separator character of any kind, a
-// decimal id, "/" or "\" and a relative path. An id that is not a decimal
-// number (or does not fit) makes it no memory path.
+// True for anything that begins with the namespace's own folder,
+// "Z:\FromMemory\<marker>\" (or "/" separators, or as a "file://" or
+// "file:///" URL): such a text never names a file on disk, even when the
+// rest of it is not well formed.
+bool InMemoryNamespace(const std::wstring& path);
+
+// The namespace's folder, a decimal id, "/" or "\" and a relative path. The
+// marker elsewhere in a text does not make it a memory path. An id that is
+// not a decimal number (or does not fit) makes it none.
 std::optional<TMemoryPath> ParseMemoryPath(const std::wstring& path);
 
 // "Z:\FromMemory\<marker>\<id>\<movie file name>".

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -111,13 +112,6 @@ BOOL WINAPI FakeReadFile(HANDLE, LPVOID, DWORD, LPDWORD read, LPOVERLAPPED) {
   if (read) *read = 12345;
   return TRUE;
 }
-DWORD WINAPI FakeGetCurrentDirectoryW(DWORD size, LPWSTR buffer) {
-  const wchar_t folder[] = L"C:\\cwd";
-  if (size < ARRAYSIZE(folder)) return ARRAYSIZE(folder);
-  lstrcpyW(buffer, folder);
-  return ARRAYSIZE(folder) - 1;
-}
-
 class ContentManager : public testing::Test {
 protected:
   ContentManager() {
@@ -128,7 +122,6 @@ protected:
     calls.CreateFileW = FakeCreateFileW;
     calls.CloseHandle = RecordingCloseHandle;
     calls.ReadFile = FakeReadFile;
-    calls.GetCurrentDirectoryW = FakeGetCurrentDirectoryW;
     manager_ = std::make_unique<TContentManager>(calls);
   }
   ~ContentManager() override { record = nullptr; }
@@ -191,8 +184,7 @@ TEST_F(ContentManager, APendingMovieIsServedOnceThenAsksTheControl) {
   EXPECT_EQ(Request(MoviePathFor(id), again), MK_E_NOSTORAGE);
   const std::string name = Narrow(kMovieFileName);
   EXPECT_EQ(control_.Calls, (std::vector<std::string>{"Ex " + name, "Load " + name}));
-  // No Base: the current folder stands in for it.
-  EXPECT_EQ(system_.Monikers, std::vector<std::string>{"C:\\cwd/" + name});
+  EXPECT_TRUE(system_.Monikers.empty()) << "a movie asked for twice is not looked for on disk";
   EXPECT_TRUE(again.Calls.empty());
 }
 
@@ -213,13 +205,13 @@ TEST_F(ContentManager, ResourcesBelowAMovieGoToItsControl) {
   EXPECT_EQ(Request(Below(id, L"/files/config.xml"), doubled), MK_S_ASYNCHRONOUS);
   EXPECT_EQ(control_.Calls, (std::vector<std::string>{"Ex files/config.xml", "Load files/config.xml"}));
 
-  // A handler that finds the bytes unsound declines: nothing it wrote goes out,
-  // and the address below Base is tried instead.
+  // A handler that finds the bytes unsound declines: nothing it wrote goes
+  // out, and nothing is looked for below Base either.
   control_.LoadDeclines = true;
   TFakeBindCallback declined;
   EXPECT_EQ(Request(Below(id, L"files/bad.jpg"), declined), MK_E_NOSTORAGE);
   EXPECT_TRUE(declined.Calls.empty());
-  EXPECT_EQ(system_.Monikers, std::vector<std::string>{"http://base/files/bad.jpg"});
+  EXPECT_TRUE(system_.Monikers.empty());
 
   TFakeBindCallback unknown;
   EXPECT_EQ(Request(Below(id + 100, L"files/config.xml"), unknown), E_FAIL);
@@ -344,18 +336,112 @@ TEST_F(ContentManager, FakeHandlesServeTheControlsStream) {
   EXPECT_EQ(read, 12345u) << "no longer a fake handle: the system reads it";
 }
 
-TEST_F(ContentManager, FilesTheControlDoesNotServeAreOpenedBelowItsBase) {
+// Every request in the memory namespace that the book does not answer, by
+// URL and by file open: declined, never handed to the system, and logged with
+// its reason.
+TEST_F(ContentManager, RequestsTheBookDoesNotAnswerAreDeclinedAndLogged) {
   const int id = FileMovie("m");
   control_.Base = L"D:\\books";
-  EXPECT_EQ(manager_->OpenFile(Below(id, L"/files/p2.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                               nullptr),
-            kSystemFile);
-  EXPECT_EQ(control_.Calls.back(), "Async /files/p2.jpg") << "the async event keeps the leading separator";
-  control_.Base.clear();
-  manager_->OpenFile(Below(id, L"files/p3.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  manager_->OpenFile(Below(id + 100, L"files/p4.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(system_.Opened, (std::vector<std::string>{"D:\\books\\\\files\\p2.jpg", "C:\\cwd\\files\\p3.jpg",
-                                                      Narrow(Below(id + 100, L"files/p4.jpg"))}));
+  control_.AsyncAnswers[L"files/p1.jpg"] = "jpeg";
+  control_.LoadAnswers[L"files/p1.jpg"] = "jpeg";
+  std::vector<std::string> log;
+  manager_->SetDiagnosticLog([&](const std::string& line) { log.push_back(line); });
+
+  const std::wstring folder = L"Z:\\FromMemory\\" + std::wstring(kMemoryPathMarker) + L"\\";
+  const struct {
+    std::wstring Request;
+    const char* Why;  // nullptr: the book answers it
+  } cases[] = {
+      {Below(id, L"files/../files/./p1.jpg"), nullptr},
+      {Below(id, L"files/missing.jpg"), "the book does not answer it"},
+      {Below(id, L"/files/p2.jpg"), "the book does not answer it"},
+      {Below(id, L"../../../../Users/Public/photo.jpg"), "it climbs out of the book"},
+      {Below(id, L"files/../../x.jpg"), "it climbs out of the book"},
+      {Below(id + 100, L"files/p1.jpg"), "no player owns its movie"},
+      {folder + L"seven\\files\\p1.jpg", "it is no well-formed memory path"},
+  };
+  for (const auto& item : cases) {
+    SCOPED_TRACE(Narrow(item.Request));
+    log.clear();
+    const HANDLE file =
+        manager_->OpenFile(item.Request.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    TFakeBindCallback player;
+    const HRESULT bound = Request(item.Request, player);
+    if (!item.Why) {
+      EXPECT_NE(file, INVALID_HANDLE_VALUE);
+      EXPECT_EQ(bound, MK_S_ASYNCHRONOUS);
+      EXPECT_TRUE(log.empty());
+      manager_->CloseHandle(file);
+      continue;
+    }
+    EXPECT_EQ(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(FAILED(bound));
+    EXPECT_TRUE(player.Calls.empty());
+    const std::string line = "Declined request [" + Narrow(item.Request) + "]: " + item.Why;
+    EXPECT_EQ(log, (std::vector<std::string>{line, line}));
+  }
+  EXPECT_TRUE(system_.Opened.empty());
+  EXPECT_TRUE(system_.Monikers.empty());
+  // The resolved name is what the book is asked for, the leading separator
+  // still reaches the async event as the player wrote it.
+  EXPECT_NE(std::find(control_.Calls.begin(), control_.Calls.end(), "Async files/p1.jpg"), control_.Calls.end());
+  EXPECT_NE(std::find(control_.Calls.begin(), control_.Calls.end(), "Async /files/p2.jpg"), control_.Calls.end());
+}
+
+TEST_F(ContentManager, TheMarkerOutsideTheNamespacesFolderIsAnOrdinaryPath) {
+  FileMovie("m");
+  const std::wstring elsewhere = L"C:\\notes\\" + std::wstring(kMemoryPathMarker) + L"\\1\\a.txt";
+  EXPECT_EQ(manager_->OpenFile(elsewhere.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), kSystemFile);
+  EXPECT_EQ(system_.Opened, std::vector<std::string>{Narrow(elsewhere)});
+  EXPECT_EQ(control_.Calls.back().rfind("PutMovie", 0), 0u) << "the control is not asked";
+}
+
+// With the real file functions: a file put exactly where the old fall-back
+// looked (the control's Base joined with the name) is not served.
+TEST(ContentManagerOnDisk, AFileBesideTheBaseIsNotServed) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring base = std::wstring(temp) + L"vell-confine-" + std::to_wstring(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryW(base.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((base + L"\\files").c_str(), nullptr));
+  const std::wstring planted = base + L"\\files\\photo.jpg";
+  {
+    HANDLE file = CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "on disk", 7, &written, nullptr);
+    CloseHandle(file);
+  }
+  TContentManager manager(KernelContentSystem());
+  TFakeControl control;
+  control.Base = base;
+  TMemoryStream movie;
+  movie.WriteBuffer("m", 1);
+  manager.CopyMovieFromStream(&control, false, movie, -1);
+  const std::string& last = control.Calls.back();
+  const int id = ParseMemoryPath(std::wstring(last.begin() + 9, last.end()))->Id;
+
+  const std::wstring below = L"Z:\\FromMemory\\" + std::wstring(kMemoryPathMarker) + L"\\" + std::to_wstring(id);
+  for (const std::wstring& request : {below + L"\\files\\photo.jpg", below + L"\\files\\..\\files\\photo.jpg"}) {
+    SCOPED_TRACE(Narrow(request));
+    EXPECT_EQ(manager.OpenFile(request.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+  }
+  // The control's own working folder is no fall-back either.
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(base.c_str());
+  control.Base.clear();
+  const std::wstring request = below + L"\\files\\photo.jpg";
+  EXPECT_EQ(manager.OpenFile(request.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  SetCurrentDirectoryW(current);
+  manager.UnregisterControl(&control);
+
+  DeleteFileW(planted.c_str());
+  RemoveDirectoryW((base + L"\\files").c_str());
+  RemoveDirectoryW(base.c_str());
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ const TProviderCase kProviderCases[] = {
      {kLength10, kLength10, kLength10, kStart, "data 5 2 ab", kStop}},
     {"LengthWithoutCallbackWaitsForTheStart", {"l10", "wab", "a", "f"},
      {kLength10, kStart, "data 5 2 ab", kStop}},
+    // Past 2 GiB the length must not wrap into a negative 32-bit number.
+    {"LengthPast2GiBIsPrintedWhole", {"a", "l3000000000", "l4294967306"},
+     {"response 200 HTTP/1.1 200 OK|;Content-Length: 3000000000|;",
+      "response 200 HTTP/1.1 200 OK|;Content-Length: 4294967306|;"}},
 };
 
 class ProviderStates : public testing::TestWithParam<TProviderCase> {};

@@ -16,22 +16,29 @@ struct TParseCase {
   std::wstring Relative;
 };
 
-TEST(MemoryPath, RecognisesEveryFormThePlayerHandsBack) {
+TEST(MemoryPath, RecognisesOnlyTheFormsTheManagerMakesAtTheStart) {
+  const std::wstring folder = L"Z:\\FromMemory\\" + kMarker;
   const TParseCase cases[] = {
-      {L"Z:\\FromMemory\\" + kMarker + L"\\7\\files\\config.xml", 7, L"files/config.xml"},
+      {folder + L"\\7\\files\\config.xml", 7, L"files/config.xml"},
       {L"file:///Z:/FromMemory/" + kMarker + L"/3/E4ED7C01D28A43418DBF2CB92CC35E56.swf", 3,
        L"E4ED7C01D28A43418DBF2CB92CC35E56.swf"},
-      {L"anything" + kMarker + L"x12/a/b", 12, L"a/b"},  // any separator after the marker
-      {L"Z:\\FromMemory\\" + kMarker + L"\\4\\\\files\\a.jpg", 4, L"/files/a.jpg"},  // doubled separator kept
-      {L"Z:\\FromMemory\\" + kMarker + L"\\5\\", 5, L""},
+      {L"FILE://Z:/FromMemory/" + kMarker + L"/3/a.jpg", 3, L"a.jpg"},
+      {folder + L"\\4\\\\files\\a.jpg", 4, L"/files/a.jpg"},  // doubled separator kept
+      {folder + L"\\5\\", 5, L""},
+      // The marker anywhere else is just text.
+      {L"anything" + kMarker + L"/12/a/b", std::nullopt, L""},
+      {L"http://example.test/Z:/FromMemory/" + kMarker + L"/1/a", std::nullopt, L""},
+      {L"C:\\Z:\\FromMemory\\" + kMarker + L"\\1\\a", std::nullopt, L""},
+      {L"file:/Z:/FromMemory/" + kMarker + L"/1/a", std::nullopt, L""},
+      {L"Z:\\FromMemory\\" + kMarker + L"x12\\a", std::nullopt, L""},  // the separator is a separator
       {kResetAddress, std::nullopt, L""},
       {L"files/config.xml", std::nullopt, L""},
-      {L"Z:\\FromMemory\\" + kMarker, std::nullopt, L""},             // marker at the very end
-      {L"Z:\\FromMemory\\" + kMarker + L"\\", std::nullopt, L""},      // only its separator
-      {L"Z:\\FromMemory\\" + kMarker + L"\\7", std::nullopt, L""},     // id without "/" after it
-      {L"Z:\\FromMemory\\" + kMarker + L"\\seven\\a", std::nullopt, L""},
-      {L"Z:\\FromMemory\\" + kMarker + L"\\\\a", std::nullopt, L""},   // empty id
-      {L"Z:\\FromMemory\\" + kMarker + L"\\99999999999\\a", std::nullopt, L""},
+      {folder, std::nullopt, L""},                       // marker at the very end
+      {folder + L"\\", std::nullopt, L""},              // only its separator
+      {folder + L"\\7", std::nullopt, L""},             // id without "/" after it
+      {folder + L"\\seven\\a", std::nullopt, L""},
+      {folder + L"\\\\a", std::nullopt, L""},         // empty id
+      {folder + L"\\99999999999\\a", std::nullopt, L""},
       {L"z:\\frommemory\\46a10f369771449587de913efc0a258c\\7\\a", std::nullopt, L""},  // case counts
   };
   for (const TParseCase& item : cases) {
@@ -41,6 +48,39 @@ TEST(MemoryPath, RecognisesEveryFormThePlayerHandsBack) {
     if (!parsed) continue;
     EXPECT_EQ(parsed->Id, *item.Id);
     EXPECT_EQ(parsed->RelativePath, item.Relative);
+    EXPECT_FALSE(parsed->ClimbsOut);
+  }
+  // Malformed below the namespace's folder is still inside the namespace:
+  // such a text is never handed to the disk.
+  EXPECT_TRUE(InMemoryNamespace(folder + L"\\seven\\a"));
+  EXPECT_TRUE(InMemoryNamespace(folder + L"\\"));
+  EXPECT_FALSE(InMemoryNamespace(folder));
+  EXPECT_FALSE(InMemoryNamespace(L"anything" + kMarker + L"/12/a/b"));
+}
+
+TEST(MemoryPath, DotSegmentsStayInsideTheBook) {
+  const std::wstring folder = L"Z:\\FromMemory\\" + kMarker + L"\\9\\";
+  const struct {
+    std::wstring Relative;
+    std::wstring Resolved;
+    bool ClimbsOut;
+  } cases[] = {
+      {L"files/./pages/../config.xml", L"files/config.xml", false},
+      {L"files\\..\\files\\a.jpg", L"files/a.jpg", false},
+      {L"./a.jpg", L"a.jpg", false},
+      {L"files/..", L"", false},
+      {L"..", L"..", true},
+      {L"../a.jpg", L"../a.jpg", true},
+      {L"files/../../a.jpg", L"files/../../a.jpg", true},
+      {L"files\\..\\..\\..\\Users\\Public\\photo.jpg", L"files/../../../Users/Public/photo.jpg", true},
+      {L"...", L"...", false},  // a name, not a step up: the book answers it or not
+  };
+  for (const auto& item : cases) {
+    SCOPED_TRACE(std::string(item.Relative.begin(), item.Relative.end()));
+    const std::optional<TMemoryPath> parsed = ParseMemoryPath(folder + item.Relative);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->RelativePath, item.Resolved);
+    EXPECT_EQ(parsed->ClimbsOut, item.ClimbsOut);
   }
 }
 
