@@ -365,6 +365,7 @@ TEST_F(ContentManager, RequestsTheBookDoesNotAnswerAreDeclinedAndLogged) {
     log.clear();
     const HANDLE file =
         manager_->OpenFile(item.Request.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD openError = GetLastError();
     TFakeBindCallback player;
     const HRESULT bound = Request(item.Request, player);
     if (!item.Why) {
@@ -375,7 +376,7 @@ TEST_F(ContentManager, RequestsTheBookDoesNotAnswerAreDeclinedAndLogged) {
       continue;
     }
     EXPECT_EQ(file, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(openError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(FAILED(bound));
     EXPECT_TRUE(player.Calls.empty());
     const std::string line = "Declined request [" + Narrow(item.Request) + "]: " + item.Why;
