@@ -311,8 +311,8 @@ bool TfrmMain::RunBookCommand(TBookCommand command) {
     pending_ = std::move(command);
     session_->End();
     // Below an answer waits the player's own call, which must not see its
-    // movie go: the command runs from the message loop once that returned.
-    if (!running_) PostMessageW(Handle(), kRunPendingBookCommand, 0, 0);
+    // movie go: the command runs from the message loop once that returned
+    // (AnswerEnded).
     return false;
   }
   struct TRunning {
@@ -449,12 +449,19 @@ void TfrmMain::FitWindowTo(int width, int height) {
   SetBounds(placed.Left, placed.Top, placed.Width(), placed.Height());
 }
 
+void TfrmMain::AnswerEnded() {
+  // Posted, not run: the player's call that asked is still below us.
+  if (pending_ && !running_ && !session_->Answering()) PostMessageW(Handle(), kRunPendingBookCommand, 0, 0);
+}
+
 void TfrmMain::ContentProviderRequest(const std::wstring& URL, TStream* Stream, bool& Handled) {
   answers_->ContentProviderRequest(URL, Stream, Handled);
+  AnswerEnded();
 }
 
 void TfrmMain::PlayerControl1LoadExternalResource(ui::TObject*, const std::wstring& URL, TStream* Stream) {
   answers_->LoadExternalResource(URL, Stream);
+  AnswerEnded();
 }
 
 void TfrmMain::PlayerControl1LoadExternalResourceEx(ui::TObject*, const std::wstring& URL, TStream*, bool&) {
@@ -463,6 +470,7 @@ void TfrmMain::PlayerControl1LoadExternalResourceEx(ui::TObject*, const std::wst
 
 void TfrmMain::PlayerControl1LoadExternalResourceAsync(ui::TObject*, const std::wstring& Path, TStream*& Stream) {
   answers_->LoadExternalResourceAsync(Path, Stream);
+  AnswerEnded();
 }
 
 void TfrmMain::CloseNow() {

@@ -137,6 +137,8 @@ private:
   bool RunBookCommand(TBookCommand command);
   // Runs the command that arrived during an answer, if it still waits.
   void RunPendingBookCommand();
+  // After each answer: a command that arrived during it is left for the loop.
+  void AnswerEnded();
   static constexpr UINT kRunPendingBookCommand = WM_APP + 0x42;
   bool OpenNow(const std::string& path);
   bool LoadMovieOf(TBookSession::TGeneration generation);

@@ -643,6 +643,7 @@ TEST_F(MainWindowTest, WhatArrivesDuringAnExtractionRunsAfterItAndHasTheLastWord
     DeleteFileA((folder_ + "open.ini").c_str());
     TfrmMain& form = Shown();
     form.Session().Platform = &platform;
+    platform.When = nullptr;
     switch (c.what) {
       case TWhat::Close: platform.Act = [&form] { form.actClose->Execute(); }; break;
       case TWhat::Open: platform.Act = [&form, second] { form.OpenBook(second); }; break;
