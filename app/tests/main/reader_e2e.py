@@ -935,7 +935,9 @@ def check_closing():
 
 
 def peak_memory_mb(exe_name):
-    """Peak resident memory (MB) of the running Wine process of that executable, or None."""
+    """The largest peak resident memory (MB) among the processes running that
+    executable (Wine's loader and the program it became), or None."""
+    peaks = []
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
@@ -945,12 +947,10 @@ def peak_memory_mb(exe_name):
             if exe_name not in command:
                 continue
             with open(f"/proc/{pid}/status") as f:
-                for line in f:
-                    if line.startswith("VmHWM:"):
-                        return int(line.split()[1]) // 1024
+                peaks += [int(line.split()[1]) // 1024 for line in f if line.startswith("VmHWM:")]
         except OSError:
             continue
-    return None
+    return max(peaks) if peaks else None
 
 
 def deflated_zeros_entry(archive, name, size):
