@@ -4,7 +4,9 @@
 #include <ole2.h>
 #include <shlwapi.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Exception.h"
@@ -126,12 +128,42 @@ std::string ElementText(IXMLDOMNode* root, const wchar_t* name) {
   return WideToAnsi(wide);
 }
 
+void SetParserProperty(IXMLDOMDocument2* document, const wchar_t* name, VARIANT value) {
+  TBstr property(name);
+  // A parser that lacks the switch refuses it; the check of the markup before
+  // parsing stands in for it then.
+  document->setProperty(property.Get(), value);
+}
+
+// The toolchain's import libraries lack this one.
+constexpr IID kIidXmlDomDocument2 = {0x2933BF95, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+void ProhibitDefinitions(IXMLDOMDocument* document) {
+  TComRef<IXMLDOMDocument2> settable;
+  if (document->QueryInterface(kIidXmlDomDocument2, reinterpret_cast<void**>(settable.Out())) != S_OK) return;
+  VARIANT prohibit;
+  VariantInit(&prohibit);
+  prohibit.vt = VT_BOOL;
+  prohibit.boolVal = VARIANT_TRUE;
+  SetParserProperty(settable.Get(), L"ProhibitDTD", prohibit);
+  VARIANT depth;
+  VariantInit(&depth);
+  depth.vt = VT_I4;
+  depth.lVal = kMaxSettingsDepth;
+  SetParserProperty(settable.Get(), L"MaxElementDepth", depth);
+}
+
 }  // namespace
 
 void TExeConfigInfo::LoadFromStream(TStream& stream) {
   std::vector<BYTE> bytes(static_cast<size_t>(stream.Size()));
   stream.SetPosition(0);
   if (!bytes.empty()) stream.ReadBuffer(bytes.data(), bytes.size());
+  // Checked by us first: the parser's own switches for these are not honoured
+  // by every version of it that a reader may meet.
+  if (std::optional<std::string> unsafe =
+          UnsafeSettingsMarkup(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+    throw EExeConfigError("ExeConfig.xml: refused, " + *unsafe);
 
   TComScope com;
   CLSID parser{};
@@ -143,6 +175,7 @@ void TExeConfigInfo::LoadFromStream(TStream& stream) {
   document->put_async(VARIANT_FALSE);
   document->put_validateOnParse(VARIANT_FALSE);
   document->put_resolveExternals(VARIANT_FALSE);
+  ProhibitDefinitions(document.Get());
 
   TComRef<IStream> source;
   *source.Out() = SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size()));
