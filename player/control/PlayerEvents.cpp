@@ -61,18 +61,6 @@ void RaiseGuarded(Call&& call) {
 
 }  // namespace
 
-HRESULT TPlayerControl::GetTypeInfoCount(UINT* count) {
-  if (count) *count = 0;
-  return S_OK;
-}
-
-HRESULT TPlayerControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TPlayerControl::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 HRESULT TPlayerControl::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                EXCEPINFO*, UINT*) {
   switch (dispid) {
