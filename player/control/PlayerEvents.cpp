@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "Bstr.h"
 #include "WideText.h"
 #include "player/control/PlayerControl.h"
 #include "ui/Application.h"
@@ -102,7 +103,7 @@ HRESULT TPlayerControl::AnswerAmbientProperty(DISPID dispid, VARIANT* result) {
     case DISPID_AMBIENT_DISPLAYNAME: {
       const std::wstring name = AnsiToWide(Name);
       result->vt = VT_BSTR;
-      result->bstrVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+      result->bstrVal = TBstr(name).Detach();
       return S_OK;
     }
     case DISPID_AMBIENT_FONT: {

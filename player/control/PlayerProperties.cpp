@@ -467,7 +467,7 @@ HRESULT TPlayerControl::LoadMovieForManager(long layer, LPCWSTR url) {
 HRESULT TPlayerControl::GetBase(BSTR* base) {
   if (!base) return E_POINTER;
   const std::wstring text = Base();
-  *base = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  *base = TBstr(text).Detach();
   return S_OK;
 }
 
