@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Bstr.h"
+#include "ComRef.h"
 #include "Exception.h"
 #include "ExeConfigInfo.h"
 #include "Stream.h"
@@ -19,46 +21,6 @@ namespace {
 class EExeConfigError : public Exception {
 public:
   using Exception::Exception;
-};
-
-template <class T>
-class TComRef {
-public:
-  TComRef() = default;
-  TComRef(const TComRef&) = delete;
-  TComRef& operator=(const TComRef&) = delete;
-  ~TComRef() {
-    if (p_) p_->Release();
-  }
-  T** Out() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-    return &p_;
-  }
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-
-private:
-  T* p_ = nullptr;
-};
-
-class TBstr {
-public:
-  TBstr() = default;
-  explicit TBstr(const wchar_t* text) : b_(SysAllocString(text)) {}
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  ~TBstr() { SysFreeString(b_); }
-  BSTR* Out() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  BSTR Get() const { return b_; }
-  std::wstring Text() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
-
-private:
-  BSTR b_ = nullptr;
 };
 
 // COM for the parser's lifetime on a thread that may not have it yet; a
