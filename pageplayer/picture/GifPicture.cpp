@@ -86,28 +86,35 @@ TPicture DecodeGif(std::span<const std::uint8_t> bytes, std::uint32_t paper) {
   const ColorMapObject* colours = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
   if (!colours) throw EPictureError("a GIF picture without colours");
 
+  // The rows come first, so that a file cut short or lying about its
+  // frame costs only the rows it really holds, not a whole canvas.
+  std::vector<int> rowOrder;
+  if (frame.Interlace) {
+    for (const auto& [first, step] : {std::pair{0, 8}, std::pair{4, 8}, std::pair{2, 4}, std::pair{1, 2}}) {
+      for (int y = first; y < frame.Height; y += step) rowOrder.push_back(y);
+    }
+  } else {
+    for (int y = 0; y < frame.Height; ++y) rowOrder.push_back(y);
+  }
+  std::vector<GifPixelType> indexes;
+  for (std::size_t row = 0; row < rowOrder.size(); ++row) {
+    indexes.resize((row + 1) * static_cast<std::size_t>(frame.Width));
+    Check(gif, DGifGetLine(gif.get(), indexes.data() + row * frame.Width, frame.Width));
+  }
+
   TPicture picture;
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
   picture.pixels.assign(static_cast<std::size_t>(width) * height, OverPaper(0, 0, 0, 0, paper));
-  std::vector<GifPixelType> row(static_cast<std::size_t>(frame.Width));
-  const auto paint = [&](int y) {
-    Check(gif, DGifGetLine(gif.get(), row.data(), frame.Width));
+  const GifPixelType* index = indexes.data();
+  for (const int y : rowOrder) {
     std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(frame.Top + y) * width + frame.Left;
-    for (const GifPixelType index : row) {
-      if (index != transparent && index < colours->ColorCount) {
-        const GifColorType& c = colours->Colors[index];
+    for (int x = 0; x < frame.Width; ++x, ++index, ++out) {
+      if (*index != transparent && *index < colours->ColorCount) {
+        const GifColorType& c = colours->Colors[*index];
         *out = OverPaper(c.Red, c.Green, c.Blue, 255, paper);
       }
-      ++out;
     }
-  };
-  if (frame.Interlace) {
-    for (const auto& [first, step] : {std::pair{0, 8}, std::pair{4, 8}, std::pair{2, 4}, std::pair{1, 2}}) {
-      for (int y = first; y < frame.Height; y += step) paint(y);
-    }
-  } else {
-    for (int y = 0; y < frame.Height; ++y) paint(y);
   }
   return picture;
 }

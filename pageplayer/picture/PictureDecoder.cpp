@@ -49,6 +49,11 @@ TDecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, TDecodeBox bo
     TDecodedPicture failed;
     failed.failure = "not enough memory to decode the picture";
     return failed;
+  } catch (const std::exception& error) {
+    // The page cache runs this wherever it likes: nothing may leave it.
+    TDecodedPicture failed;
+    failed.failure = std::string("the picture could not be decoded: ") + error.what();
+    return failed;
   }
 }
 

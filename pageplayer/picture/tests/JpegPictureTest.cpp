@@ -133,5 +133,19 @@ TEST(JpegPicture, ScaledDecodingGivesTheFittedSizeUprightWithCleanQuarters) {
   }
 }
 
+TEST(JpegPicture, RefusesAProgressivePictureOfEndlesslyRepeatedScans) {
+  const struct {
+    int repeats;
+    bool shown;
+  } cases[] = {{10, true}, {600, false}};
+  for (const auto& c : cases) {
+    auto jpeg = testing::QuartersJpeg(64, 48, {.progressive = true});
+    testing::RepeatLastScan(jpeg, c.repeats);
+    const TDecodedPicture decoded = DecodePicture(jpeg, {});
+    EXPECT_EQ(decoded.picture.has_value(), c.shown) << c.repeats << " repeats: " << decoded.failure;
+    if (!c.shown) EXPECT_NE(decoded.failure.find("more than 500 scans"), std::string::npos) << decoded.failure;
+  }
+}
+
 }  // namespace
 }  // namespace pageplayer

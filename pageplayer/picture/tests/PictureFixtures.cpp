@@ -238,6 +238,16 @@ void DeclarePngSize(std::vector<std::uint8_t>& png, std::uint32_t width, std::ui
   std::copy(crc.begin(), crc.end(), png.begin() + 29);
 }
 
+void RepeatLastScan(std::vector<std::uint8_t>& jpeg, int times) {
+  std::size_t lastScan = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) lastScan = i;
+  }
+  if (!lastScan) throw std::runtime_error("no scan");
+  const std::vector<std::uint8_t> scan(jpeg.begin() + static_cast<std::ptrdiff_t>(lastScan), jpeg.end() - 2);
+  for (int i = 0; i < times; ++i) jpeg.insert(jpeg.end() - 2, scan.begin(), scan.end());
+}
+
 void DeclareJpegSize(std::vector<std::uint8_t>& jpeg, int width, int height) {
   // Segment by segment from the start of the picture to the frame header.
   for (std::size_t i = 2; i + 9 < jpeg.size(); i += 2 + (jpeg[i + 2] << 8 | jpeg[i + 3])) {

@@ -62,6 +62,10 @@ std::vector<std::uint8_t> QuartersBmp(int width, int height, int bits, bool topD
 // Replaces the width and height of a PNG's header, keeping its check sum good.
 void DeclarePngSize(std::vector<std::uint8_t>& png, std::uint32_t width, std::uint32_t height);
 
+// A progressive JPEG's last scan repeated `times` more times before its end:
+// the decoder only warns about each repeat.
+void RepeatLastScan(std::vector<std::uint8_t>& jpeg, int times);
+
 // Replaces the big-endian 16-bit width and height of a JPEG's frame header.
 void DeclareJpegSize(std::vector<std::uint8_t>& jpeg, int width, int height);
 
