@@ -15,6 +15,11 @@ if(WIN32)
   target_include_directories(vell_spng SYSTEM PUBLIC "${VELL_WIN_DEPS}/libspng-src/spng")
   target_compile_definitions(vell_spng PUBLIC SPNG_STATIC)
   target_compile_options(vell_spng PRIVATE -w)
+  # Its SIMD filters need SSE2 throughout the file, which the 32-bit reader
+  # does not assume of the machines it runs on.
+  if(VELL_WINDOWS_BITS STREQUAL "32")
+    target_compile_definitions(vell_spng PRIVATE SPNG_DISABLE_OPT)
+  endif()
   target_link_libraries(vell_spng PUBLIC ZLIB::ZLIB)
   add_library(SPNG::SPNG ALIAS vell_spng)
 

@@ -79,9 +79,13 @@ TPicture DecodeGif(std::span<const std::uint8_t> bytes, std::uint32_t paper) {
   if (frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0) {
     throw EPictureError("a GIF picture whose first frame has no pixels");
   }
-  // A frame that reaches past the logical screen widens it, as viewers do.
-  const std::uint64_t width = std::max<std::uint64_t>(gif->SWidth, std::uint64_t(frame.Left) + frame.Width);
-  const std::uint64_t height = std::max<std::uint64_t>(gif->SHeight, std::uint64_t(frame.Top) + frame.Height);
+  // The picture is the logical screen, with what of the frame falls on it;
+  // a file without a screen shows its frame alone. A tiny frame placed far
+  // out thus never makes a vast page of paper.
+  const bool screenless = gif->SWidth <= 0 || gif->SHeight <= 0;
+  const std::uint64_t width = screenless ? frame.Width : gif->SWidth;
+  const std::uint64_t height = screenless ? frame.Height : gif->SHeight;
+  const std::uint64_t left = screenless ? 0 : frame.Left, top = screenless ? 0 : frame.Top;
   CheckPictureSize(width, height);
   const ColorMapObject* colours = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
   if (!colours) throw EPictureError("a GIF picture without colours");
@@ -106,13 +110,16 @@ TPicture DecodeGif(std::span<const std::uint8_t> bytes, std::uint32_t paper) {
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
   picture.pixels.assign(static_cast<std::size_t>(width) * height, OverPaper(0, 0, 0, 0, paper));
-  const GifPixelType* index = indexes.data();
-  for (const int y : rowOrder) {
-    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(frame.Top + y) * width + frame.Left;
-    for (int x = 0; x < frame.Width; ++x, ++index, ++out) {
-      if (*index != transparent && *index < colours->ColorCount) {
-        const GifColorType& c = colours->Colors[*index];
-        *out = OverPaper(c.Red, c.Green, c.Blue, 255, paper);
+  const std::uint64_t shownWidth = left < width ? std::min<std::uint64_t>(frame.Width, width - left) : 0;
+  for (std::size_t row = 0; row < rowOrder.size(); ++row) {
+    const std::uint64_t y = top + rowOrder[row];
+    if (y >= height) continue;
+    const GifPixelType* index = indexes.data() + row * frame.Width;
+    std::uint32_t* out = picture.pixels.data() + y * width + left;
+    for (std::uint64_t x = 0; x < shownWidth; ++x) {
+      if (index[x] != transparent && index[x] < colours->ColorCount) {
+        const GifColorType& c = colours->Colors[index[x]];
+        out[x] = OverPaper(c.Red, c.Green, c.Blue, 255, paper);
       }
     }
   }

@@ -105,6 +105,7 @@ TEST(GifPicture, ShowsItsFirstFrameOnItsScreenWithTransparencyAndBareScreenAsPap
   testing::TGifFrame clearYellow = whole;
   clearYellow.transparent = 3;
   const testing::TGifFrame inset{10, 7, 10, 7, false, -1, quarters(10, 7)};
+  const testing::TGifFrame past{15, 10, 400, 300, false, -1, [](int, int) { return 0; }};
   const struct {
     const char* name;
     std::vector<testing::TGifFrame> frames;
@@ -116,6 +117,8 @@ TEST(GifPicture, ShowsItsFirstFrameOnItsScreenWithTransparencyAndBareScreenAsPap
       {"transparent index", {clearYellow}, [](int x, int y) { return x >= 10 && y >= 7 ? kPaperRgb : Quarter(x, y); }},
       {"a frame covering part of the screen", {inset},
        [](int x, int y) { return x >= 10 && y >= 7 ? Quarter(x, y) : kPaperRgb; }},
+      {"a frame reaching past the screen is cut at its edge", {past},
+       [](int x, int y) { return x >= 15 && y >= 10 ? testing::kQuarterColours[0] : kPaperRgb; }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
