@@ -1,34 +1,14 @@
 #include "player/content/MemoryPath.h"
 
 #include <algorithm>
-#include <climits>
 #include <cwctype>
 #include <vector>
+
+#include "DecimalText.h"
 
 namespace vell::player {
 
 namespace {
-
-std::optional<int> ParseDecimalId(const std::wstring& text) {
-  if (text.empty()) return std::nullopt;
-  std::size_t at = 0;
-  bool negative = false;
-  if (text[0] == L'-' || text[0] == L'+') {
-    negative = text[0] == L'-';
-    at = 1;
-  }
-  if (at == text.size()) return std::nullopt;
-  long long value = 0;
-  for (; at < text.size(); ++at) {
-    const wchar_t digit = text[at];
-    if (digit < L'0' || digit > L'9') return std::nullopt;
-    value = value * 10 + (digit - L'0');
-    if (value > static_cast<long long>(INT_MAX) + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX || value < INT_MIN) return std::nullopt;
-  return static_cast<int>(value);
-}
 
 std::wstring NamespaceFolder() { return std::wstring(L"Z:/FromMemory/") + kMemoryPathMarker + L"/"; }
 
@@ -87,7 +67,7 @@ std::optional<TMemoryPath> ParseMemoryPath(const std::wstring& path) {
   if (!rest) return std::nullopt;
   const std::size_t slash = rest->find(L'/');
   if (slash == std::wstring::npos) return std::nullopt;
-  const std::optional<int> id = ParseDecimalId(rest->substr(0, slash));
+  const std::optional<int> id = ParseDecimal<int>(std::wstring_view(*rest).substr(0, slash), TDecimalSign::PlusOrMinus);
   if (!id) return std::nullopt;
   const std::wstring relative = rest->substr(slash + 1);
   const std::optional<std::wstring> inside = ApplyDotSegments(relative);
