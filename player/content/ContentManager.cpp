@@ -4,7 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "Bstr.h"
 #include "WideText.h"
 #include "player/content/MemoryPath.h"
 #include "player/content/Moniker.h"
