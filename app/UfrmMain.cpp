@@ -174,6 +174,8 @@ void TfrmMain::FormCreate() {
   // Requests for addresses outside the movies filed from memory come here too.
   vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(
       [this](const std::wstring& url, TStream* stream, bool& handled) { ContentProviderRequest(url, stream, handled); });
+  // A request the book cannot answer is declined; the log says which and why.
+  vell::player::ProcessContentManager().SetDiagnosticLog([](const std::string& line) { TLog4DP::Log(line); });
 
   // Recent books. Without an all-users folder they live under the current
   // folder, spelt out in full: the profile functions would look for a relative
@@ -261,6 +263,7 @@ void TfrmMain::OpenFirstBook() {
 void TfrmMain::FormDestroy() {
   RememberCurrentPage();
   vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(nullptr);
+  vell::player::ProcessContentManager().SetDiagnosticLog(nullptr);
   session_->End();
 }
 
