@@ -15,6 +15,10 @@ namespace {
 // threads busy without holding the bytes of many pages.
 constexpr std::size_t kPagesInFlight = 3;
 
+// Only the movie's header is used, and a movie may be large: its first bytes
+// hold the whole header even when the rest is compressed.
+constexpr std::size_t kMovieBytesKept = 4096;
+
 std::wstring Widen(const std::string& utf8) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(length, L'\0');
@@ -60,7 +64,7 @@ void TBookPlayer::Load(const std::wstring& address) {
   movie_.emplace(address);
   step_ = Step::Movie;
   if (!SetReadyState(kLoading)) return;
-  TComPtr<TUrlDownload> download = TUrlDownload::Start(movie_->Text(), notifyWindow_, kDownloadMessage);
+  TComPtr<TUrlDownload> download = TUrlDownload::Start(movie_->Text(), notifyWindow_, kDownloadMessage, kMovieBytesKept);
   if (generation != generation_) return download->Abort();
   download_ = std::move(download);
   events_.StageChanged();

@@ -23,6 +23,7 @@ constexpr int kPageHeight = 400;
 
 struct TBookParts {
   const char* signature = "FWS";
+  std::size_t moviePadding = 0;
   int pages = 4;
   const char* configXml = nullptr;  // nullptr: the page list of `pages`
   const char* bookBin = "";         // "": none
@@ -31,7 +32,7 @@ struct TBookParts {
 };
 
 void WriteBook(TBookFolder& folder, const TBookParts& parts) {
-  folder.Write("book.swf", MovieBytes(parts.signature, 1200, 800));
+  folder.Write("book.swf", MovieBytes(parts.signature, 1200, 800, parts.moviePadding));
   const std::string list = PageListFor(parts.pages);
   if (!parts.configXml) {
     folder.Write("files/config.xml", list);
@@ -128,10 +129,14 @@ TEST_F(PagePlayer, ActivatesInPlaceAsAChildOfTheGivenParentAndAsksTheAmbientProp
 }
 
 TEST_F(PagePlayer, PlaysAMovieWithAPlainOrACompressedHeader) {
-  for (const char* signature : {"FWS", "CWS"}) {
-    SCOPED_TRACE(signature);
+  const struct {
+    const char* signature;
+    std::size_t padding;  // a large movie: only its first bytes are kept
+  } cases[] = {{"FWS", 0}, {"CWS", 0}, {"FWS", 3 << 20}, {"CWS", 3 << 20}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.signature) + " + " + std::to_string(c.padding));
     host_.Events().scriptCalls.clear();
-    WriteBook(folder_, {.signature = signature});
+    WriteBook(folder_, {.signature = c.signature, .moviePadding = c.padding});
     host_.PlayMovie(folder_.PathOf("book.swf"));
     EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
     ASSERT_FALSE(host_.Events().progress.empty());

@@ -135,18 +135,27 @@ def shown_spread(client, folder, name, pages, expected, timeout=20):
     return seen
 
 
-def check_held_keys():
-    folder = os.path.join(WORK, "held-keys")
+def opened_book(label, name, pages):
+    """A fresh book of large pages opened in the reader, checked to show its first spread:
+    (folder, process, client), client None when it did not open."""
+    folder = os.path.join(WORK, label.replace(" ", "-"))
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    pages = 26
-    book = large_book(os.path.join(folder, "Large.vlq"), pages)
+    book = large_book(os.path.join(folder, name), pages)
     process, client, window = open_reader(book)
+    if not check(client is not None and window is not None, f"{label}: the book opens"):
+        return folder, process, None
+    first = shown_spread(client, folder, "0-first.png", pages, (1, 2))
+    check(first == (1, 2), f"{label}: the first spread shows pages 1 and 2 ({first})")
+    return folder, process, client
+
+
+def check_held_keys():
+    pages = 26
+    folder, process, client = opened_book("held keys", "Large.vlq", pages)
     try:
-        if not check(client is not None and window is not None, "held keys: the book opens"):
+        if client is None:
             return
-        first = shown_spread(client, folder, "0-first.png", pages, (1, 2))
-        check(first == (1, 2), f"held keys: the first spread shows pages 1 and 2 ({first})")
         for _ in range(12):
             xdo("key", "Right")
             time.sleep(0.02)
@@ -163,17 +172,11 @@ def check_held_keys():
 
 
 def check_memory():
-    folder = os.path.join(WORK, "memory")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
     pages = 60
-    book = large_book(os.path.join(folder, "Long.vlq"), pages)
-    process, client, window = open_reader(book)
+    folder, process, client = opened_book("memory", "Long.vlq", pages)
     try:
-        if not check(client is not None and window is not None, "memory: the book opens"):
+        if client is None:
             return
-        first = shown_spread(client, folder, "0-first.png", pages, (1, 2))
-        check(first == (1, 2), f"memory: the first spread shows pages 1 and 2 ({first})")
         time.sleep(3)
         start = resident_mb(process.pid)
         peak = start or 0
