@@ -289,9 +289,7 @@ TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int sta
   if (!text_.empty() || step_ != Step::Ready) return view;
   const int first = navigator_.FirstShownPage();
   const int count = navigator_.ShownPageCount();
-  // Each page is decoded to fit its half of the stage (or all of it): the
-  // picture is then drawn at about its own size.
-  const TDecodeBox box{navigator_.FacingPages() ? stageWidth / 2 : stageWidth, stageHeight};
+  const TDecodeBox box = PageSlot(stageWidth, stageHeight, navigator_.FacingPages() ? 2 : 1);
   Aim(first, count, box);
   for (int page = first; page < first + count; ++page) {
     const TCachedPage* held = cache_.Find(page);

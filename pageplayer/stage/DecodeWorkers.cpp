@@ -43,6 +43,8 @@ TDecodeWorkers::TDecodeWorkers(HWND notifyWindow, UINT message) : notifyWindow_(
   for (std::size_t slot = 0; slot < count; ++slot) {
     auto* start = new TThreadStart{this, slot};
     if (HANDLE thread = CreateThread(nullptr, 0, &TDecodeWorkers::ThreadStart, start, 0, nullptr)) {
+      // Preparing pages ahead must never slow the window that shows them.
+      SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
       threads_.push_back(thread);
     } else {
       delete start;

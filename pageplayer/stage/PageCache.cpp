@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "SpreadLayout.h"
+
 namespace pageplayer {
 
 std::vector<int> PagesByNeed(int firstShown, int shownCount, int pageCount) {
@@ -20,6 +22,16 @@ std::vector<int> PagesByNeed(int firstShown, int shownCount, int pageCount) {
     if (std::find(unique.begin(), unique.end(), page) == unique.end()) unique.push_back(page);
   }
   return unique;
+}
+
+TDecodeBox PageSlot(int stageWidth, int stageHeight, int shownCount) {
+  if (shownCount <= 0) return {};
+  // A page far wider than tall fills its slot's width, one far taller its height.
+  const std::vector<TPageSize> wide(shownCount, TPageSize{100000, 1}), tall(shownCount, TPageSize{1, 100000});
+  const auto byWidth = LayoutSpread(stageWidth, stageHeight, wide, {});
+  const auto byHeight = LayoutSpread(stageWidth, stageHeight, tall, {});
+  if (byWidth.empty() || byHeight.empty()) return {};
+  return {byWidth[0].picture.Width(), byHeight[0].picture.Height()};
 }
 
 int TPageCache::Rank(int page) const {

@@ -26,6 +26,11 @@ inline constexpr int kSpreadsBehind = 1;
 // next, the previous, then further ahead.
 std::vector<int> PagesByNeed(int firstShown, int shownCount, int pageCount);
 
+// The box a page is decoded to fit on a stage of this size showing this many
+// pages: the room the spread's layout gives a page, so that it is drawn at
+// the size it was decoded.
+TDecodeBox PageSlot(int stageWidth, int stageHeight, int shownCount);
+
 // One page as decoded, or why it could not be.
 struct TCachedPage {
   bool failed = false;

@@ -2,6 +2,10 @@
 
 #include "PageCache.h"
 
+#include <algorithm>
+
+#include "SpreadLayout.h"
+
 namespace pageplayer {
 namespace {
 
@@ -100,6 +104,22 @@ TEST(PageCache, TheDefaultBoundHoldsFullScreenSpreadsOfLargeScansButNotAWholeBoo
   const std::int64_t fitted = 1482ll * 2100;
   EXPECT_GE(kPageCachePixels, fitted * static_cast<std::int64_t>(PagesByNeed(10, 2, 200).size()));
   EXPECT_LT(kPageCachePixels, 200ll * 2400 * 3400 / 10);
+}
+
+TEST(PageCache, APageDecodedForItsSlotIsLaidOutAtItsOwnSize) {
+  for (const TPageSize page : {TPageSize{2400, 3400}, TPageSize{3400, 2400}, TPageSize{1000, 1000}}) {
+    for (int shown : {1, 2}) {
+      const TDecodeBox slot = PageSlot(1280, 1024, shown);
+      // The decoder's fit: the largest size of the page's shape inside the box.
+      const double scale = std::min(double(slot.width) / page.width, double(slot.height) / page.height);
+      const int width = int(page.width * scale), height = int(page.height * scale);
+      const auto placed = LayoutSpread(1280, 1024, std::vector<TPageSize>(shown, {width, height}), {});
+      for (const TPlacedPage& place : placed) {
+        EXPECT_NEAR(place.picture.Width(), width, 1) << page.width << "x" << page.height << " on " << shown;
+        EXPECT_NEAR(place.picture.Height(), height, 1) << page.width << "x" << page.height << " on " << shown;
+      }
+    }
+  }
 }
 
 }  // namespace
