@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "JpegPicture.h"
+#include "Picture.h"
 #include "PictureDecoder.h"
 
 namespace pageplayer {
