@@ -66,7 +66,7 @@ def large_book(path, pages):
                     "+noise", "Gaussian", first], check=True)
     for page in range(1, pages + 1):
         r, g, b = page_colour(page)
-        subprocess.run(["convert", first, "-fill", "rgb(%d,%d,%d)" % (r, g, b), "-colorize", "85",
+        subprocess.run(["convert", first, "-colorspace", "sRGB", "-type", "TrueColor", "-fill", "rgb(%d,%d,%d)" % (r, g, b), "-colorize", "95",
                         "-quality", "90", os.path.join(folder, "%03d.jpg" % page)], check=True)
     os.remove(first)
     subprocess.run([MAKE_BOOK, "--pages", folder, path], check=True, stdout=subprocess.DEVNULL)
