@@ -1,11 +1,13 @@
 #include "fetch/UrlDownload.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace pageplayer {
 
-TComPtr<TUrlDownload> TUrlDownload::Start(const std::wstring& url, HWND notifyWindow, UINT message) {
-  TComPtr<TUrlDownload> download(new TUrlDownload(notifyWindow, message));
+TComPtr<TUrlDownload> TUrlDownload::Start(const std::wstring& url, HWND notifyWindow, UINT message,
+                                          std::size_t keepAtMost) {
+  TComPtr<TUrlDownload> download(new TUrlDownload(notifyWindow, message, keepAtMost));
   download->Bind(url);
   return download;
 }
@@ -29,7 +31,7 @@ void TUrlDownload::Bind(const std::wstring& url) {
 
 int TUrlDownload::PercentDone() const {
   if (expected_ == 0) return finished_ ? 100 : -1;
-  const unsigned long long percent = bytes_.size() * 100ull / expected_;
+  const unsigned long long percent = received_ * 100ull / expected_;
   return static_cast<int>(percent > 100 ? 100 : percent);
 }
 
@@ -46,7 +48,9 @@ void TUrlDownload::ReadAll(IStream* stream) {
   for (;;) {
     ULONG read = 0;
     const HRESULT result = stream->Read(chunk, sizeof chunk, &read);
-    if (read > 0) bytes_.insert(bytes_.end(), chunk, chunk + read);
+    received_ += read;
+    const std::size_t kept = std::min<std::size_t>(read, keepAtMost_ - std::min(keepAtMost_, bytes_.size()));
+    if (kept > 0) bytes_.insert(bytes_.end(), chunk, chunk + kept);
     if (result != S_OK || read == 0) break;
   }
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@ public:
   // wParam of the notify message.
   enum : WPARAM { kProgress = 1, kFinished = 2 };
 
-  static TComPtr<TUrlDownload> Start(const std::wstring& url, HWND notifyWindow, UINT message);
+  // Keeps the first `keepAtMost` bytes; the rest is read and counted but not held.
+  static TComPtr<TUrlDownload> Start(const std::wstring& url, HWND notifyWindow, UINT message,
+                                     std::size_t keepAtMost = SIZE_MAX);
 
   bool Finished() const { return finished_; }
   // Finished with data: a failure status or an empty answer yields nothing.
@@ -52,7 +55,8 @@ public:
                                        LPWSTR* additionalHeaders) override;
 
 private:
-  TUrlDownload(HWND notifyWindow, UINT message) : notifyWindow_(notifyWindow), message_(message) {}
+  TUrlDownload(HWND notifyWindow, UINT message, std::size_t keepAtMost)
+      : notifyWindow_(notifyWindow), message_(message), keepAtMost_(keepAtMost) {}
   ~TUrlDownload() override = default;
 
   void Bind(const std::wstring& url);
@@ -64,7 +68,9 @@ private:
   UINT message_;
   TComPtr<IBindCtx> context_;
   TComPtr<IBinding> binding_;
+  std::size_t keepAtMost_;
   std::vector<std::uint8_t> bytes_;
+  std::uint64_t received_ = 0;
   ULONG expected_ = 0;
   bool finished_ = false;
   bool succeeded_ = false;

@@ -209,7 +209,9 @@ void TPagePlayerObject::FollowStageShape() {
 
 TStageView TPagePlayerObject::CurrentView() {
   FollowStageShape();
-  return book_->PrepareView(Background());
+  RECT client{};
+  if (stage_.Handle()) GetClientRect(stage_.Handle(), &client);
+  return book_->PrepareView(Background(), client.right - client.left, client.bottom - client.top);
 }
 
 bool TPagePlayerObject::Turn(TTurn turn) {

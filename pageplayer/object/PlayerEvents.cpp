@@ -75,6 +75,15 @@ LRESULT TPagePlayerObject::HandleMessage(HWND window, UINT message, WPARAM wPara
     }
     return 0;
   }
+  if (message == TBookPlayer::kDecodedMessage) {
+    if (book_) book_->HandleDecoded();
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == TBookPlayer::kReadTimer) {
+    const TComPtr<IUnknown> self = TComPtr<IUnknown>::Share(static_cast<IOleObject*>(this));
+    if (book_) book_->HandleReadTimer();
+    return 0;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 

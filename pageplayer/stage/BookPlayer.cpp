@@ -1,5 +1,7 @@
 #include "stage/BookPlayer.h"
 
+#include <algorithm>
+
 #include "MovieHeader.h"
 #include "PageList.h"
 #include "ScriptCalls.h"
@@ -8,6 +10,14 @@
 namespace pageplayer {
 
 namespace {
+
+// Pages read but not yet decoded wait in memory: a few keep the decoding
+// threads busy without holding the bytes of many pages.
+constexpr std::size_t kPagesInFlight = 3;
+
+// Only the movie's header is used, and a movie may be large: its first bytes
+// hold the whole header even when the rest is compressed.
+constexpr std::size_t kMovieBytesKept = 4096;
 
 std::wstring Widen(const std::string& utf8) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -18,13 +28,24 @@ std::wstring Widen(const std::string& utf8) {
 
 }  // namespace
 
+TBookPlayer::~TBookPlayer() {
+  Stop();
+  if (timerSet_ && notifyWindow_) KillTimer(notifyWindow_, kReadTimer);
+}
+
 void TBookPlayer::Stop() {
+  // Whatever is still on its way belongs to the load that ends here.
+  ++generation_;
   if (download_) download_->Abort();
   download_.Reset();
-  for (TPage& page : pages_) {
-    if (page.download) page.download->Abort();
-  }
+  for (auto& [page, download] : pageDownloads_) download->Abort();
+  pageDownloads_.clear();
+  workers_.Sift([](const TDecodeJob&) { return -1; });
   pages_.clear();
+  cache_.Clear();
+  refused_.clear();
+  aimedFirst_ = -1;
+  aimedCount_ = 0;
   navigator_.Reset(0);
   text_.clear();
   step_ = Step::Idle;
@@ -32,6 +53,7 @@ void TBookPlayer::Stop() {
 
 void TBookPlayer::Load(const std::wstring& address) {
   Stop();
+  const unsigned generation = generation_;
   movie_.reset();
   percentLoaded_ = 0;
   if (IsBlankAddress(address)) {
@@ -41,18 +63,30 @@ void TBookPlayer::Load(const std::wstring& address) {
   }
   movie_.emplace(address);
   step_ = Step::Movie;
-  SetReadyState(kLoading);
-  download_ = TUrlDownload::Start(movie_->Text(), notifyWindow_, kDownloadMessage);
+  if (!SetReadyState(kLoading)) return;
+  TComPtr<TUrlDownload> download = TUrlDownload::Start(movie_->Text(), notifyWindow_, kDownloadMessage, kMovieBytesKept);
+  if (generation != generation_) return download->Abort();
+  download_ = std::move(download);
   events_.StageChanged();
 }
 
-void TBookPlayer::SetReadyState(int state) {
+bool TBookPlayer::SetReadyState(int state) {
+  const unsigned generation = generation_;
   readyState_ = state;
   events_.ReadyStateChanged(state);
+  return generation == generation_;
 }
 
-void TBookPlayer::Fetch(const std::wstring& relative) {
-  download_ = TUrlDownload::Start(movie_->Resolve(relative).value_or(L""), notifyWindow_, kDownloadMessage);
+bool TBookPlayer::Fetch(const std::wstring& relative) {
+  const unsigned generation = generation_;
+  TComPtr<TUrlDownload> download =
+      TUrlDownload::Start(movie_->Resolve(relative).value_or(L""), notifyWindow_, kDownloadMessage);
+  if (generation != generation_) {
+    download->Abort();
+    return false;
+  }
+  download_ = std::move(download);
+  return true;
 }
 
 void TBookPlayer::HandleDownloadNotice(WPARAM what, LPARAM lParam) {
@@ -66,7 +100,7 @@ void TBookPlayer::HandleDownloadNotice(WPARAM what, LPARAM lParam) {
         events_.ProgressChanged(percent);
       }
     }
-    if (what != TUrlDownload::kFinished) return;
+    if (what != TUrlDownload::kFinished || download.Get() != download_.Get()) return;
     download_.Reset();
     if (step_ == Step::Movie) {
       MovieArrived(*download.Get());
@@ -75,31 +109,31 @@ void TBookPlayer::HandleDownloadNotice(WPARAM what, LPARAM lParam) {
     }
     return;
   }
-  for (std::size_t i = 0; i < pages_.size(); ++i) {
-    if (pages_[i].download.Get() == download.Get() && what == TUrlDownload::kFinished) {
-      pages_[i].download.Reset();
-      PageArrived(static_cast<int>(i), download->Succeeded() ? std::optional(download->Bytes()) : std::nullopt);
-    }
+  if (what != TUrlDownload::kFinished) return;
+  for (auto entry = pageDownloads_.begin(); entry != pageDownloads_.end(); ++entry) {
+    if (entry->second.Get() != download.Get()) continue;
+    const int page = entry->first;
+    pageDownloads_.erase(entry);
+    PageArrived(page, box_, download->Succeeded() ? std::optional(download->Bytes()) : std::nullopt);
+    return;
   }
 }
 
 void TBookPlayer::MovieArrived(const TUrlDownload& download) {
+  const unsigned generation = generation_;
   if (!download.Succeeded()) {
     // Nothing to play: the stage stays empty.
     step_ = Step::Idle;
-    SetReadyState(kComplete);
-    events_.StageChanged();
+    if (SetReadyState(kComplete)) events_.StageChanged();
     return;
   }
   if (percentLoaded_ != 100) {
     percentLoaded_ = 100;
     events_.ProgressChanged(100);
+    if (generation != generation_) return;
   }
-  if (!ReadMovieHeader(download.Bytes())) {
-    ShowText(kNotPlayableText);
-    return;
-  }
-  SetReadyState(kInteractive);
+  if (!ReadMovieHeader(download.Bytes())) return ShowText(kNotPlayableText);
+  if (!SetReadyState(kInteractive)) return;
   step_ = Step::PageList;
   Fetch(L"files/config.xml");
 }
@@ -122,50 +156,154 @@ void TBookPlayer::PageListArrived(const TUrlDownload& download) {
 void TBookPlayer::ShowText(const wchar_t* text) {
   text_ = text;
   step_ = Step::Idle;
-  SetReadyState(kComplete);
-  events_.StageChanged();
+  if (SetReadyState(kComplete)) events_.StageChanged();
 }
 
 void TBookPlayer::BookLoaded(std::vector<std::string> pages) {
+  const unsigned generation = generation_;
   step_ = Step::Ready;
-  pages_.resize(pages.size());
-  for (std::size_t i = 0; i < pages.size(); ++i) pages_[i].source = std::move(pages[i]);
+  pages_ = std::move(pages);
   navigator_.Reset(static_cast<int>(pages_.size()));
-  SetReadyState(kComplete);
+  if (!SetReadyState(kComplete)) return;
   events_.ScriptCall(BookReadyCall(static_cast<int>(pages_.size())));
+  if (generation != generation_) return;
   events_.StageChanged();
 }
 
-void TBookPlayer::RequestPage(int index) {
-  TPage& page = pages_[index];
-  if (page.requested) return;
-  page.requested = true;
-  const std::optional<std::wstring> address = movie_->Resolve(Widen(page.source));
-  if (!address) return PageArrived(index, std::nullopt);  // outside the book: the placeholder
-  if (movie_->IsPath()) {
-    PageArrived(index, ReadWholeFile(*address));
-  } else {
-    page.download = TUrlDownload::Start(*address, notifyWindow_, kDownloadMessage);
+bool TBookPlayer::IsShown(int page) const {
+  return page >= aimedFirst_ && page < aimedFirst_ + aimedCount_;
+}
+
+void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box) {
+  const bool boxChanged = box.width != box_.width || box.height != box_.height;
+  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged) return;
+  aimedFirst_ = firstShown;
+  aimedCount_ = shownCount;
+  box_ = box;
+  cache_.Focus(PagesByNeed(firstShown, shownCount, static_cast<int>(pages_.size())));
+  refused_.clear();
+  // Pages read for a spread the person has moved past are no failure: they
+  // are simply not needed any more.
+  const unsigned generation = generation_;
+  const std::vector<int>& wanted = cache_.Wanted();
+  workers_.Sift([&](const TDecodeJob& job) {
+    if (job.generation != generation) return -1;
+    const auto found = std::find(wanted.begin(), wanted.end(), job.page);
+    return found == wanted.end() ? -1 : static_cast<int>(found - wanted.begin());
+  });
+  for (auto entry = pageDownloads_.begin(); entry != pageDownloads_.end();) {
+    if (cache_.IsWanted(entry->first)) {
+      ++entry;
+      continue;
+    }
+    entry->second->Abort();
+    entry = pageDownloads_.erase(entry);
   }
+  ScheduleReads();
 }
 
-void TBookPlayer::PageArrived(int index, std::optional<std::vector<std::uint8_t>> bytes) {
-  TPage& page = pages_[index];
-  if (bytes) page.picture = DecodePicture(*bytes, {}).picture;
-  page.state = page.picture ? TShownPage::State::Shown : TShownPage::State::Failed;
-  if (step_ == Step::Ready && !movie_->IsPath()) events_.StageChanged();
+void TBookPlayer::ScheduleReads() {
+  if (timerSet_ || !notifyWindow_) return;
+  // A timer, not a posted message: it waits behind input and painting, so
+  // preparing the next spread never delays showing this one.
+  timerSet_ = SetTimer(notifyWindow_, kReadTimer, 1, nullptr) != 0;
 }
 
-TStageView TBookPlayer::PrepareView(COLORREF background) {
+int TBookPlayer::NextPageToRead() {
+  if (step_ != Step::Ready || box_.width <= 0 || box_.height <= 0) return -1;
+  if (workers_.Busy() + pageDownloads_.size() >= kPagesInFlight) return -1;
+  for (int page : cache_.Wanted()) {
+    if (!cache_.Needs(page, box_) || refused_.count(page) || pageDownloads_.count(page)) continue;
+    if (workers_.IsQueuedOrRunning(generation_, page)) continue;
+    return page;
+  }
+  return -1;
+}
+
+void TBookPlayer::HandleReadTimer() {
+  // A read below may pump messages: this tick's nested twins wait for it.
+  if (reading_) return;
+  const int page = NextPageToRead();
+  if (page < 0 || page >= static_cast<int>(pages_.size())) {
+    // Decoded pages start the timer again when there is more to do.
+    if (timerSet_) KillTimer(notifyWindow_, kReadTimer);
+    timerSet_ = false;
+    return;
+  }
+  const unsigned generation = generation_;
+  const TDecodeBox box = box_;
+  const std::optional<std::wstring> resolved = movie_->Resolve(Widen(pages_[page]));
+  // A name that leaves the book is never read: the page shows its placeholder.
+  if (!resolved) return PageArrived(page, box, std::nullopt);
+  const std::wstring& address = *resolved;
+  if (!movie_->IsPath()) {
+    TComPtr<TUrlDownload> download = TUrlDownload::Start(address, notifyWindow_, kDownloadMessage);
+    if (generation != generation_ || !cache_.IsWanted(page)) return download->Abort();
+    pageDownloads_[page] = std::move(download);
+    return;
+  }
+  reading_ = true;
+  std::optional<std::vector<std::uint8_t>> bytes;
+  try {
+    bytes = ReadWholeFile(address);
+  } catch (...) {
+    reading_ = false;
+    throw;
+  }
+  reading_ = false;
+  if (generation != generation_) return;
+  PageArrived(page, box, std::move(bytes));
+}
+
+void TBookPlayer::PageArrived(int page, TDecodeBox box, std::optional<std::vector<std::uint8_t>> bytes) {
+  // The person may have moved on while it was read.
+  if (!cache_.IsWanted(page)) return;
+  if (!bytes || bytes->empty()) {
+    TCachedPage failed;
+    failed.failed = true;
+    failed.failure = "the page could not be read";
+    cache_.Put(page, std::move(failed));
+    ScheduleReads();
+    if (IsShown(page)) events_.StageChanged();
+    return;
+  }
+  workers_.Queue({generation_, page, box, std::move(*bytes)});
+  ScheduleReads();
+}
+
+void TBookPlayer::HandleDecoded() {
+  bool shownChanged = false;
+  for (TDecodeResult& result : workers_.TakeResults()) {
+    if (result.generation != generation_ || !cache_.IsWanted(result.page)) continue;
+    const int page = result.page;
+    if (cache_.Put(page, std::move(result.entry))) {
+      shownChanged = shownChanged || IsShown(page);
+    } else {
+      refused_.insert(page);
+    }
+  }
+  ScheduleReads();
+  if (shownChanged) events_.StageChanged();
+}
+
+TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight) {
   TStageView view;
   view.background = background;
   view.text = text_;
   if (!text_.empty() || step_ != Step::Ready) return view;
   const int first = navigator_.FirstShownPage();
-  for (int i = first; i < first + navigator_.ShownPageCount(); ++i) {
-    RequestPage(i);
-    const TPage& page = pages_[i];
-    view.pages.push_back({i + 1, page.state, page.picture ? &*page.picture : nullptr});
+  const int count = navigator_.ShownPageCount();
+  const TDecodeBox box = PageSlot(stageWidth, stageHeight, navigator_.FacingPages() ? 2 : 1);
+  Aim(first, count, box);
+  for (int page = first; page < first + count; ++page) {
+    const TCachedPage* held = cache_.Find(page);
+    if (!held) {
+      view.pages.push_back({page + 1, TShownPage::State::Waiting, nullptr});
+    } else if (held->failed) {
+      view.pages.push_back({page + 1, TShownPage::State::Failed, nullptr});
+    } else {
+      view.pages.push_back({page + 1, TShownPage::State::Shown, &held->picture});
+    }
   }
   return view;
 }

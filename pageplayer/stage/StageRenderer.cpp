@@ -1,5 +1,7 @@
 #include "stage/StageRenderer.h"
 
+#include <cstdlib>
+
 #include "SpreadLayout.h"
 
 namespace pageplayer {
@@ -66,7 +68,10 @@ void DrawPicture(HDC dc, const RECT& box, const TPicture& picture) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetStretchBltMode(dc, HALFTONE);
+  // A page decoded for this stage is drawn at its own size (give or take the
+  // rounding of the fit): halftoning it again would only cost time.
+  const bool ownSize = std::abs(box.right - box.left - picture.width) <= 1 && std::abs(box.bottom - box.top - picture.height) <= 1;
+  SetStretchBltMode(dc, ownSize ? COLORONCOLOR : HALFTONE);
   SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchDIBits(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, 0, 0, picture.width,
                 picture.height, picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);

@@ -23,6 +23,7 @@ constexpr int kPageHeight = 400;
 
 struct TBookParts {
   const char* signature = "FWS";
+  std::size_t moviePadding = 0;
   int pages = 4;
   const char* configXml = nullptr;  // nullptr: the page list of `pages`
   const char* bookBin = "";         // "": none
@@ -31,7 +32,7 @@ struct TBookParts {
 };
 
 void WriteBook(TBookFolder& folder, const TBookParts& parts) {
-  folder.Write("book.swf", MovieBytes(parts.signature, 1200, 800));
+  folder.Write("book.swf", MovieBytes(parts.signature, 1200, 800, parts.moviePadding));
   const std::string list = PageListFor(parts.pages);
   if (!parts.configXml) {
     folder.Write("files/config.xml", list);
@@ -128,10 +129,14 @@ TEST_F(PagePlayer, ActivatesInPlaceAsAChildOfTheGivenParentAndAsksTheAmbientProp
 }
 
 TEST_F(PagePlayer, PlaysAMovieWithAPlainOrACompressedHeader) {
-  for (const char* signature : {"FWS", "CWS"}) {
-    SCOPED_TRACE(signature);
+  const struct {
+    const char* signature;
+    std::size_t padding;  // a large movie: only its first bytes are kept
+  } cases[] = {{"FWS", 0}, {"CWS", 0}, {"FWS", 3 << 20}, {"CWS", 3 << 20}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.signature) + " + " + std::to_string(c.padding));
     host_.Events().scriptCalls.clear();
-    WriteBook(folder_, {.signature = signature});
+    WriteBook(folder_, {.signature = c.signature, .moviePadding = c.padding});
     host_.PlayMovie(folder_.PathOf("book.swf"));
     EXPECT_EQ(host_.Events().readyStates, (std::vector<long>{0, 3, 4}));
     ASSERT_FALSE(host_.Events().progress.empty());
@@ -402,8 +407,9 @@ TEST_F(PagePlayer, TheBookMakersDemoBookFromAPlainPathShowsItsFirstSpread) {
   const auto pixels = host_.Capture(width, height);
   for (int i = 0; i < 2; ++i) {
     SCOPED_TRACE(i + 1);
-    // The same spot of the page on the stage and in its picture.
-    const POINT onStage = PaperPoint(places[i]);
+    // The same spot of the page on the stage and in its picture: plain paper
+    // above the page's big number, whose edges any resampling moves.
+    const POINT onStage{PaperPoint(places[i]).x, places[i].picture.top + places[i].picture.Height() / 6};
     const double fx = double(onStage.x - places[i].picture.left) / places[i].picture.Width();
     const double fy = double(onStage.y - places[i].picture.top) / places[i].picture.Height();
     const std::uint32_t source =
@@ -487,6 +493,108 @@ TEST(PagePlayerModule, ItsWindowClassGoesWhenTheModuleMayBeUnloadedAndWhenItIs) 
   }
   EXPECT_EQ(GetModuleHandleW(L"pageplayer.dll"), nullptr);
   EXPECT_FALSE(GetClassInfoExW(module, L"PagePlayerStage", &found)) << "a class procedure in freed memory";
+}
+
+}  // namespace
+}  // namespace pageplayer::testing
+
+namespace pageplayer::testing {
+namespace {
+
+// A host whose event handler loads another movie, or none, in the middle of
+// the player's own work.
+TEST_F(PagePlayer, AHostThatSetsAnotherMovieFromInsideAnEventGetsThatMovieWhole) {
+  TBookFolder other;
+  WriteBook(other, {.pages = 6});
+  const std::wstring otherMovie = other.PathOf("book.swf");
+  const struct {
+    const char* what;
+    DISPID event;
+    long state;  // for ready-state events
+    bool clears;
+  } cases[] = {
+      {"another movie while the first is loading", vell::player::kDispidReadyStateChange, 0, false},
+      {"another movie once the first is interactive", vell::player::kDispidReadyStateChange, 3, false},
+      {"another movie once the first is complete", vell::player::kDispidReadyStateChange, 4, false},
+      {"another movie when the book says it is ready", vell::player::kDispidMovieCall, 0, false},
+      {"no movie when the book says it is ready", vell::player::kDispidMovieCall, 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBook(folder_, {.pages = 4});
+    bool fired = false;
+    host_.Events().onEvent = [&](DISPID id, long number, const std::wstring&) {
+      if (fired || id != c.event || (id == vell::player::kDispidReadyStateChange && number != c.state)) return;
+      fired = true;
+      host_.PutMovie(c.clears ? L"" : otherMovie);
+    };
+    host_.Events().scriptCalls.clear();
+    host_.PlayMovie(folder_.PathOf("book.swf"));
+    host_.PumpFor(100);
+    host_.Events().onEvent = nullptr;
+    ASSERT_TRUE(fired);
+    long state = -1;
+    host_.Player().GetReadyState(&state);
+    EXPECT_EQ(state, kReadyStateComplete);
+    if (c.clears) {
+      EXPECT_EQ(host_.TotalFrames(), 0);
+      int width = 0, height = 0;
+      const auto pixels = host_.Capture(width, height);
+      EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kHostBackground), static_cast<long>(pixels.size()));
+      continue;
+    }
+    EXPECT_EQ(host_.TotalFrames(), 6);
+    Key(VK_END);
+    EXPECT_TRUE(ColourIs(PaperColour(SpreadPlaces()[0]), PageColour(5))) << "the other book's pages";
+    EXPECT_TRUE(ColourIs(PaperColour(SpreadPlaces()[1]), PageColour(6)));
+  }
+}
+
+TEST_F(PagePlayer, HeldKeysLandOnTheLastSpreadAskedForAndNoOvertakenPageIsMarkedFailed) {
+  constexpr int kPages = 26;
+  folder_.Write("book.swf", MovieBytes("FWS", 1200, 800));
+  folder_.Write("files/config.xml", PageListFor(kPages));
+  for (int page = 1; page <= kPages; ++page) {
+    char name[32];
+    std::snprintf(name, sizeof name, "files/pages/%03d.jpg", page);
+    const COLORREF colour = PageColour(page);
+    folder_.Write(name, SolidJpeg(1200, 1600, GetRValue(colour), GetGValue(colour), GetBValue(colour)));
+  }
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  ASSERT_EQ(host_.TotalFrames(), kPages);
+  // Twelve key repeats 20 ms apart, far faster than pages of this size decode.
+  for (int press = 0; press < 12; ++press) {
+    SendMessageW(host_.StageWindow(), WM_KEYDOWN, VK_RIGHT, 1 | (press > 0 ? 1u << 30 : 0));
+    host_.PumpFor(20);
+  }
+  EXPECT_EQ(host_.CurrentFrame(), 24);
+  const auto places = SpreadPlaces();
+  EXPECT_TRUE(ColourIs(PaperColour(places[0]), PageColour(25)));
+  EXPECT_TRUE(ColourIs(PaperColour(places[1]), PageColour(26)));
+  Key(VK_HOME);
+  for (int first = 1; first <= kPages; first += 2) {
+    SCOPED_TRACE(first);
+    EXPECT_TRUE(ColourIs(PaperColour(places[0]), PageColour(first)));
+    EXPECT_TRUE(ColourIs(PaperColour(places[1]), PageColour(first + 1)));
+    Key(VK_RIGHT);
+  }
+}
+
+TEST_F(PagePlayer, AResizedStageShowsTheCachedPagesAtOnce) {
+  WriteBook(folder_, {.pages = 4});
+  host_.PlayMovie(folder_.PathOf("book.swf"));
+  ASSERT_TRUE(ColourIs(PaperColour(SpreadPlaces()[0]), PageColour(1)));
+  RECT smaller{0, 0, kStageWidth - 200, kStageHeight - 100};
+  ASSERT_EQ(host_.Object().DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, host_.Window(), &smaller), S_OK);
+  int width = 0, height = 0;
+  const auto pixels = host_.CaptureNow(width, height);
+  const auto places = LayoutSpread(width, height, {{kPageWidth, kPageHeight}, {kPageWidth, kPageHeight}}, {});
+  const POINT left = PaperPoint(places[0]);
+  EXPECT_TRUE(ColourIs(PixelAt(pixels, width, left.x, left.y), PageColour(1))) << "drawn from what was decoded";
+  // Decoded again for the new size in the background, the page stays.
+  host_.PumpFor(200);
+  const auto later = host_.Capture(width, height);
+  EXPECT_TRUE(ColourIs(PixelAt(later, width, left.x, left.y), PageColour(1)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "TestHost.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -118,6 +119,7 @@ public:
     switch (id) {
       case kDispidReadyStateChange:
         events.readyStates.push_back(NumberArgument(parameters));
+        if (events.onEvent) events.onEvent(id, events.readyStates.back(), L"");
         return S_OK;
       case kDispidProgress:
         events.progress.push_back(NumberArgument(parameters));
@@ -127,6 +129,7 @@ public:
         return S_OK;
       case kDispidMovieCall:
         events.scriptCalls.push_back(StringArgument(parameters, 0));
+        if (events.onEvent) events.onEvent(id, 0, events.scriptCalls.back());
         return S_OK;
       default:
         break;
@@ -293,6 +296,17 @@ std::wstring TTestHost::CurrentPageVariable() {
 }
 
 std::vector<COLORREF> TTestHost::Capture(int& width, int& height) {
+  // Pages are decoded away from the window's thread: a page still on its way
+  // is blank paper, which no test page is.
+  std::vector<COLORREF> pixels;
+  PumpUntil([&] {
+    pixels = CaptureNow(width, height);
+    return std::count(pixels.begin(), pixels.end(), kWaitingPaper) < 100;
+  }, 10000);
+  return pixels;
+}
+
+std::vector<COLORREF> TTestHost::CaptureNow(int& width, int& height) {
   const HWND stage = StageWindow();
   RedrawWindow(stage, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   RECT client;

@@ -23,9 +23,15 @@ struct TRecordedEvents {
   int uiActivations = 0;
   int uiDeactivations = 0;
   std::vector<DISPID> ambientQuestions;
+  // A host's own handler of the ready-state and script-call events, run
+  // after they are recorded: it may do anything a host may, such as set
+  // another movie.
+  std::function<void(DISPID id, long number, const std::wstring& text)> onEvent;
 };
 
 inline constexpr COLORREF kHostBackground = RGB(0x20, 0x30, 0x40);
+// The blank paper the player draws for a page still on its way.
+inline constexpr COLORREF kWaitingPaper = RGB(0xF4, 0xF4, 0xF4);
 
 // A small container: one top-level window and a site that answers the
 // in-place questions, ambient properties and the player's events.
@@ -59,8 +65,10 @@ public:
   long TotalFrames();
   std::wstring CurrentPageVariable();
 
-  // The stage window's pixels as painted now.
+  // The stage window's pixels once no page shown is still on its way (or 10 s passed).
   std::vector<COLORREF> Capture(int& width, int& height);
+  // The stage window's pixels as painted now.
+  std::vector<COLORREF> CaptureNow(int& width, int& height);
   // Writes the capture as a 24-bit BMP (for a person to look at).
   void SaveCapture(const std::wstring& path);
 

@@ -9,7 +9,7 @@
 
 namespace pageplayer::testing {
 
-std::vector<std::uint8_t> MovieBytes(const char* signature, int width, int height) {
+std::vector<std::uint8_t> MovieBytes(const char* signature, int width, int height, std::size_t padding) {
   std::vector<std::uint8_t> body;
   std::uint32_t bits = 0;
   int used = 0;
@@ -31,6 +31,12 @@ std::vector<std::uint8_t> MovieBytes(const char* signature, int width, int heigh
   put(height * 20, 16);
   if (used) put(0, 8 - used);
   for (std::uint8_t byte : {0, 24, 7, 0, 0, 0}) body.push_back(byte);
+  // Bytes that do not compress, as a movie's pictures and sounds would.
+  std::uint32_t noise = 12345;
+  for (std::size_t i = 0; i < padding; ++i) {
+    noise = noise * 1103515245u + 12345u;
+    body.push_back(static_cast<std::uint8_t>(noise >> 24));
+  }
   const auto length = static_cast<std::uint32_t>(8 + body.size());
   std::vector<std::uint8_t> movie{static_cast<std::uint8_t>(signature[0]), static_cast<std::uint8_t>(signature[1]),
                                   static_cast<std::uint8_t>(signature[2]), 10};
