@@ -310,6 +310,4 @@ private:
   std::vector<TZipHeaderInfo*> markedForExtract_;  // MatchedForExtract set by the last selection
   int Extract(TStream* stream, const std::string& name, int first, int count);  // by name when count is 0
   friend class TUnpackSession;
-  friend class TEntryInput;
-  friend class TEntryOutput;
 };
