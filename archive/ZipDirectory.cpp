@@ -226,11 +226,7 @@ bool TZipReader::ReadCentralHeader(TZipHeaderInfo& entry, bool mayAskNextDisk) {
 }
 
 void TZipReader::LoadDirectory() {
-  struct TLoadingScope {
-    bool& flag;
-    explicit TLoadingScope(bool& loading) : flag(loading) { flag = true; }
-    ~TLoadingScope() { flag = false; }
-  } loading(loadingDirectory_);
+  const TFlagScope loading(loadingDirectory_, true);
   std::int64_t time = 0;
   ArchiveFileTime(zipName_, time);
   fileTimeAtLoad_ = time;

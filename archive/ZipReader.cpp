@@ -63,7 +63,7 @@ bool TZipReader::ArchiveFileTime(const std::string& path, std::int64_t& time) co
 }
 
 void TZipReader::RefuseWhileLoading() const {
-  if (loadingDirectory_) throw EZipReaderException(ZipMessages::DirectoryBeingRead);
+  if (yieldingInLoad_) throw EZipReaderException(ZipMessages::DirectoryBeingRead);
 }
 
 void TZipReader::OpenArchive() {
@@ -246,6 +246,9 @@ void TZipReader::SortEntries(TZipSortMode mode) {
 }
 
 void TZipReader::YieldToMessages() {
+  // Handlers the load itself calls (a missing part, a split part's name) may
+  // still set things up for it; only what the message loop runs is refused.
+  const TFlagScope yielding(yieldingInLoad_, yieldingInLoad_ || loadingDirectory_);
   platform_.ProcessMessages();
   if (cancelRequested_) {
     cancelRequested_ = false;

@@ -202,6 +202,19 @@ private:
     std::uint8_t oldMode_;
   };
 
+  // Sets a flag for a scope and gives it back its value afterwards.
+  class TFlagScope {
+  public:
+    TFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+    ~TFlagScope() { flag_ = old_; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+  private:
+    bool& flag_;
+    bool old_;
+  };
+
   enum : std::uint8_t { opNone = 0, opReadDirectory = 1, opUnpack = 2, opComment = 3 };
 
   // Archive file handling.
@@ -258,7 +271,8 @@ private:
   }
   // A directory load uses the reader's archive stream, end record and
   // multi-part state throughout, yields included: an operation started from
-  // its yield is refused rather than pull them from under it.
+  // the message loop it yields to is refused rather than pull them from
+  // under it.
   void RefuseWhileLoading() const;
   int ShowZipMessage(int messageId, const std::string& text, const std::string& caption, unsigned flags,
                      bool arrowCursor = false);
@@ -282,6 +296,7 @@ private:
   bool pauseRequested_ = false;
   bool busy_ = false;
   bool loadingDirectory_ = false;
+  bool yieldingInLoad_ = false;  // the message loop runs from inside a directory load
   std::uint8_t operationMode_ = opNone;
 
   TZipSortMode sortMode_ = TZipSortMode::ByNone;
