@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "DecimalText.h"
+
 void TBookResume::BookStarting(std::optional<TBookIdentity> book) {
   book_ = std::move(book);
   ready_ = false;
@@ -37,13 +39,9 @@ void TBookResume::BookClosed() {
 }
 
 std::optional<int> TBookResume::PageFromPlayer(const std::wstring& answer) {
-  // Nine digits at most: no int overflows, and no book has that many pages.
-  if (answer.empty() || answer.size() > 9) return std::nullopt;
-  int page = 0;
-  for (wchar_t c : answer) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    page = page * 10 + (c - L'0');
-  }
-  if (page < 1) return std::nullopt;
+  // Nine digits at most: no book has that many pages.
+  if (answer.size() > 9) return std::nullopt;
+  const std::optional<int> page = ParseDecimal<int>(answer);
+  if (!page || *page < 1) return std::nullopt;
   return page;
 }

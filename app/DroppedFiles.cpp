@@ -1,5 +1,6 @@
 // Files dropped on the main window: the first one opens as if it had been
 // chosen in the open dialog, with the same message for a file that is no book.
+// The window's own messages beside them: a book command left for the loop.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,6 +18,10 @@ void TfrmMain::CreateParams(ui::TCreateParams& params) {
 LRESULT TfrmMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DROPFILES) {
     FilesDropped(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  }
+  if (message == kRunPendingBookCommand) {
+    RunPendingBookCommand();
     return 0;
   }
   return ui::TForm::WndProc(message, wParam, lParam);

@@ -4,9 +4,13 @@
 #include <ole2.h>
 #include <shlwapi.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "Bstr.h"
+#include "ComRef.h"
 #include "Exception.h"
 #include "ExeConfigInfo.h"
 #include "Stream.h"
@@ -17,46 +21,6 @@ namespace {
 class EExeConfigError : public Exception {
 public:
   using Exception::Exception;
-};
-
-template <class T>
-class TComRef {
-public:
-  TComRef() = default;
-  TComRef(const TComRef&) = delete;
-  TComRef& operator=(const TComRef&) = delete;
-  ~TComRef() {
-    if (p_) p_->Release();
-  }
-  T** Out() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-    return &p_;
-  }
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-
-private:
-  T* p_ = nullptr;
-};
-
-class TBstr {
-public:
-  TBstr() = default;
-  explicit TBstr(const wchar_t* text) : b_(SysAllocString(text)) {}
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  ~TBstr() { SysFreeString(b_); }
-  BSTR* Out() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  BSTR Get() const { return b_; }
-  std::wstring Text() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
-
-private:
-  BSTR b_ = nullptr;
 };
 
 // COM for the parser's lifetime on a thread that may not have it yet; a
@@ -126,12 +90,42 @@ std::string ElementText(IXMLDOMNode* root, const wchar_t* name) {
   return WideToAnsi(wide);
 }
 
+void SetParserProperty(IXMLDOMDocument2* document, const wchar_t* name, VARIANT value) {
+  TBstr property(name);
+  // A parser that lacks the switch refuses it; the check of the markup before
+  // parsing stands in for it then.
+  document->setProperty(property.Get(), value);
+}
+
+// The toolchain's import libraries lack this one.
+constexpr IID kIidXmlDomDocument2 = {0x2933BF95, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+void ProhibitDefinitions(IXMLDOMDocument* document) {
+  TComRef<IXMLDOMDocument2> settable;
+  if (document->QueryInterface(kIidXmlDomDocument2, reinterpret_cast<void**>(settable.Out())) != S_OK) return;
+  VARIANT prohibit;
+  VariantInit(&prohibit);
+  prohibit.vt = VT_BOOL;
+  prohibit.boolVal = VARIANT_TRUE;
+  SetParserProperty(settable.Get(), L"ProhibitDTD", prohibit);
+  VARIANT depth;
+  VariantInit(&depth);
+  depth.vt = VT_I4;
+  depth.lVal = kMaxSettingsDepth;
+  SetParserProperty(settable.Get(), L"MaxElementDepth", depth);
+}
+
 }  // namespace
 
 void TExeConfigInfo::LoadFromStream(TStream& stream) {
   std::vector<BYTE> bytes(static_cast<size_t>(stream.Size()));
   stream.SetPosition(0);
   if (!bytes.empty()) stream.ReadBuffer(bytes.data(), bytes.size());
+  // Checked by us first: the parser's own switches for these are not honoured
+  // by every version of it that a reader may meet.
+  if (std::optional<std::string> unsafe =
+          UnsafeSettingsMarkup(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+    throw EExeConfigError("ExeConfig.xml: refused, " + *unsafe);
 
   TComScope com;
   CLSID parser{};
@@ -143,6 +137,7 @@ void TExeConfigInfo::LoadFromStream(TStream& stream) {
   document->put_async(VARIANT_FALSE);
   document->put_validateOnParse(VARIANT_FALSE);
   document->put_resolveExternals(VARIANT_FALSE);
+  ProhibitDefinitions(document.Get());
 
   TComRef<IStream> source;
   *source.Out() = SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size()));

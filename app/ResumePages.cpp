@@ -1,7 +1,8 @@
 #include "ResumePages.h"
 
 #include <algorithm>
-#include <charconv>
+
+#include "DecimalText.h"
 
 namespace {
 
@@ -13,10 +14,9 @@ char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - '
 template <typename T>
 bool ParseNumber(const std::string& text, std::size_t from, std::size_t to, T& out) {
   if (from >= to) return false;
-  const char* first = text.data() + from;
-  const char* last = text.data() + to;
-  auto result = std::from_chars(first, last, out);
-  return result.ec == std::errc() && result.ptr == last;
+  const std::optional<T> value = ParseDecimal<T>(std::string_view(text).substr(from, to - from), TDecimalSign::MinusOnly);
+  if (value) out = *value;
+  return value.has_value();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "BookCheck.h"
+#include "EntryLimits.h"
 #include "HistoryFiles.h"
 #include "MakerPages.h"
 #include "PassOnStream.h"
@@ -15,6 +16,8 @@
 #include "UFrameStartup.h"
 #include "ULog.h"
 #include "UfrmAbout.h"
+#include "WindowPlacement.h"
+#include "WindowSettings.h"
 #include "WideText.h"
 #include "ZipReader.h"
 #include "player/content/ContentManager.h"
@@ -101,9 +104,13 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
     HistoryprojectsClickHistoryItem(sender, item, file);
   };
 
-  resume_ = std::make_unique<TBookResume>(
+  session_ = std::make_unique<TBookSession>(
       [this] { return ReadResumeFile(ResumeFileBeside(Historyprojects->IniFile())); },
       [this](const TResumePages& pages) { WriteResumeFile(ResumeFileBeside(Historyprojects->IniFile()), pages); });
+  session_->ShowMessage = [](const std::string& text, const std::string& caption, unsigned flags) {
+    return ui::Application().MessageBox(text, caption, flags);
+  };
+  answers_ = std::make_unique<TResourceAnswers>(*session_);
 
   CreateStartupFrame();
   FrameStartup1->Label16->OnClick = [this](ui::TObject* sender) { FrameStartup1Label16Click(sender); };
@@ -254,18 +261,7 @@ void TfrmMain::OpenFirstBook() {
 void TfrmMain::FormDestroy() {
   RememberCurrentPage();
   vell::player::ProcessContentManager().SetGlobalOnLoadExternalResourceEx(nullptr);
-  zipReader_.reset();
-  retiredReaders_.clear();
-}
-
-void TfrmMain::ReleaseZipReader() {
-  if (zipReader_ && zipReader_->Busy()) retiredReaders_.push_back(std::move(zipReader_));
-  zipReader_.reset();
-  DropIdleRetiredReaders();
-}
-
-void TfrmMain::DropIdleRetiredReaders() {
-  std::erase_if(retiredReaders_, [](const std::unique_ptr<TZipReader>& reader) { return !reader->Busy(); });
+  session_->End();
 }
 
 void TfrmMain::CreateStartupFrame() {
@@ -306,63 +302,110 @@ void TfrmMain::actOpenExecute(ui::TObject*) {
   if (std::optional<std::string> path = ChooseBookFile()) OpenBook(*path);
 }
 
-bool TfrmMain::OpenBook(std::string path) {
-  RememberCurrentPage();
-  ReleaseZipReader();
-  zipReader_ = std::make_unique<TZipReader>();
-  TZipReader* reader = zipReader_.get();
-  reader->SetZipName(path);
-  SetBookCaption(path);
-  reader->ReadZipDirectory();
-  if (zipReader_.get() != reader) {
-    // Closed or replaced by a command handled while the directory loaded:
-    // the later command has the last word.
-    DropIdleRetiredReaders();
+bool TfrmMain::OpenBook(std::string path) { return RunBookCommand({false, std::move(path)}); }
+
+bool TfrmMain::RunBookCommand(TBookCommand command) {
+  if (running_ || session_->Answering()) {
+    // We are inside the yield of an open or of an answer: it must not go on
+    // with a book that is no longer wanted, nor this one interleave with it.
+    pending_ = std::move(command);
+    session_->End();
+    // Below an answer waits the player's own call, which must not see its
+    // movie go: the command runs from the message loop once that returned
+    // (AnswerEnded).
     return false;
   }
-  if (!CheckBook(reader).IsBook()) {
+  struct TRunning {
+    bool& flag;
+    explicit TRunning(bool& f) : flag(f) { flag = true; }
+    ~TRunning() { flag = false; }
+  } running(running_);
+  bool shown = false;
+  for (bool first = true;; first = false) {
+    pending_.reset();
+    bool result = false;
+    try {
+      if (command.Close) CloseNow();
+      else result = OpenNow(command.Path);
+    } catch (...) {
+      // An error of the open that a later command ended is that open's
+      // last word, not the person's concern.
+      if (!pending_) throw;
+    }
+    shown = first && result;
+    if (!pending_) break;
+    command = std::move(*pending_);
+  }
+  return shown;
+}
+
+void TfrmMain::RunPendingBookCommand() {
+  if (!pending_ || running_ || session_->Answering()) return;
+  TBookCommand command = std::move(*pending_);
+  pending_.reset();
+  RunBookCommand(std::move(command));
+}
+
+bool TfrmMain::OpenNow(const std::string& path) {
+  RememberCurrentPage();
+  const TBookSession::TGeneration generation = session_->Begin(path);
+  const std::shared_ptr<TZipReader> reader = session_->Reader();
+  SetBookCaption(path);
+  reader->ReadZipDirectory();
+  if (!session_->IsCurrent(generation)) return false;
+  if (!CheckBook(reader.get()).IsBook()) {
     ShowNotBookMessage();
     return false;
   }
   Historyprojects->AddFile(path);
   ApplyWindowSettings();
-  resume_->BookStarting(BookIdentityOf(path));
-  {
-    // The movie goes to the player as it is extracted: a copy of it in
-    // memory beside the one the player is served from would double what a
-    // large movie costs. A damaged one (cut short, or bytes that fail their
-    // check) is taken back and stops the opening here, before the start-up
-    // panel goes.
-    bool sound = false;
-    try {
-      std::unique_ptr<TStream> movie = PlayerControl1->OpenMovieStream();
-      // Its length first: the player learns it, and its buffer is made once.
-      movie->SetSize(static_cast<std::int64_t>(
-          reader->Entry(FindBookEntry("book.swf") - 1).EffectiveUncompressedSize()));
-      TPassOnStream passOn(*movie);
-      sound = ExtractEntryToStream("book.swf", passOn);
-    } catch (...) {
-      PlayerControl1->LoadMovie(0, L" ");
-      throw;
-    }
-    if (zipReader_.get() != reader) return false;  // closed or replaced meanwhile
-    if (!sound) {
-      PlayerControl1->LoadMovie(0, L" ");
-      throw EBadZipFile("The movie book.swf of this book is damaged.");
-    }
-  }
+  if (!session_->IsCurrent(generation)) return false;
+  session_->Resume().BookStarting(BookIdentityOf(path));
+  if (!LoadMovieOf(generation)) return false;
   HideStartupPanel();
   return true;
 }
 
+bool TfrmMain::LoadMovieOf(TBookSession::TGeneration generation) {
+  const int entry = session_->FindEntry("book.swf");
+  const std::uint64_t declared = session_->DeclaredSize(entry);
+  if (declared > EntryLimits::kMovieBytes) {
+    TLog4DP::Log("Refused [book.swf]: it declares " + std::to_string(declared) + " bytes");
+    throw EBadZipFile("The movie book.swf of this book is too large.");
+  }
+  // The movie goes to the player as it is extracted: a copy of it in memory
+  // beside the one the player is served from would double what a large movie
+  // costs. A damaged one (cut short, or bytes that fail their check) is taken
+  // back and stops the opening here, before the start-up panel goes.
+  TEntryOutcome outcome = TEntryOutcome::Missing;
+  try {
+    std::unique_ptr<TStream> movie = PlayerControl1->OpenMovieStream();
+    // Its length first: the player learns it, and its buffer is made once.
+    movie->SetSize(static_cast<std::int64_t>(declared));
+    TPassOnStream passOn(*movie);
+    outcome = session_->Extract("book.swf", passOn, EntryLimits::kMovieBytes);
+  } catch (...) {
+    PlayerControl1->LoadMovie(0, L" ");
+    throw;
+  }
+  // Closed or replaced meanwhile: the command that did it clears or replaces
+  // the movie.
+  if (outcome == TEntryOutcome::Superseded || !session_->IsCurrent(generation)) return false;
+  if (outcome != TEntryOutcome::Sound) {
+    PlayerControl1->LoadMovie(0, L" ");
+    throw EBadZipFile("The movie book.swf of this book is damaged.");
+  }
+  return true;
+}
+
 void TfrmMain::RememberCurrentPage() {
-  if (resume_ && PlayerControl1) resume_->BookLeaving([this] { return PlayerControl1->GetVariable(L"currentPage"); });
+  if (session_ && PlayerControl1) session_->Resume().BookLeaving([this] { return PlayerControl1->GetVariable(L"currentPage"); });
 }
 
 void TfrmMain::PlayerReadyStateChanged(int state) {
   constexpr int kReadyStateComplete = 4;
   if (state != kReadyStateComplete) return;
-  if (std::optional<int> page = resume_->PlayerReady()) {
+  if (std::optional<int> page = session_->Resume().PlayerReady()) {
     try {
       PlayerControl1->SetVariable(L"currentPage", std::to_wstring(*page));
     } catch (...) {
@@ -373,13 +416,10 @@ void TfrmMain::PlayerReadyStateChanged(int state) {
 
 void TfrmMain::ShowNotBookMessage() { ui::Application().MessageBox(kNotBookText, kNotBookCaption, kNotBookFlags); }
 
-int TfrmMain::FindBookEntry(const std::string& name) const { return ::FindBookEntry(zipReader_.get(), name); }
+int TfrmMain::FindBookEntry(const std::string& name) const { return session_->FindEntry(name); }
 
 bool TfrmMain::ExtractEntryToStream(const std::string& name, TStream& stream) {
-  if (!zipReader_) return false;
-  const int sound = zipReader_->UnpackToStream(&stream, NormalizeBookEntryName(name));
-  DropIdleRetiredReaders();
-  return sound > 0;
+  return session_->Extract(name, stream, EntryLimits::kResourceBytes) == TEntryOutcome::Sound;
 }
 
 std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {
@@ -388,7 +428,52 @@ std::unique_ptr<TMemoryStream> TfrmMain::ExtractEntry(const std::string& name) {
   return stream;
 }
 
-void TfrmMain::actCloseExecute(ui::TObject*) {
+void TfrmMain::actCloseExecute(ui::TObject*) { RunBookCommand({true, {}}); }
+
+void TfrmMain::ApplyWindowSettings() {
+  ::ApplyWindowSettings(*session_, TSettingsWindow{
+                                       [this](const std::string& text) { SetBookCaption(text); },
+                                       [this](int width, int height) { FitWindowTo(width, height); },
+                                       [this] { SetWindowState(ui::TWindowState::wsMaximized); },
+                                       [this] { EnterFullScreen(); },
+                                   });
+}
+
+void TfrmMain::FitWindowTo(int width, int height) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const TScreenRect placed = PlaceBookWindow({Left(), Top(), Left() + Width(), Top() + Height()}, width, height,
+                                             {work.left, work.top, work.right, work.bottom});
+  SetBounds(placed.Left, placed.Top, placed.Width(), placed.Height());
+}
+
+void TfrmMain::AnswerEnded() {
+  // Posted, not run: the player's call that asked is still below us.
+  if (pending_ && !running_ && !session_->Answering()) PostMessageW(Handle(), kRunPendingBookCommand, 0, 0);
+}
+
+void TfrmMain::ContentProviderRequest(const std::wstring& URL, TStream* Stream, bool& Handled) {
+  answers_->ContentProviderRequest(URL, Stream, Handled);
+  AnswerEnded();
+}
+
+void TfrmMain::PlayerControl1LoadExternalResource(ui::TObject*, const std::wstring& URL, TStream* Stream) {
+  answers_->LoadExternalResource(URL, Stream);
+  AnswerEnded();
+}
+
+void TfrmMain::PlayerControl1LoadExternalResourceEx(ui::TObject*, const std::wstring& URL, TStream*, bool&) {
+  answers_->LoadExternalResourceEx(URL);
+}
+
+void TfrmMain::PlayerControl1LoadExternalResourceAsync(ui::TObject*, const std::wstring& Path, TStream*& Stream) {
+  answers_->LoadExternalResourceAsync(Path, Stream);
+  AnswerEnded();
+}
+
+void TfrmMain::CloseNow() {
   // No request may reach the book while the movie goes.
   PlayerControl1->OnFSCommand = [this](ui::TObject* sender, const std::wstring& command, const std::wstring& args) {
     PlayerControl1FSCommand(sender, command, args);
@@ -397,9 +482,9 @@ void TfrmMain::actCloseExecute(ui::TObject*) {
   PlayerControl1->OnLoadExternalResourceEx = nullptr;
   PlayerControl1->OnLoadExternalResourceAsync = nullptr;
   RememberCurrentPage();
-  resume_->BookClosed();
+  session_->Resume().BookClosed();
+  session_->End();
   PlayerControl1->LoadMovie(0, L" ");  // a blank address replaces the movie by nothing
-  ReleaseZipReader();
   SetPlayerHandlers();
   ShowStartupPanel();
 }

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "BookResume.h"
+#include "BookSession.h"
+#include "ResourceAnswers.h"
 #include "Stream.h"
 #include "player/control/PlayerControl.h"
 #include "ui/Action.h"
@@ -46,15 +47,15 @@ public:
   bool OpenBook(std::string path);
   int FindBookEntry(const std::string& name) const;
   // True when an entry was extracted whole with a matching CRC (or
-  // authentication code); damaged bytes may still have reached the stream.
+  // authentication code) and within the bound of a resource; damaged bytes
+  // may still have reached the stream.
   bool ExtractEntryToStream(const std::string& name, TStream& stream);
   std::unique_ptr<TMemoryStream> ExtractEntry(const std::string& name);
-  // The whole entry when it was extracted sound; else none, with the reason logged.
-  std::unique_ptr<TMemoryStream> SoundEntry(const std::string& name);
   void actCloseExecute(ui::TObject* sender);
   void HistoryprojectsClickHistoryItem(ui::TObject* sender, ui::TMenuItem* item, const std::string& filename);
   void SetBookCaption(const std::string& text);
-  TZipReader* ZipReader() const { return zipReader_.get(); }
+  TZipReader* ZipReader() const { return session_->Reader().get(); }
+  TBookSession& Session() { return *session_; }
 
   // The player's requests: the process-wide answer for addresses outside the
   // movies filed from memory, then the control's handlers.
@@ -126,8 +127,23 @@ private:
   void CreateStartupFrame();
   void ShowNotBookMessage();
   void OpenFirstBook();
-  void ReleaseZipReader();
-  void DropIdleRetiredReaders();
+  // Open and Close run one at a time: one that arrives while an open runs
+  // (from the archive's yield, or a message box of the open) ends that open
+  // at its next step and runs after it.
+  struct TBookCommand {
+    bool Close = false;
+    std::string Path;
+  };
+  bool RunBookCommand(TBookCommand command);
+  // Runs the command that arrived during an answer, if it still waits.
+  void RunPendingBookCommand();
+  // After each answer: a command that arrived during it is left for the loop.
+  void AnswerEnded();
+  static constexpr UINT kRunPendingBookCommand = WM_APP + 0x42;
+  bool OpenNow(const std::string& path);
+  bool LoadMovieOf(TBookSession::TGeneration generation);
+  void CloseNow();
+  void FitWindowTo(int width, int height);
   void BindFullScreenHandlers();
   void BindShortCuts();
   void SendKeyToPlayer(UINT message, std::uint16_t key);
@@ -136,11 +152,10 @@ private:
   void PlayerReadyStateChanged(int state);
 
   bool firstShowDone_ = false;
-  std::unique_ptr<TZipReader> zipReader_;
-  // Readers let go of while one of their operations was still running: the
-  // archive reader yields to the message loop, where a click may close or
-  // replace the book. They are freed once that operation has returned.
-  std::vector<std::unique_ptr<TZipReader>> retiredReaders_;
+  std::unique_ptr<TBookSession> session_;
+  std::unique_ptr<TResourceAnswers> answers_;
+  bool running_ = false;
+  std::optional<TBookCommand> pending_;
 
   struct TSavedBounds {
     int Width = 0, Height = 0, Left = 0, Top = 0;
@@ -148,7 +163,6 @@ private:
   };
   bool inFullScreen_ = false;
   TSavedBounds saved_;
-  std::unique_ptr<TBookResume> resume_;
 };
 
 // The program's arguments as the platform splits them, in the system code page.

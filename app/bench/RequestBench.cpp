@@ -100,10 +100,10 @@ TMedians MeasureRequests(const std::string& benchFolder, const std::string& book
     byFile.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
 
     start = std::chrono::steady_clock::now();
-    vell::player::TComRef<vell::player::IContentProvider> provider;
-    vell::player::TComRef<IStream> stream;
+    TComRef<vell::player::IContentProvider> provider;
+    TComRef<IStream> stream;
     vell::player::TContentProvider::Create(provider, stream);
-    if (!manager.RaiseLoadEvents(form.PlayerControl1, wide, stream.Get()))
+    if (!manager.RaiseLoadEvents(form.PlayerControl1->ClientSite(), wide, stream.Get()))
       throw std::runtime_error("a file was not served");
     byUrl.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
   }

@@ -16,3 +16,10 @@ struct TFileHandleClose {
   }
 };
 using TFileHandle = std::unique_ptr<void, TFileHandleClose>;
+
+// Kernel objects that CloseHandle closes and that are never INVALID_HANDLE_VALUE
+// (events, threads).
+struct TKernelHandleClose {
+  void operator()(HANDLE object) const noexcept { CloseHandle(object); }
+};
+using TKernelHandle = std::unique_ptr<void, TKernelHandleClose>;

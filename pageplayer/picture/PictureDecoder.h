@@ -4,16 +4,9 @@
 #include <span>
 #include <string>
 
-#include "JpegPicture.h"
+#include "Picture.h"
 
 namespace pageplayer {
-
-// The box a picture is decoded into: it is scaled down, keeping its shape,
-// until it fits; never up. A box of 0 x 0 asks for full resolution.
-struct TDecodeBox {
-  int width = 0;
-  int height = 0;
-};
 
 struct TDecodedPicture {
   std::optional<TPicture> picture;
@@ -24,7 +17,8 @@ struct TDecodedPicture {
   std::string failure;
 };
 
-// Decodes a page picture of any format the player knows, upright.
+// Decodes a page picture of any format the player knows (JPEG, PNG, GIF,
+// BMP, told apart by their first bytes), upright, fitted into the box.
 TDecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, TDecodeBox box);
 
 }  // namespace pageplayer

@@ -150,7 +150,7 @@ void TBookPlayer::RequestPage(int index) {
 
 void TBookPlayer::PageArrived(int index, std::optional<std::vector<std::uint8_t>> bytes) {
   TPage& page = pages_[index];
-  if (bytes) page.picture = DecodeJpeg(*bytes);
+  if (bytes) page.picture = DecodePicture(*bytes, {}).picture;
   page.state = page.picture ? TShownPage::State::Shown : TShownPage::State::Failed;
   if (step_ == Step::Ready && !movie_->IsPath()) events_.StageChanged();
 }

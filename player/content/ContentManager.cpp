@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "Bstr.h"
+#include "WideText.h"
 #include "player/content/MemoryPath.h"
 #include "player/content/Moniker.h"
 #include "player/content/StreamBasedOnIStream.h"
@@ -29,19 +31,6 @@ template <typename T>
 T KernelFunction(const char* name) {
   return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
 }
-
-class TBstr {
-public:
-  TBstr() = default;
-  ~TBstr() { SysFreeString(text_); }
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  BSTR* Out() { return &text_; }
-  std::wstring Text() const { return text_ ? std::wstring(text_, SysStringLen(text_)) : std::wstring(); }
-
-private:
-  BSTR text_ = nullptr;
-};
 
 }  // namespace
 
@@ -299,10 +288,7 @@ HANDLE TContentManager::OpenFile(LPCWSTR path, DWORD desiredAccess, DWORD shareM
 HANDLE TContentManager::OpenFileAnsi(LPCSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                                      DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) {
   if (!path) return OpenFile(nullptr, desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes, templateFile);
-  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  std::wstring wide(length > 0 ? length : 1, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length);
-  return OpenFile(wide.c_str(), desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes, templateFile);
+  return OpenFile(AnsiToWide(path).c_str(), desiredAccess, shareMode, security, creationDisposition, flagsAndAttributes, templateFile);
 }
 
 TStream* TContentManager::FindFakeHandleStream(HANDLE handle) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Stream.h"
-#include "player/content/ComRef.h"
+#include "ComRef.h"
 #include "player/content/ContentProvider.h"
 #include "player/content/PlayerControlBase.h"
 

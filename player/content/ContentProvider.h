@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "player/content/ComRef.h"
+#include "ComRef.h"
 
 namespace vell::player {
 

@@ -1,34 +1,10 @@
 #include "player/content/MemoryPath.h"
 
 #include <algorithm>
-#include <climits>
+
+#include "DecimalText.h"
 
 namespace vell::player {
-
-namespace {
-
-std::optional<int> ParseDecimalId(const std::wstring& text) {
-  if (text.empty()) return std::nullopt;
-  std::size_t at = 0;
-  bool negative = false;
-  if (text[0] == L'-' || text[0] == L'+') {
-    negative = text[0] == L'-';
-    at = 1;
-  }
-  if (at == text.size()) return std::nullopt;
-  long long value = 0;
-  for (; at < text.size(); ++at) {
-    const wchar_t digit = text[at];
-    if (digit < L'0' || digit > L'9') return std::nullopt;
-    value = value * 10 + (digit - L'0');
-    if (value > static_cast<long long>(INT_MAX) + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX || value < INT_MIN) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-}  // namespace
 
 std::optional<TMemoryPath> ParseMemoryPath(const std::wstring& path) {
   std::wstring text = path;
@@ -41,7 +17,8 @@ std::optional<TMemoryPath> ParseMemoryPath(const std::wstring& path) {
   if (restStart >= text.size()) return std::nullopt;
   const std::size_t slash = text.find(L'/', restStart);
   if (slash == std::wstring::npos) return std::nullopt;
-  const std::optional<int> id = ParseDecimalId(text.substr(restStart, slash - restStart));
+  const std::optional<int> id =
+      ParseDecimal<int>(std::wstring_view(text).substr(restStart, slash - restStart), TDecimalSign::PlusOrMinus);
   if (!id) return std::nullopt;
   return TMemoryPath{*id, text.substr(slash + 1)};
 }

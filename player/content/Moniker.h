@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "player/content/ComRef.h"
+#include "ComRef.h"
 
 namespace vell::player {
 

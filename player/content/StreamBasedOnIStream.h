@@ -6,7 +6,7 @@
 #include <objidl.h>
 
 #include "Stream.h"
-#include "player/content/ComRef.h"
+#include "ComRef.h"
 
 namespace vell::player {
 

@@ -14,19 +14,19 @@ constexpr long kNoLayer = -1;
 }  // namespace
 
 void TPlayerControl::LoadLayerFromStream(int layer, TStream& stream) {
-  ProcessContentManager().CopyMovieFromStream(this, true, stream, layer);
+  ProcessContentManager().CopyMovieFromStream(ManagerLink(), true, stream, layer);
 }
 
 void TPlayerControl::SetMovieFromStream(TStream& stream) {
-  ProcessContentManager().CopyMovieFromStream(this, false, stream, kNoLayer);
+  ProcessContentManager().CopyMovieFromStream(ManagerLink(), false, stream, kNoLayer);
 }
 
 std::unique_ptr<TStream> TPlayerControl::OpenLayerStream(int layer) {
-  return ProcessContentManager().CreateMovieStream(this, true, layer);
+  return ProcessContentManager().CreateMovieStream(ManagerLink(), true, layer);
 }
 
 std::unique_ptr<TStream> TPlayerControl::OpenMovieStream() {
-  return ProcessContentManager().CreateMovieStream(this, false, kNoLayer);
+  return ProcessContentManager().CreateMovieStream(ManagerLink(), false, kNoLayer);
 }
 
 }  // namespace vell::player

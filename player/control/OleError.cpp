@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
+#include "Bstr.h"
+#include "ComRef.h"
 #include "WideText.h"
-#include "player/control/ComPtr.h"
 
 namespace vell::player {
 
@@ -27,13 +28,10 @@ std::string SystemErrorText(HRESULT result) {
 void OleCheck(HRESULT result) {
   if (SUCCEEDED(result)) return;
   std::string message;
-  ComPtr<IErrorInfo> info;
+  TComRef<IErrorInfo> info;
   if (GetErrorInfo(0, info.Out()) == S_OK && info) {
-    BSTR description = nullptr;
-    if (SUCCEEDED(info->GetDescription(&description)) && description) {
-      message = WideToAnsi(std::wstring(description, SysStringLen(description)));
-      SysFreeString(description);
-    }
+    TBstr description;
+    if (SUCCEEDED(info->GetDescription(description.Out()))) message = WideToAnsi(description.Text());
   }
   if (message.empty()) message = SystemErrorText(result);
   throw EOleSysError(message, result);

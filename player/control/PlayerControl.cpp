@@ -38,14 +38,15 @@ void EnsureOleOnThisThread() { thread_local TOleOnThread ole; }
 
 }  // namespace
 
-TPlayerControl::TPlayerControl(ui::TComponent* owner) : ui::TWinControl(owner) {
+TPlayerControl::TPlayerControl(ui::TComponent* owner)
+    : ui::TWinControl(owner), Site_(TComRef<TPlayerSite>::Adopt(new TPlayerSite(*this))) {
   EnsureOleOnThisThread();
   width_ = 100;
   height_ = 100;
   // Whatever the source answers, a control without an object stays a plain window.
   if (const auto& create = PlayerCodeSource().CreatePlayerObject) create(IID_IOleObject, OleObject_.OutVoid());
   if (OleObject_) {
-    OleCheck(OleObject_->SetClientSite(this));
+    OleCheck(OleObject_->SetClientSite(Site()));
     SetTabStop(true);
     OleCheck(RequestNewObjectLayout());
     ConnectEvents();
@@ -53,7 +54,7 @@ TPlayerControl::TPlayerControl(ui::TComponent* owner) : ui::TWinControl(owner) {
 }
 
 void TPlayerControl::ConnectEvents() {
-  ComPtr<IConnectionPointContainer> container;
+  TComRef<IConnectionPointContainer> container;
   if (FAILED(container.QueryFrom(OleObject_.Get(), IID_IConnectionPointContainer))) return;
   if (FAILED(container->FindConnectionPoint(DIID_IMoviePlayerEvents, EventConnectionPoint_.Out())) ||
       !EventConnectionPoint_)
@@ -65,7 +66,7 @@ TPlayerControl::~TPlayerControl() {
   BeginDestroy();
   // The content manager must not hand this control another request while
   // it goes: its entries leave first.
-  UnregisterFromContentManager(this);
+  UnregisterFromContentManager(ManagerLink());
   if (EventsConnected_) {
     EventConnectionPoint_->Unadvise(EventCookie_);
     EventsConnected_ = false;
@@ -86,30 +87,32 @@ TPlayerControl::~TPlayerControl() {
   }
   InPlaceActiveObject_.Reset();
   InPlaceObject_.Reset();
+  // A player that kept the site past all this reaches nothing through it.
+  Site_->Detach();
 }
 
 void TPlayerControl::EnsureClientSite() {
-  ComPtr<IOleClientSite> site;
+  TComRef<IOleClientSite> site;
   HRESULT result = E_FAIL;
   try {
     result = OleObject_->GetClientSite(site.Out());
   } catch (...) {
     result = E_FAIL;
   }
-  if (FAILED(result) || !site) OleCheck(OleObject_->SetClientSite(this));
+  if (FAILED(result) || !site) OleCheck(OleObject_->SetClientSite(Site()));
 }
 
 void TPlayerControl::CreateControl() {
   if (OleControl_) return;
   try {
     EnsureClientSite();
-    ComPtr<IOleControl> control;
+    TComRef<IOleControl> control;
     OleCheck(control.QueryFrom(OleObject_.Get(), IID_IOleControl));
     OleControl_ = control;
     OleCheck(ControlDispatch_.QueryFrom(OleObject_.Get(), IID_IDispatch));
     PropertyBrowsing_.QueryFrom(OleObject_.Get(), IID_IPerPropertyBrowsing);
-    ComPtr<IConnectionPointContainer> container;
-    ComPtr<IConnectionPoint> point;
+    TComRef<IConnectionPointContainer> container;
+    TComRef<IConnectionPoint> point;
     if (SUCCEEDED(container.QueryFrom(OleObject_.Get(), IID_IConnectionPointContainer)) &&
         SUCCEEDED(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Out())) && point) {
       DWORD cookie = 0;
@@ -126,8 +129,8 @@ void TPlayerControl::CreateControl() {
 void TPlayerControl::DestroyControl() {
   if (!OleObject_) return;
   if (PropertyConnection_) {
-    ComPtr<IConnectionPointContainer> container;
-    ComPtr<IConnectionPoint> point;
+    TComRef<IConnectionPointContainer> container;
+    TComRef<IConnectionPoint> point;
     if (SUCCEEDED(container.QueryFrom(OleObject_.Get(), IID_IConnectionPointContainer)) &&
         SUCCEEDED(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Out())) && point &&
         SUCCEEDED(point->Unadvise(PropertyConnection_)))
@@ -151,7 +154,7 @@ void TPlayerControl::CreateHandle() {
   if (handle_) return;  // the parent's creation activated this control already
   CreateControl();
   RECT bounds = BoundsRectangle();
-  OleObject_->DoVerb(kOleVerbInPlaceActivate, nullptr, this, 0, parentWindow, &bounds);
+  OleObject_->DoVerb(kOleVerbInPlaceActivate, nullptr, Site(), 0, parentWindow, &bounds);
   if (!InPlaceObject_) throw EOleSysError("OLE control activation failed", E_FAIL);
   HookControlWindow();
   if (!visible_ && IsWindowVisible(handle_)) ShowWindow(handle_, SW_HIDE);
@@ -264,7 +267,7 @@ LRESULT TPlayerControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lPara
   try {
     if (message == WM_SIZE) {
       RECT bounds = BoundsRectangle();
-      OleObject_->DoVerb(kOleVerbInPlaceActivate, nullptr, this, 0, parent_ ? parent_->Handle() : nullptr, &bounds);
+      OleObject_->DoVerb(kOleVerbInPlaceActivate, nullptr, Site(), 0, parent_ ? parent_->Handle() : nullptr, &bounds);
       return 0;
     }
     if (message >= ui::CN_BASE && message <= ui::CN_LAST) message -= kReflectionToOle;
@@ -373,7 +376,7 @@ void TPlayerControl::UIActivate() {
   ui::TForm* form = ui::GetParentForm(this);
   if (form && form->ActiveOleControl() == this) return;
   RECT bounds = BoundsRectangle();
-  OleObject_->DoVerb(kOleVerbUIActivate, nullptr, this, 0, parent_ ? parent_->Handle() : nullptr, &bounds);
+  OleObject_->DoVerb(kOleVerbUIActivate, nullptr, Site(), 0, parent_ ? parent_->Handle() : nullptr, &bounds);
 }
 
 void TPlayerControl::UIDeactivate() {

@@ -13,7 +13,8 @@
 
 #include "player/content/PlayerControlBase.h"
 #include "player/contract/PlayerContract.h"
-#include "player/control/ComPtr.h"
+#include "ComRef.h"
+#include "player/control/PlayerSite.h"
 #include "ui/WinControl.h"
 
 class TStream;
@@ -45,47 +46,7 @@ struct TSlotGroup {
   int SetSlot;
 };
 
-namespace detail {
-
-// The frame's window is the top-level one, the site's the parent's: both
-// interfaces name the method GetWindow, so each gets its own body.
-class TInPlaceFrameWindow : public IOleInPlaceFrame {
-public:
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override { return GetFrameWindow(window); }
-
-protected:
-  virtual HRESULT GetFrameWindow(HWND* window) = 0;
-};
-
-class TInPlaceSiteWindow : public IOleInPlaceSite {
-public:
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override { return GetSiteWindow(window); }
-
-protected:
-  virtual HRESULT GetSiteWindow(HWND* window) = 0;
-};
-
-// The callback interface's LoadMovie under another name, so that it does
-// not meet the control's own LoadMovie in overload resolution.
-class TPlayerControlBaseCalls : public IPlayerControlBase {
-public:
-  HRESULT STDMETHODCALLTYPE LoadMovie(long layer, LPCWSTR url) override { return LoadMovieForManager(layer, url); }
-
-protected:
-  virtual HRESULT LoadMovieForManager(long layer, LPCWSTR url) = 0;
-};
-
-}  // namespace detail
-
-class TPlayerControl : public ui::TWinControl,
-                       public IDispatch,
-                       public detail::TPlayerControlBaseCalls,
-                       public ISimpleFrameSite,
-                       public IPropertyNotifySink,
-                       public detail::TInPlaceFrameWindow,
-                       public detail::TInPlaceSiteWindow,
-                       public IOleControlSite,
-                       public IOleClientSite {
+class TPlayerControl : public ui::TWinControl {
 public:
   explicit TPlayerControl(ui::TComponent* owner);
   ~TPlayerControl() override;
@@ -93,79 +54,9 @@ public:
   // The player object, empty when it could not be created.
   IOleObject* OleObject() const { return OleObject_.Get(); }
   bool EventsConnected() const { return EventsConnected_; }
-
-  // IUnknown (one identity for every interface below).
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
-  // IDispatch: the player's events and its ambient-property questions.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID interfaceId, LCID locale, WORD flags, DISPPARAMS* parameters,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
-
-  // IPlayerControlBase (LoadMovie through TPlayerControlBaseCalls).
-  HRESULT STDMETHODCALLTYPE PutMovie(LPCWSTR url) override;
-  HRESULT STDMETHODCALLTYPE GetBase(BSTR* base) override;
-  HRESULT STDMETHODCALLTYPE CallLoadExternalResource(LPCWSTR url, TStream* stream) override;
-  HRESULT STDMETHODCALLTYPE CallLoadExternalResourceEx(LPCWSTR url, TStream* stream, bool* handled) override;
-  HRESULT STDMETHODCALLTYPE CallLoadExternalResourceAsync(LPCWSTR path, TStream** stream) override;
-  HRESULT STDMETHODCALLTYPE CallUnloadExternalResourceAsync(TStream* stream) override;
-
-  // ISimpleFrameSite
-  HRESULT STDMETHODCALLTYPE PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD*) override;
-  HRESULT STDMETHODCALLTYPE PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) override;
-
-  // IPropertyNotifySink
-  HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override;
-  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override;
-
-  // IOleWindow parts of the site and the frame.
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
-
-  // IOleInPlaceFrame
-  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override;
-  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override;
-  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override;
-  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override;
-  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override;
-  HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU oleMenu, HWND activeObject) override;
-  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override;
-  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override;
-  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override;
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override;
-
-  // IOleInPlaceSite
-  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override;
-  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                             LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
-  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override;
-  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override;
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
-  HRESULT STDMETHODCALLTYPE DiscardUndoState() override;
-  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
-  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override;
-
-  // IOleControlSite
-  HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override;
-  HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override;
-  HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** control) override;
-  HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override;
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) override;
-  HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override;
-  HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override;
-
-  // IOleClientSite
-  HRESULT STDMETHODCALLTYPE SaveObject() override;
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override;
-  HRESULT STDMETHODCALLTYPE ShowObject() override;
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override;
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override;
+  // The client site the player holds; it outlives the control when the
+  // player keeps it, and then answers RPC_E_DISCONNECTED.
+  TPlayerSite* ClientSite() const { return Site_.Get(); }
 
   // Toolkit.
   void SetParent(ui::TWinControl* parent) override;
@@ -292,12 +183,37 @@ protected:
   bool PaletteChanged(bool foreground) override;
   bool OwnerPainted() const override { return false; }
 
-  HRESULT GetFrameWindow(HWND* window) override;
-  HRESULT GetSiteWindow(HWND* window) override;
-  HRESULT LoadMovieForManager(long layer, LPCWSTR url) override;
-
 private:
-  IUnknown* Identity() { return static_cast<IDispatch*>(this); }
+  friend class TPlayerSite;
+
+  // What the player asks through its site (TPlayerSite answers the rest).
+  HRESULT Invoke(DISPID dispid, REFIID interfaceId, LCID locale, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                 EXCEPINFO* exception, UINT* argumentError);
+  HRESULT PutMovie(LPCWSTR url);
+  HRESULT LoadMovieForManager(long layer, LPCWSTR url);
+  HRESULT GetBase(BSTR* base);
+  HRESULT CallLoadExternalResource(LPCWSTR url, TStream* stream);
+  HRESULT CallLoadExternalResourceEx(LPCWSTR url, TStream* stream, bool* handled);
+  HRESULT CallLoadExternalResourceAsync(LPCWSTR path, TStream** stream);
+  HRESULT CallUnloadExternalResourceAsync(TStream* stream);
+  HRESULT GetFrameWindow(HWND* window);
+  HRESULT InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths);
+  HRESULT SetMenu(HMENU shared, HOLEMENU oleMenu, HWND activeObject);
+  HRESULT GetSiteWindow(HWND* window);
+  HRESULT OnInPlaceActivate();
+  HRESULT OnUIActivate();
+  // The frame itself is the site's to hand out.
+  HRESULT GetWindowContext(LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo);
+  HRESULT OnUIDeactivate(BOOL undoable);
+  HRESULT OnInPlaceDeactivate();
+  HRESULT DeactivateAndUndo();
+  HRESULT OnPosRectChange(LPCRECT position);
+  HRESULT ShowObject();
+  HRESULT RequestNewObjectLayout();
+
+  IUnknown* Identity() { return Site_->Identity(); }
+  IOleClientSite* Site() { return Site_.Get(); }
+  IPlayerControlBase* ManagerLink() { return Site_.Get(); }
   void CreateControl();
   void DestroyControl();
   void EnsureClientSite();
@@ -316,7 +232,7 @@ private:
   void DocWindowActivate(WPARAM active);
 
   // Player calls.
-  ComPtr<IMoviePlayer_9_0_28_0> PlayerInterface();
+  TComRef<IMoviePlayer_9_0_28_0> PlayerInterface();
   bool PlayerAllows(unsigned versions);
   std::wstring ReadString(const std::wstring& cache, std::span<const TSlotGroup> groups);
   void WriteString(std::wstring& cache, std::span<const TSlotGroup> groups, const std::wstring& value);
@@ -330,15 +246,16 @@ private:
   HRESULT AnswerAmbientProperty(DISPID dispid, VARIANT* result);
   void RaiseMovieCall(const std::wstring& request);
 
-  LONG RefCount_ = 0;
-  ComPtr<IOleObject> OleObject_;
-  ComPtr<IOleControl> OleControl_;
-  ComPtr<IDispatch> ControlDispatch_;
-  ComPtr<IPerPropertyBrowsing> PropertyBrowsing_;
-  ComPtr<IOleInPlaceObject> InPlaceObject_;
-  ComPtr<IOleInPlaceActiveObject> InPlaceActiveObject_;
+  // The site may outlive the control; the destructor cuts it loose last.
+  TComRef<TPlayerSite> Site_;
+  TComRef<IOleObject> OleObject_;
+  TComRef<IOleControl> OleControl_;
+  TComRef<IDispatch> ControlDispatch_;
+  TComRef<IPerPropertyBrowsing> PropertyBrowsing_;
+  TComRef<IOleInPlaceObject> InPlaceObject_;
+  TComRef<IOleInPlaceActiveObject> InPlaceActiveObject_;
   DWORD PropertyConnection_ = 0;
-  ComPtr<IConnectionPoint> EventConnectionPoint_;
+  TComRef<IConnectionPoint> EventConnectionPoint_;
   bool EventsConnected_ = false;
   DWORD EventCookie_ = 0;
   WNDPROC DefWndProc_ = nullptr;

@@ -1,12 +1,10 @@
-// The container side of OLE: the interfaces the player object talks back to.
+// The container side of OLE that needs the control: what the player's site
+// forwards here while the control lives.
 #include <windows.h>
-
-#include <cmath>
 
 #include "player/control/PlayerControl.h"
 #include "ui/Form.h"
 #include "ui/Menu.h"
-#include "ui/Screen.h"
 
 namespace vell::player {
 
@@ -15,58 +13,6 @@ namespace {
 constexpr RECT kNoClip{0, 0, 32767, 32767};
 
 }  // namespace
-
-HRESULT TPlayerControl::QueryInterface(REFIID interfaceId, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IDispatch) ||
-      IsEqualIID(interfaceId, DIID_IMoviePlayerEvents))
-    *object = static_cast<IDispatch*>(this);
-  else if (IsEqualIID(interfaceId, IID_IPlayerControlBase))
-    *object = static_cast<IPlayerControlBase*>(this);
-  else if (IsEqualIID(interfaceId, IID_ISimpleFrameSite))
-    *object = static_cast<ISimpleFrameSite*>(this);
-  else if (IsEqualIID(interfaceId, IID_IPropertyNotifySink))
-    *object = static_cast<IPropertyNotifySink*>(this);
-  else if (IsEqualIID(interfaceId, IID_IOleInPlaceFrame) || IsEqualIID(interfaceId, IID_IOleInPlaceUIWindow))
-    *object = static_cast<IOleInPlaceFrame*>(this);
-  else if (IsEqualIID(interfaceId, IID_IOleInPlaceSite) || IsEqualIID(interfaceId, IID_IOleWindow))
-    *object = static_cast<IOleInPlaceSite*>(this);
-  else if (IsEqualIID(interfaceId, IID_IOleControlSite))
-    *object = static_cast<IOleControlSite*>(this);
-  else if (IsEqualIID(interfaceId, IID_IOleClientSite))
-    *object = static_cast<IOleClientSite*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-// The count never frees the control: its owner does.
-ULONG TPlayerControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&RefCount_)); }
-ULONG TPlayerControl::Release() { return static_cast<ULONG>(InterlockedDecrement(&RefCount_)); }
-
-// ISimpleFrameSite and IPropertyNotifySink: nothing to do.
-HRESULT TPlayerControl::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD*) { return S_OK; }
-HRESULT TPlayerControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) { return S_OK; }
-HRESULT TPlayerControl::OnChanged(DISPID) { return S_OK; }
-HRESULT TPlayerControl::OnRequestEdit(DISPID) { return S_OK; }
-
-HRESULT TPlayerControl::ContextSensitiveHelp(BOOL) { return S_OK; }
-
-// IOleClientSite
-HRESULT TPlayerControl::SaveObject() { return S_OK; }
-HRESULT TPlayerControl::OnShowWindow(BOOL) { return S_OK; }
-
-HRESULT TPlayerControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-  if (moniker) *moniker = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TPlayerControl::GetContainer(IOleContainer** container) {
-  if (container) *container = nullptr;
-  return E_NOINTERFACE;
-}
 
 HRESULT TPlayerControl::ShowObject() {
   try {
@@ -84,8 +30,6 @@ HRESULT TPlayerControl::GetSiteWindow(HWND* window) {
   return *window ? S_OK : E_FAIL;
 }
 
-HRESULT TPlayerControl::CanInPlaceActivate() { return S_OK; }
-
 HRESULT TPlayerControl::OnInPlaceActivate() {
   InPlaceObject_.QueryFrom(OleObject_.Get(), IID_IOleInPlaceObject);
   InPlaceActiveObject_.QueryFrom(OleObject_.Get(), IID_IOleInPlaceActiveObject);
@@ -97,12 +41,7 @@ HRESULT TPlayerControl::OnUIActivate() {
   return S_OK;
 }
 
-HRESULT TPlayerControl::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                         LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
-  if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
-  *frame = static_cast<IOleInPlaceFrame*>(this);
-  AddRef();
-  *document = nullptr;
+HRESULT TPlayerControl::GetWindowContext(LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
   *position = BoundsRectangle();
   *clip = kNoClip;
   frameInfo->fMDIApp = FALSE;
@@ -111,8 +50,6 @@ HRESULT TPlayerControl::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUI
   frameInfo->cAccelEntries = 0;
   return S_OK;
 }
-
-HRESULT TPlayerControl::Scroll(SIZE) { return E_NOTIMPL; }
 
 HRESULT TPlayerControl::OnUIDeactivate(BOOL) {
   SetMenu(nullptr, nullptr, nullptr);
@@ -125,8 +62,6 @@ HRESULT TPlayerControl::OnInPlaceDeactivate() {
   InPlaceObject_.Reset();
   return S_OK;
 }
-
-HRESULT TPlayerControl::DiscardUndoState() { return E_NOTIMPL; }
 
 HRESULT TPlayerControl::DeactivateAndUndo() {
   if (InPlaceObject_) InPlaceObject_->UIDeactivate();
@@ -146,14 +81,6 @@ HRESULT TPlayerControl::GetFrameWindow(HWND* window) {
   return S_OK;
 }
 
-HRESULT TPlayerControl::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
-HRESULT TPlayerControl::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
-HRESULT TPlayerControl::SetBorderSpace(LPCBORDERWIDTHS) { return E_NOTIMPL; }
-HRESULT TPlayerControl::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) { return S_OK; }
-HRESULT TPlayerControl::SetStatusText(LPCOLESTR) { return S_OK; }
-HRESULT TPlayerControl::EnableModeless(BOOL) { return S_OK; }
-HRESULT TPlayerControl::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
-
 HRESULT TPlayerControl::InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) {
   if (ui::TMainMenu* menu = GetMainMenu(); menu && widths) menu->PopulateOle2Menu(shared, {0, 2, 4}, widths->width);
   return S_OK;
@@ -164,36 +91,6 @@ HRESULT TPlayerControl::SetMenu(HMENU shared, HOLEMENU oleMenu, HWND activeObjec
   if (!menu) return S_OK;
   menu->SetOle2MenuHandle(shared);
   return OleSetMenuDescriptor(oleMenu, menu->WindowHandle(), activeObject, nullptr, nullptr);
-}
-
-HRESULT TPlayerControl::RemoveMenus(HMENU shared) {
-  while (GetMenuItemCount(shared) > 0) RemoveMenu(shared, 0, MF_BYPOSITION);
-  return S_OK;
-}
-
-// IOleControlSite
-HRESULT TPlayerControl::OnControlInfoChanged() { return E_NOTIMPL; }
-HRESULT TPlayerControl::LockInPlaceActive(BOOL) { return E_NOTIMPL; }
-HRESULT TPlayerControl::TranslateAccelerator(MSG*, DWORD) { return E_NOTIMPL; }
-HRESULT TPlayerControl::OnFocus(BOOL) { return E_NOTIMPL; }
-HRESULT TPlayerControl::ShowPropertyFrame() { return E_NOTIMPL; }
-
-HRESULT TPlayerControl::GetExtendedControl(IDispatch** control) {
-  if (control) *control = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TPlayerControl::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
-  if (!himetric || !container) return E_POINTER;
-  const int ppi = ui::ScreenPixelsPerInch();
-  if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
-    container->x = static_cast<float>(MulDiv(himetric->x, ppi, 2540));
-    container->y = static_cast<float>(MulDiv(himetric->y, ppi, 2540));
-  } else {
-    himetric->x = static_cast<LONG>(std::lround(container->x * 2540.0 / ppi));
-    himetric->y = static_cast<LONG>(std::lround(container->y * 2540.0 / ppi));
-  }
-  return S_OK;
 }
 
 }  // namespace vell::player

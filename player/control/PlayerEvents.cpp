@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "Bstr.h"
 #include "WideText.h"
 #include "player/control/PlayerControl.h"
 #include "ui/Application.h"
@@ -61,18 +62,6 @@ void RaiseGuarded(Call&& call) {
 
 }  // namespace
 
-HRESULT TPlayerControl::GetTypeInfoCount(UINT* count) {
-  if (count) *count = 0;
-  return S_OK;
-}
-
-HRESULT TPlayerControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT TPlayerControl::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 HRESULT TPlayerControl::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                EXCEPINFO*, UINT*) {
   switch (dispid) {
@@ -114,7 +103,7 @@ HRESULT TPlayerControl::AnswerAmbientProperty(DISPID dispid, VARIANT* result) {
     case DISPID_AMBIENT_DISPLAYNAME: {
       const std::wstring name = AnsiToWide(Name);
       result->vt = VT_BSTR;
-      result->bstrVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+      result->bstrVal = TBstr(name).Detach();
       return S_OK;
     }
     case DISPID_AMBIENT_FONT: {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "Bstr.h"
 #include "player/control/OleError.h"
 #include "player/control/PlayerCodeSource.h"
 #include "player/control/PlayerControl.h"
@@ -55,27 +56,12 @@ constexpr TSlotGroup kMovieVars[] = {{kFrom7, 76, 77}};
 constexpr TSlotGroup kAllowScriptAccess[] = {{kFrom7, 78, 79}};
 constexpr TSlotGroup kMovieData[] = {{kFrom7, 80, 81}};
 
-class TBstr {
-public:
-  explicit TBstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  TBstr() = default;
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  ~TBstr() { SysFreeString(value_); }
-  BSTR Get() const { return value_; }
-  BSTR* Out() { return &value_; }
-  std::wstring Text() const { return value_ ? std::wstring(value_, SysStringLen(value_)) : std::wstring(); }
-
-private:
-  BSTR value_ = nullptr;
-};
-
 VARIANT_BOOL ToWordBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 }  // namespace
 
-ComPtr<IMoviePlayer_9_0_28_0> TPlayerControl::PlayerInterface() {
-  ComPtr<IMoviePlayer_9_0_28_0> player;
+TComRef<IMoviePlayer_9_0_28_0> TPlayerControl::PlayerInterface() {
+  TComRef<IMoviePlayer_9_0_28_0> player;
   if (FAILED(player.QueryFrom(OleObject_.Get(), IID_IMoviePlayer)) || !player)
     throw EIntfCastError("Interface not supported");
   return player;
@@ -113,7 +99,7 @@ std::wstring TPlayerControl::ReadString(const std::wstring& cache, std::span<con
   try {
     if (const TSlotGroup* group = GroupForPlayer(groups)) {
       result.clear();
-      ComPtr<IMoviePlayer_9_0_28_0> player = PlayerInterface();
+      TComRef<IMoviePlayer_9_0_28_0> player = PlayerInterface();
       TBstr value;
       if (SUCCEEDED(CallPlayerSlot(player.Get(), group->GetSlot, value.Out()))) result = value.Text();
     }
@@ -126,7 +112,7 @@ void TPlayerControl::WriteString(std::wstring& cache, std::span<const TSlotGroup
   cache = value;
   try {
     if (const TSlotGroup* group = GroupForPlayer(groups)) {
-      ComPtr<IMoviePlayer_9_0_28_0> player = PlayerInterface();
+      TComRef<IMoviePlayer_9_0_28_0> player = PlayerInterface();
       TBstr text(value);
       CallPlayerSlot(player.Get(), group->SetSlot, text.Get());
     }
@@ -138,7 +124,7 @@ int TPlayerControl::ReadInteger(int cache, std::span<const TSlotGroup> groups) {
   int result = cache;
   try {
     if (const TSlotGroup* group = GroupForPlayer(groups)) {
-      ComPtr<IMoviePlayer_9_0_28_0> player = PlayerInterface();
+      TComRef<IMoviePlayer_9_0_28_0> player = PlayerInterface();
       long value = 0;
       if (SUCCEEDED(CallPlayerSlot(player.Get(), group->GetSlot, &value))) result = static_cast<int>(value);
     }
@@ -151,7 +137,7 @@ void TPlayerControl::WriteInteger(int& cache, std::span<const TSlotGroup> groups
   cache = value;
   try {
     if (const TSlotGroup* group = GroupForPlayer(groups)) {
-      ComPtr<IMoviePlayer_9_0_28_0> player = PlayerInterface();
+      TComRef<IMoviePlayer_9_0_28_0> player = PlayerInterface();
       CallPlayerSlot(player.Get(), group->SetSlot, static_cast<long>(value));
     }
   } catch (...) {
@@ -162,7 +148,7 @@ bool TPlayerControl::ReadBoolean(bool cache, std::span<const TSlotGroup> groups)
   bool result = cache;
   try {
     if (const TSlotGroup* group = GroupForPlayer(groups)) {
-      ComPtr<IMoviePlayer_9_0_28_0> player = PlayerInterface();
+      TComRef<IMoviePlayer_9_0_28_0> player = PlayerInterface();
       VARIANT_BOOL value = VARIANT_FALSE;
       if (SUCCEEDED(CallPlayerSlot(player.Get(), group->GetSlot, &value))) result = value != VARIANT_FALSE;
     }
@@ -175,7 +161,7 @@ void TPlayerControl::WriteBoolean(bool& cache, std::span<const TSlotGroup> group
   cache = value;
   try {
     if (const TSlotGroup* group = GroupForPlayer(groups)) {
-      ComPtr<IMoviePlayer_9_0_28_0> player = PlayerInterface();
+      TComRef<IMoviePlayer_9_0_28_0> player = PlayerInterface();
       CallPlayerSlot(player.Get(), group->SetSlot, ToWordBool(value));
     }
   } catch (...) {
@@ -481,7 +467,7 @@ HRESULT TPlayerControl::LoadMovieForManager(long layer, LPCWSTR url) {
 HRESULT TPlayerControl::GetBase(BSTR* base) {
   if (!base) return E_POINTER;
   const std::wstring text = Base();
-  *base = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  *base = TBstr(text).Detach();
   return S_OK;
 }
 

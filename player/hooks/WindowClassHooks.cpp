@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include "WideText.h"
 #include "player/hooks/HookMaps.h"
 #include "player/hooks/HookState.h"
 #include "player/hooks/PlayerHooks.h"
@@ -12,22 +13,6 @@
 namespace vell::player::hooks {
 
 namespace {
-
-std::wstring Widen(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(length, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(length > 0 ? length - 1 : 0);
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string ansi(length, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), length, nullptr, nullptr);
-  ansi.resize(length > 0 ? length - 1 : 0);
-  return ansi;
-}
 
 std::string PrivateName(const std::string& requested) {
   const int length = std::snprintf(nullptr, 0, "PlayerControl_%s_%d", requested.c_str(), PlayerLibraryIdentity());
@@ -48,7 +33,7 @@ ATOM RegisterAnsi(const Record* windowClass, Register registerClass) {
   copy.hInstance = HostInstance();
   if (IsIntegerId(copy.lpszClassName)) return registerClass(&copy);
   const std::string privateName = PrivateName(copy.lpszClassName);
-  RememberClass(Widen(copy.lpszClassName), Widen(privateName.c_str()));
+  RememberClass(AnsiToWide(copy.lpszClassName), AnsiToWide(privateName));
   UnregisterClassA(privateName.c_str(), HostInstance());
   copy.lpszClassName = privateName.c_str();
   return registerClass(&copy);
@@ -60,7 +45,7 @@ ATOM RegisterWide(const Record* windowClass, Register registerClass) {
   Record copy = *windowClass;
   copy.hInstance = HostInstance();
   if (IsIntegerId(copy.lpszClassName)) return registerClass(&copy);
-  const std::wstring privateName = Widen(PrivateName(Narrow(copy.lpszClassName)).c_str());
+  const std::wstring privateName = AnsiToWide(PrivateName(WideToAnsi(copy.lpszClassName)));
   RememberClass(copy.lpszClassName, privateName);
   UnregisterClassW(privateName.c_str(), HostInstance());
   copy.lpszClassName = privateName.c_str();
@@ -104,8 +89,8 @@ HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowNa
   if (instance) instance = HostInstance();
   std::string mapped;
   if (!IsIntegerId(className)) {
-    if (auto privateName = MappedClass(Widen(className))) {
-      mapped = Narrow(privateName->c_str());
+    if (auto privateName = MappedClass(AnsiToWide(className))) {
+      mapped = WideToAnsi(*privateName);
       className = mapped.c_str();
     }
   }

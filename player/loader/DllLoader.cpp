@@ -141,6 +141,29 @@ void Relocate(const TBoundedMemory& image, const TPeHeaders& headers) {
   }
 }
 
+// The name the module gives itself in its export table, for messages.
+std::string ModuleName(const TBoundedMemory& image, const TPeHeaders& headers) {
+  const IMAGE_DATA_DIRECTORY directory = headers.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+  try {
+    if (directory.VirtualAddress != 0) {
+      const auto exports = image.Read<IMAGE_EXPORT_DIRECTORY>(directory.VirtualAddress, "the export directory");
+      if (exports.Name != 0) return std::string("the module ") + image.String(exports.Name, "the module's name");
+    }
+  } catch (const ELoaderError&) {
+    // A damaged export table names nothing.
+  }
+  return "the module";
+}
+
+void Detach(const std::vector<PIMAGE_TLS_CALLBACK>& tlsCallbacks, TDllEntry entry, HINSTANCE instance) noexcept {
+  try {
+    for (PIMAGE_TLS_CALLBACK callback : tlsCallbacks) CallTlsCallbackGuarded(callback, instance, DLL_PROCESS_DETACH);
+    if (entry) CallEntryGuarded(entry, instance, DLL_PROCESS_DETACH);
+  } catch (...) {
+    // A module that faults on its way out is unmapped all the same.
+  }
+}
+
 }  // namespace
 
 TDLLLoader::TDLLLoader() = default;
@@ -178,9 +201,15 @@ void TDLLLoader::LoadModule(std::span<const std::byte> stream) {
   const std::uint32_t entryPoint = headers.AddressOfEntryPoint;
   TDllEntry entry = entryPoint != 0 ? reinterpret_cast<TDllEntry>(image.Bytes(entryPoint, 1, "the entry point")) : nullptr;
   auto* instance = reinterpret_cast<HINSTANCE>(memory.get());
-  for (const DWORD reason : {DLL_PROCESS_ATTACH, DLL_THREAD_ATTACH}) {
-    for (PIMAGE_TLS_CALLBACK callback : tlsCallbacks) CallTlsCallbackGuarded(callback, instance, reason);
-    if (entry) CallEntryGuarded(entry, instance, reason);
+  // The loading thread was running before the module existed: like the
+  // system, the module hears only of the process attaching, never of this
+  // thread attaching as well.
+  for (PIMAGE_TLS_CALLBACK callback : tlsCallbacks) CallTlsCallbackGuarded(callback, instance, DLL_PROCESS_ATTACH);
+  if (entry && !CallEntryGuarded(entry, instance, DLL_PROCESS_ATTACH)) {
+    // A module that refused to start is told it goes, as the system tells
+    // it, before its memory and libraries are released on the way out.
+    Detach(tlsCallbacks, entry, instance);
+    throw ELoaderError(ModuleName(image, headers) + " failed to initialise: its entry point returned FALSE");
   }
 
   libraries_ = libraries.Release();
@@ -257,13 +286,7 @@ void* TDLLLoader::FindExport(const char* name) const {
 void TDLLLoader::Unload() noexcept {
   importedFunctions_.reset();
   if (!base_) return;
-  auto* instance = reinterpret_cast<HINSTANCE>(base_);
-  try {
-    for (PIMAGE_TLS_CALLBACK callback : tlsCallbacks_) CallTlsCallbackGuarded(callback, instance, DLL_PROCESS_DETACH);
-    if (entry_) CallEntryGuarded(entry_, instance, DLL_PROCESS_DETACH);
-  } catch (const ELoaderError&) {
-    // A module that faults on its way out is unmapped all the same.
-  }
+  Detach(tlsCallbacks_, entry_, reinterpret_cast<HINSTANCE>(base_));
   for (HMODULE library : libraries_) FreeLibrary(library);
   libraries_.clear();
   tlsCallbacks_.clear();

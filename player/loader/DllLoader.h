@@ -43,8 +43,9 @@ public:
   virtual FARPROC ImportOverride(const char* libraryName, TImportProc proc);
 
   // Maps the image held by `image`. Raises ELoaderError on a malformed image,
-  // one of another machine type or one whose import library is missing;
-  // whatever a failed load took is released again. A loader loads once.
+  // one of another machine type, one whose import library is missing or one
+  // whose entry point refuses the attach; whatever a failed load took is
+  // released again. A loader loads once.
   void LoadModule(std::span<const std::byte> image);
 
   // Address of the export of exactly this name (case-sensitive), or null.

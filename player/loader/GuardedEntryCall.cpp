@@ -13,6 +13,7 @@ namespace {
 struct TRecovery {
   void* jumpBuffer[5];
   DWORD faultCode;
+  BOOL result;
 };
 thread_local TRecovery* recovery = nullptr;
 
@@ -102,14 +103,15 @@ struct TGuardedCall {
   const char* What;
 };
 
-__attribute__((noinline)) void CallGuarded(const TGuardedCall& call) {
+__attribute__((noinline)) BOOL CallGuarded(const TGuardedCall& call) {
   TRecovery here{};
+  here.result = TRUE;
   void* const chain = ExceptionChain();
   {
     const TRecoveryScope scope(here);
     if (__builtin_setjmp(here.jumpBuffer) == 0) {
       if (call.Entry) {
-        call.Entry(call.Instance, call.Reason, nullptr);
+        here.result = call.Entry(call.Instance, call.Reason, nullptr);
       } else {
         call.Callback(call.Instance, call.Reason, nullptr);
       }
@@ -123,12 +125,13 @@ __attribute__((noinline)) void CallGuarded(const TGuardedCall& call) {
                   static_cast<unsigned long>(here.faultCode));
     throw ELoaderError(message);
   }
+  return here.result;
 }
 
 }  // namespace
 
-void CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason) {
-  CallGuarded({entry, nullptr, instance, reason, "entry point"});
+BOOL CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason) {
+  return CallGuarded({entry, nullptr, instance, reason, "entry point"});
 }
 
 void CallTlsCallbackGuarded(PIMAGE_TLS_CALLBACK callback, HINSTANCE instance, DWORD reason) {

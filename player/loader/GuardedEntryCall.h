@@ -10,7 +10,8 @@ using TDllEntry = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
 // the module does not handle itself raises ELoaderError here instead of
 // ending the process. The process's unhandled-exception filter is the
 // caller's again on every way out, a C++ exception passing through included.
-void CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason);
+// The entry point's own answer is returned: FALSE refuses an attach.
+BOOL CallEntryGuarded(TDllEntry entry, HINSTANCE instance, DWORD reason);
 void CallTlsCallbackGuarded(PIMAGE_TLS_CALLBACK callback, HINSTANCE instance, DWORD reason);
 
 }  // namespace vell::player

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "WideText.h"
 #include "player/loader/BoundedMemory.h"
 #include "player/loader/IntegerId.h"
 #include "player/loader/PeHeaders.h"
@@ -46,10 +47,7 @@ std::string NameToAnsi(const TBoundedMemory& resources, DWORD nameOffset) {
   const std::uint64_t at = nameOffset & ~kHighBit;
   const auto length = resources.Read<WORD>(at, "a resource name");
   const auto* text = reinterpret_cast<LPCWCH>(resources.Bytes(at + sizeof(WORD), length * sizeof(WCHAR), "a resource name"));
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string ansi(bytes, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), bytes, nullptr, nullptr);
-  return ansi;
+  return WideToAnsi(std::wstring(text, length));
 }
 
 // The entries of the directory at `offset`, in table order.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "player/loader/DllLoader.h"
 #include "player/loader/GuardedEntryCall.h"
@@ -68,20 +69,49 @@ DWORD detachReason = 0xFFFF;
 void RecordDetach(DWORD reason) { detachReason = reason; }
 
 // The module's own TLS callback (0x100 | reason) runs before its entry
-// point for each reason, as the system orders them.
-TEST(DllLoader, RunsTlsCallbacksAndEntryForAttachThenThreadAttachAndDetachesOnDestruction) {
+// point for each reason, as the system orders them. The loading thread is
+// not announced as a thread attaching: it existed before the module.
+TEST(DllLoader, AttachesTheProcessOnlyAndDetachesOnDestruction) {
   auto loader = std::make_unique<TDLLLoader>();
   loader->LoadModule(ReadBesideExecutable("basic_module.dll"));
   DWORD reasons[8] = {};
-  ASSERT_EQ(Export<int (*)(DWORD*, int)>(*loader, "EntryReasons")(reasons, 8), 4);
+  ASSERT_EQ(Export<int (*)(DWORD*, int)>(*loader, "EntryReasons")(reasons, 8), 2);
   EXPECT_EQ(reasons[0], static_cast<DWORD>(0x100 | DLL_PROCESS_ATTACH));
   EXPECT_EQ(reasons[1], static_cast<DWORD>(DLL_PROCESS_ATTACH));
-  EXPECT_EQ(reasons[2], static_cast<DWORD>(0x100 | DLL_THREAD_ATTACH));
-  EXPECT_EQ(reasons[3], static_cast<DWORD>(DLL_THREAD_ATTACH));
 
   Export<void (*)(void (*)(DWORD))>(*loader, "SetDetachNotify")(RecordDetach);
   loader.reset();
   EXPECT_EQ(detachReason, static_cast<DWORD>(DLL_PROCESS_DETACH));
+}
+
+std::string EnvironmentText(const char* name) {
+  char value[64] = {};
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// The module leaves its instance and the reasons it was called with in the
+// environment, since nothing of it may be read once the load has failed.
+TEST(DllLoader, FailsALoadWhoseEntryPointRefusesAndUnmapsTheModule) {
+  SetEnvironmentVariableA("VELL_REFUSING_MODULE_REASONS", nullptr);
+  SetEnvironmentVariableA("VELL_REFUSING_MODULE_INSTANCE", nullptr);
+  TDLLLoader loader;
+  try {
+    loader.LoadModule(ReadBesideExecutable("refusing_module.dll"));
+    ADD_FAILURE() << "a module whose entry point returned FALSE was kept";
+  } catch (const ELoaderError& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find("refusing_module.dll"), std::string::npos) << message;
+    EXPECT_NE(message.find("returned FALSE"), std::string::npos) << message;
+  }
+  EXPECT_EQ(loader.ModuleBase(), nullptr);
+  EXPECT_EQ(EnvironmentText("VELL_REFUSING_MODULE_REASONS"), "10") << "attach, then the detach of a refused start";
+
+  const std::string instance = EnvironmentText("VELL_REFUSING_MODULE_INSTANCE");
+  ASSERT_FALSE(instance.empty());
+  MEMORY_BASIC_INFORMATION region{};
+  ASSERT_NE(VirtualQuery(reinterpret_cast<void*>(std::stoull(instance, nullptr, 16)), &region, sizeof region), 0u);
+  EXPECT_EQ(region.State, static_cast<DWORD>(MEM_FREE)) << "the image stays mapped";
 }
 
 TEST(DllLoader, FindsExportsByExactName) {

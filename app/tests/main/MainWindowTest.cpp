@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include <windows.h>
 #include <shlobj.h>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "HistoryFiles.h"
+#include "Platform.h"
 #include "TestBooks.h"
 #include "UFrameStartup.h"
 #include "ULog.h"
@@ -562,6 +565,137 @@ TEST_F(MainWindowTest, MenuHoldsEveryItemInOrder) {
   EXPECT_EQ(items[2], (std::vector<std::string>{"&Contact us", "-", "&About"}));
   EXPECT_EQ(GetMenuItemCount(GetMenu(form.Handle())), 3);
   EXPECT_EQ(ui::Application().Title(), "Vell Reader");
+}
+
+// The archive reader of the form's books on the real platform, with a yield
+// that first runs what a click, key or drop would run from the message loop,
+// at the yield where `When` first holds.
+class TActingPlatform : public IArchivePlatform {
+public:
+  std::function<bool()> When;
+  std::function<void()> Act;
+
+  void ProcessMessages() override {
+    if (Act && (!When || When())) std::exchange(Act, nullptr)();
+    base_.ProcessMessages();
+  }
+  std::unique_ptr<TPlatformFileStream> OpenFile(const std::string& path, TFileAccess access,
+                                                TFileShare share) override {
+    return base_.OpenFile(path, access, share);
+  }
+  bool FileExists(const std::string& path) override { return base_.FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return base_.DirectoryExists(path); }
+  bool FileModificationTime(const std::string& path, std::int64_t& time) override {
+    return base_.FileModificationTime(path, time);
+  }
+  void Sleep(unsigned milliseconds) override { base_.Sleep(milliseconds); }
+  int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool arrow) override {
+    return base_.ShowMessage(text, caption, flags, arrow);
+  }
+  bool ChooseFileToOpen(const std::string& title, const std::string& filter, const std::string& initialDir,
+                        std::string& chosen) override {
+    return base_.ChooseFileToOpen(title, filter, initialDir, chosen);
+  }
+  bool OemToAnsi(const std::string& oem, std::string& ansi) override { return base_.OemToAnsi(oem, ansi); }
+  bool AnsiToOem(const std::string& ansi, std::string& oem) override { return base_.AnsiToOem(ansi, oem); }
+  std::string Utf8ToAnsi(const std::string& utf8) override { return base_.Utf8ToAnsi(utf8); }
+  std::string AnsiLowerCase(const std::string& text) override { return base_.AnsiLowerCase(text); }
+  bool AnsiSameText(const std::string& a, const std::string& b) override { return base_.AnsiSameText(a, b); }
+  TDriveType DriveType(const std::string& root) override { return base_.DriveType(root); }
+  std::string VolumeLabel(const std::string& root) override { return base_.VolumeLabel(root); }
+
+private:
+  IArchivePlatform& base_ = DefaultArchivePlatform();
+};
+
+// Close, an Open of another book and a drop, each arriving from the yield
+// while the settings or the movie of a book are read, or while a page is
+// answered: the work they interrupt ends without a trace, they run after it
+// (after an answer, from the message loop, once the player's call returned),
+// and the last one has the last word.
+TEST_F(MainWindowTest, WhatArrivesDuringAnExtractionRunsAfterItAndHasTheLastWord) {
+  const std::string settings =
+      "<ExeConfig><ExeCaption>Demo</ExeCaption><WindowOpenMode>0</WindowOpenMode>"
+      "<WindowOpenWidth>800</WindowOpenWidth><WindowOpenHeight>600</WindowOpenHeight></ExeConfig>";
+  const std::string first = folder_ + "first.vlq", second = folder_ + "second.vlq";
+  WriteStoredZip(first, {{"ExeConfig.xml", settings},
+                         {"book.swf", kMovie + std::string(100000, 'm')},
+                         {"files/book.bin", "bin"},
+                         {"files/page.jpg", std::string(100000, 'p')}});
+  WriteStoredZip(second, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  enum class TWhen { Settings, Movie, Answer };
+  enum class TWhat { Close, Open, Drop };
+  struct TCase {
+    TWhen when;
+    TWhat what;
+  };
+  const TCase cases[] = {
+      {TWhen::Settings, TWhat::Close}, {TWhen::Settings, TWhat::Open}, {TWhen::Settings, TWhat::Drop},
+      {TWhen::Movie, TWhat::Close},    {TWhen::Movie, TWhat::Open},    {TWhen::Movie, TWhat::Drop},
+      {TWhen::Answer, TWhat::Close},   {TWhen::Answer, TWhat::Open},   {TWhen::Answer, TWhat::Drop},
+  };
+  // Outlives every form's readers.
+  TActingPlatform platform;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE("during " + std::string(c.when == TWhen::Settings ? "the settings" :
+                                         c.when == TWhen::Movie ? "the movie" : "an answer") +
+                 ": " + (c.what == TWhat::Close ? "close" : c.what == TWhat::Open ? "open" : "drop"));
+    DeleteFileA((folder_ + "open.ini").c_str());
+    TfrmMain& form = Shown();
+    form.Session().Platform = &platform;
+    platform.When = nullptr;
+    switch (c.what) {
+      case TWhat::Close: platform.Act = [&form] { form.actClose->Execute(); }; break;
+      case TWhat::Open: platform.Act = [&form, second] { form.OpenBook(second); }; break;
+      case TWhat::Drop:
+        platform.Act = [&form, second] {
+          SendMessageA(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({second})), 0);
+        };
+        break;
+    }
+    const std::string demo = "Vell Book Reader--Demo";
+    if (c.when == TWhen::Settings) {
+      // The first yield after the book went to the recent list reads its settings.
+      platform.When = [&form] { return !form.Historyprojects->Files().empty(); };
+      EXPECT_FALSE(form.OpenBook(first));
+      EXPECT_NE(form.Caption(), demo);  // not applied after all
+    } else if (c.when == TWhen::Movie) {
+      platform.When = [&form, demo] { return form.Caption() == demo; };
+      EXPECT_FALSE(form.OpenBook(first));
+    } else {
+      std::function<void()> act = std::exchange(platform.Act, nullptr);
+      ASSERT_TRUE(form.OpenBook(first));
+      platform.Act = act;
+      TMemoryStream page;
+      form.PlayerControl1LoadExternalResource(nullptr, L"files/page.jpg", &page);
+      EXPECT_EQ(page.Size(), 0);  // declined: its book went while it was read
+      EXPECT_EQ(form.ZipReader(), nullptr);
+      EXPECT_FALSE(StartupPanelShown(form)) << "the movie must stay while the player's call runs";
+      ui::Application().ProcessMessages();
+    }
+    EXPECT_EQ(platform.Act, nullptr) << "the action never arrived";
+    if (c.what == TWhat::Close) {
+      EXPECT_EQ(form.ZipReader(), nullptr);
+      EXPECT_TRUE(StartupPanelShown(form));
+    } else {
+      ASSERT_NE(form.ZipReader(), nullptr);
+      EXPECT_EQ(form.ZipReader()->ZipName(), second);
+      EXPECT_EQ(form.Caption(), "Vell Book Reader--" + second);
+      EXPECT_FALSE(StartupPanelShown(form));
+      TMemoryStream bin;
+      form.PlayerControl1LoadExternalResource(nullptr, L"files/book.bin", &bin);
+      EXPECT_EQ(bin.Size(), 3);
+    }
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(errors_.empty());
+    // Still usable: the first book opens whole now.
+    ASSERT_TRUE(form.OpenBook(first));
+    EXPECT_EQ(form.Caption(), demo);
+    TMemoryStream page;
+    form.PlayerControl1LoadExternalResource(nullptr, L"files/page.jpg", &page);
+    EXPECT_EQ(page.Size(), 100000);
+  }
+  form_.reset();
 }
 
 }  // namespace

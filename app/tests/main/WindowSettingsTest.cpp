@@ -116,6 +116,17 @@ TEST_F(WindowSettingsTest, BooksSetCaptionAndWindowMode) {
   const std::wstring cafe = L"Caf\u00e9 \u00e0 la carte";
   const std::string cafeAnsi = WideToAnsi(cafe);
   const std::string capitals = "<HTML><HEAD><TITLE> Big Book </TITLE></HEAD></HTML>";
+  // Settings behind a document type definition: nested entities, a file outside the book.
+  auto element = [](const std::string& xml) { return xml.substr(xml.find("<ExeConfig>")); };
+  std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">";
+  for (char e = 'b'; e <= 'j'; ++e) {
+    laughs += std::string("<!ENTITY ") + e + " \"";
+    for (int i = 0; i < 10; ++i) laughs += std::string("&") + static_cast<char>(e - 1) + ";";
+    laughs += "\">";
+  }
+  laughs += "]>" + element(Config("&j;", "1", "1024", "700"));
+  const std::string external =
+      "<!DOCTYPE ExeConfig SYSTEM \"" + folder_ + "sized.vlq\">" + element(Config("Ext", "1", "1024", "700"));
   const Case cases[] = {
       {"demo", {{"ExeConfig.xml", Config("Demo", "x", "1", "1")}}, "Demo", TWindowState::wsMaximized, 700, 500, false},
       {"empty-caption", {{"ExeConfig.xml", Config("", "1", "1024", "700")}}, "", TWindowState::wsNormal, 700, 500, false},
@@ -137,6 +148,12 @@ TEST_F(WindowSettingsTest, BooksSetCaptionAndWindowMode) {
       {"utf8", {{"index.html", "\xEF\xBB\xBF<title>Caf\xC3\xA9 \xC3\xA0 la carte</title>"}}, cafeAnsi,
        TWindowState::wsNormal, 700, 500, false},
       {"code-page", {{"index.html", "<title>" + cafeAnsi + "</title>"}}, cafeAnsi, TWindowState::wsNormal, 700, 500, false},
+      // Definitions are refused before parsing: a billion laughs or a file
+      // outside the book applies nothing, at once.
+      {"laughs", {{"ExeConfig.xml", laughs}}, "", TWindowState::wsNormal, 700, 500, false},
+      {"external", {{"ExeConfig.xml", external}}, "", TWindowState::wsNormal, 700, 500, false},
+      {"too-large", {{"ExeConfig.xml", Config("Big", "1", "1024", "700") + std::string(1 << 20, ' ')}}, "",
+       TWindowState::wsNormal, 700, 500, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -152,6 +169,35 @@ TEST_F(WindowSettingsTest, BooksSetCaptionAndWindowMode) {
       EXPECT_EQ(form.Left(), 30);
       EXPECT_EQ(form.Top(), 40);
     }
+  }
+  EXPECT_TRUE(boxes_.empty());
+}
+
+// The size a book asks for is fitted to the work area of the window's monitor.
+TEST_F(WindowSettingsTest, TheAskedSizeStaysOnTheMonitor) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  struct Case {
+    const char* name;
+    std::string width, height;
+    RECT expected;
+  };
+  const Case cases[] = {
+      {"huge", "100000", "100000", work},
+      {"negative", "-100", "0", {30, 40, 30 + 320, 40 + 240}},
+      {"wider", std::to_string(work.right - work.left - 10).c_str(), "500",
+       {work.left + 10, 40, work.right, 540}},  // moved left just enough
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Book(c.name, {{"ExeConfig.xml", Config(c.name, "1", c.width, c.height)}});
+    TfrmMain& form = Form();
+    ASSERT_TRUE(form.OpenBook(path));
+    EXPECT_EQ(form.Caption(), std::string("Vell Book Reader--") + c.name);
+    EXPECT_EQ(form.Left(), c.expected.left);
+    EXPECT_EQ(form.Top(), c.expected.top);
+    EXPECT_EQ(form.Width(), c.expected.right - c.expected.left);
+    EXPECT_EQ(form.Height(), c.expected.bottom - c.expected.top);
   }
   EXPECT_TRUE(boxes_.empty());
 }

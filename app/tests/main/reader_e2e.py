@@ -2,7 +2,8 @@
 """End-to-end checks of the reader's start-up and book check, from outside.
 
 Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
-CHECK: startup, accept, reject, beside, missing, pages, session, names, keys, resume.
+CHECK: startup, accept, reject, beside, missing, pages, session, names, keys, resume,
+closing, hostile.
 The reader runs under Wine (scripts/wine-run, the project's private prefix)
 on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
@@ -858,10 +859,207 @@ def check_resume():
             os.remove(resume_file)
 
 
+def large_page_book(folder, pages=12):
+    """A book of large noisy JPEG pages (2400x3400), made once per work folder:
+    each page takes the archive reader many blocks, so keys land mid-read."""
+    book = os.path.join(WORK, "large-pages.vlq")
+    if os.path.exists(book):
+        return book
+    pictures = os.path.join(folder, "pictures")
+    os.makedirs(pictures, exist_ok=True)
+    for page in range(1, pages + 1):
+        r, g, b = page_colour(page)
+        subprocess.run(["/usr/bin/convert", "-size", "2400x3400", f"xc:rgb({r},{g},{b})", "-attenuate", "0.3",
+                        "+noise", "Uniform", "-quality", "92", os.path.join(pictures, "%03d.jpg" % page)],
+                       check=True)
+    subprocess.run([MAKE_BOOK, "--pages", pictures, book + ".part"], check=True, stdout=subprocess.DEVNULL)
+    os.replace(book + ".part", book)
+    return book
+
+
+def frame_pixels(info):
+    """The start-up frame's pixels on the screen, or None when it is not shown."""
+    frame = startup_frame(info)
+    window = x_window("^Vell ")
+    if frame is None or window is None:
+        return None
+    x, y, _, _ = info["client"]
+    return e2e.read_screen(x + frame[0], y + frame[1], *FRAME_SIZE)[2]
+
+
+def mean_difference(a, b):
+    return sum(abs(p - q) for p, q in zip(a, b)) / max(1, len(a))
+
+
+def check_closing():
+    """Ten rounds of Right and at once Ctrl+W on a book of large pages, at varying
+    delays: the reader lives on and shows the start-up panel every time."""
+    folder = fresh_folder("closing")
+    if folder is None:
+        return
+    book = large_page_book(folder)
+    title = CAPTION + windows_path(book)
+    process = start([])
+    try:
+        info = wait_for(lambda: main_window("Vell Reader"))
+        if not check(info is not None, "closing: the reader starts"):
+            return
+        time.sleep(1)
+        reference = frame_pixels(info)
+        if not check(reference is not None, "closing: the start-up panel shows at start"):
+            return
+        for round_number, delay in enumerate([0, 0, 0.02, 0.05, 0.1, 0.2, 0.01, 0.3, 0.5, 0], start=1):
+            label = f"closing: round {round_number} (Ctrl+W {int(delay * 1000)} ms after Right)"
+            if not check(open_book_from_dialog(windows_path(book)), f"{label}: the open dialog takes the book"):
+                return
+            opened = wait_for(lambda: book_shown(title), timeout=120)
+            if not check(opened is not None, f"{label}: the book opens"):
+                return
+            xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+            xdo("key", "Right")
+            if delay:
+                time.sleep(delay)
+            xdo("key", "ctrl+w")
+            closed = wait_for(lambda: panel_shown(CAPTION), timeout=60)
+            if not check(process.poll() is None and closed is not None, f"{label}: alive, the start-up panel shows"):
+                e2e.screenshot(os.path.join(folder, f"round-{round_number}.png"))
+                return
+            time.sleep(1)
+            seen = frame_pixels(panel_shown(CAPTION))
+            difference = mean_difference(seen, reference) if seen else 255
+            check(difference < 8, f"{label}: the panel's pixels are the start-up panel's ({difference:.1f})")
+        e2e.screenshot(os.path.join(folder, "after-ten-rounds.png"))
+        check(not dialogs(), "closing: no message box on the way")
+    finally:
+        stop(process)
+
+
+def peak_memory_mb(exe_name):
+    """The largest peak resident memory (MB) among the processes running that
+    executable (Wine's loader and the program it became), or None."""
+    peaks = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                command = f.read().replace(b"\0", b" ").decode("latin-1")
+            if exe_name not in command:
+                continue
+            with open(f"/proc/{pid}/status") as f:
+                peaks += [int(line.split()[1]) // 1024 for line in f if line.startswith("VmHWM:")]
+        except OSError:
+            continue
+    return max(peaks) if peaks else None
+
+
+def deflated_zeros_entry(archive, name, size):
+    """An entry of `size` zero bytes, deflated as it is written (never held whole)."""
+    with archive.open(zipfile.ZipInfo(name), "w", force_zip64=size >= 2**31) as entry:
+        block = bytes(1 << 20)
+        for _ in range(size >> 20):
+            entry.write(block)
+
+
+def understate_entry_size(book, name, claimed):
+    """Rewrites an entry's uncompressed size in its local and central record."""
+    data = bytearray(open(book, "rb").read())
+    with zipfile.ZipFile(book) as archive:
+        info = archive.getinfo(name)
+    struct.pack_into("<I", data, info.header_offset + 22, claimed)
+    encoded = name.encode()
+    at = data.find(b"PK\x01\x02")
+    while at >= 0:
+        if data[at + 46:at + 46 + len(encoded)] == encoded:
+            struct.pack_into("<I", data, at + 24, claimed)
+        at = data.find(b"PK\x01\x02", at + 4)
+    open(book, "wb").write(bytes(data))
+
+
+HOSTILE_PEAK_MB = 300
+
+
+def check_hostile():
+    """Books made to make the reader hold too much or parse too far: each opens or
+    is refused as stated, and the reader's peak memory stays below a bound."""
+    folder = fresh_folder("hostile")
+    if folder is None:
+        return
+    base = demo_book(os.path.join(folder, "base.vlq"), 4)
+    exe = e2e.reader_copy(READER, os.path.join(folder, "bin"), "hostile-reader.exe")
+    laughs = ('<?xml version="1.0"?><!DOCTYPE l [<!ENTITY a "aaaaaaaaaa">'
+              + "".join(f'<!ENTITY {chr(98 + i)} "{("&" + chr(97 + i) + ";") * 10}">' for i in range(9))
+              + ']><ExeConfig><ExeCaption>&j;</ExeCaption><WindowOpenMode>1</WindowOpenMode>'
+              '<WindowOpenWidth>640</WindowOpenWidth><WindowOpenHeight>480</WindowOpenHeight></ExeConfig>')
+    huge = ('<ExeConfig><ExeCaption>Huge</ExeCaption><WindowOpenMode>1</WindowOpenMode>'
+            '<WindowOpenWidth>100000</WindowOpenWidth><WindowOpenHeight>100000</WindowOpenHeight></ExeConfig>')
+
+    def with_settings(name, xml):
+        return rewrite_book(base, os.path.join(folder, name), lambda n, d: d) and \
+            _append(os.path.join(folder, name), "ExeConfig.xml", xml.encode())
+
+    def with_big_config(name, understated):
+        path = os.path.join(folder, name)
+        with zipfile.ZipFile(base) as original, zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as copy:
+            for info in original.infolist():
+                if info.filename != "files/config.xml":
+                    copy.writestr(info, original.read(info))
+            deflated_zeros_entry(copy, "files/config.xml", 500 << 20)
+        if understated:
+            understate_entry_size(path, "files/config.xml", 1000)
+        return path
+
+    screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
+    cases = [
+        ("a config.xml that inflates to 500 MB", with_big_config("config-500mb.vlq", False),
+         lambda t, info: info is not None, "the book shows (its page list refused)"),
+        ("a config.xml that claims 1000 bytes and inflates to 500 MB", with_big_config("config-lying.vlq", True),
+         lambda t, info: info is not None, "the book shows (its page list refused)"),
+        ("an ExeConfig.xml with nested entity definitions", with_settings("laughs.vlq", laughs),
+         lambda t, info: info is not None and t == CAPTION + windows_path(os.path.join(folder, "laughs.vlq")),
+         "the book shows, its settings ignored (the caption keeps the path)"),
+        ("an ExeConfig.xml asking for a 100000x100000 window", with_settings("huge.vlq", huge),
+         lambda t, info: info is not None and t == CAPTION + "Huge" and _within(info, screen),
+         "the book shows in a window within the screen"),
+    ]
+    place_windows_by_wine()
+    try:
+        for label, book, expected, outcome in cases:
+            log = os.path.join(folder, os.path.basename(book) + ".log")
+            process = e2e.start(SOURCE, exe, ["-s" + windows_path(book)], env={"VELL_READER_LOG": windows_path(log)})
+            try:
+                window = wait_for(lambda: main_window(CAPTION), timeout=120)
+                time.sleep(5)  # the player asks for its page list and pages
+                peak = peak_memory_mb("hostile-reader.exe")
+                info = main_window(CAPTION)
+                title = info["title"] if info else ""
+                e2e.screenshot(os.path.join(folder, os.path.basename(book) + ".png"))
+                check(window is not None and process.poll() is None and expected(title, info),
+                      f"hostile: {label}: {outcome} ({title!r})")
+                check(peak is not None and peak < HOSTILE_PEAK_MB,
+                      f"hostile: {label}: peak memory {peak} MB < {HOSTILE_PEAK_MB} MB")
+                print(f"     hostile row: {label} | {outcome} | peak {peak} MB", flush=True)
+            finally:
+                stop(process)
+    finally:
+        restore_window_placement()
+
+
+def _append(book, name, data):
+    with zipfile.ZipFile(book, "a") as archive:
+        archive.writestr(name, data)
+    return book
+
+
+def _within(info, screen):
+    x, y, w, h = (int(v) for v in info["window"].split(","))
+    return x >= 0 and y >= 0 and x + w <= screen[0] and y + h <= screen[1] and w >= 320 and h >= 240
+
+
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
           "beside": check_beside, "missing": check_missing, "pages": check_pages,
           "session": check_session, "names": check_names, "keys": check_keys,
-          "resume": check_resume}
+          "resume": check_resume, "closing": check_closing, "hostile": check_hostile}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)

@@ -166,7 +166,7 @@ protected:
   }
 
   HMODULE module_ = nullptr;
-  ComPtr<IClassFactory> factory_;
+  TComRef<IClassFactory> factory_;
   std::unique_ptr<TfrmMain> form_;
   std::vector<std::string> errors_;
   TBookFolder book_;

@@ -100,8 +100,8 @@ protected:
 
   HRESULT Invoke(TPlayerControl& control, DISPID dispid, DISPPARAMS* params, WORD flags = DISPATCH_METHOD,
                  VARIANT* result = nullptr) {
-    ComPtr<IDispatch> sink;
-    EXPECT_EQ(control.QueryInterface(DIID_IMoviePlayerEvents, sink.OutVoid()), S_OK);
+    TComRef<IDispatch> sink;
+    EXPECT_EQ(control.ClientSite()->QueryInterface(DIID_IMoviePlayerEvents, sink.OutVoid()), S_OK);
     return sink->Invoke(dispid, IID_NULL, 0, flags, params, result, nullptr, nullptr);
   }
 
@@ -413,7 +413,7 @@ TEST_F(PlayerControlTest, AmbientPropertiesAnsweredUnknownOnesRefused) {
   VariantClear(&v);
   ASSERT_EQ(ask(DISPID_AMBIENT_FONT, v), S_OK);
   ASSERT_EQ(v.vt, VT_DISPATCH);
-  ComPtr<IFont> font;
+  TComRef<IFont> font;
   ASSERT_EQ(font.QueryFrom(v.pdispVal, IID_IFont), S_OK);
   // The parent's 11-pixel font, in points (the face may be a substitute).
   CY size{};
@@ -435,7 +435,7 @@ TEST_F(PlayerControlTest, AmbientPropertiesAnsweredUnknownOnesRefused) {
 TEST_F(PlayerControlTest, ResourceCallsAnswerFalseWithoutHandlerAndPassThroughWithOne) {
   TPlayerControl& control = ControlWithoutPlayer();
   IPlayerControlBase* base = nullptr;
-  ASSERT_EQ(control.QueryInterface(IID_IPlayerControlBase, reinterpret_cast<void**>(&base)), S_OK);
+  ASSERT_EQ(control.ClientSite()->QueryInterface(IID_IPlayerControlBase, reinterpret_cast<void**>(&base)), S_OK);
   TMemoryStream stream;
   bool handled = false;
   TStream* supplied = nullptr;
@@ -472,8 +472,8 @@ TEST_F(PlayerControlTest, ResourceCallsAnswerFalseWithoutHandlerAndPassThroughWi
 
 TEST_F(PlayerControlTest, ManagerCallsSetTheMovieAndReadBase) {
   TPlayerControl& control = Control(10);
-  ComPtr<IPlayerControlBase> base;
-  ASSERT_EQ(base.QueryFrom(static_cast<IDispatch*>(&control), IID_IPlayerControlBase), S_OK);
+  TComRef<IPlayerControlBase> base;
+  ASSERT_EQ(base.QueryFrom(control.ClientSite()->Identity(), IID_IPlayerControlBase), S_OK);
   EXPECT_EQ(base->PutMovie(L"Z:\\FromMemory\\m.swf"), S_OK);
   EXPECT_EQ(Player().LastText, L"Z:\\FromMemory\\m.swf");
   EXPECT_EQ(base->LoadMovie(2, L"file://x"), S_OK);
@@ -513,7 +513,7 @@ TEST_F(PlayerControlTest, DestructionLeavesTheContentManagerBeforeEventsAndObjec
   control->Handle();  // in place, with its window
   TTestPlayer& player = Player();
   SetUnregisterControl([&player, control](IPlayerControlBase* leaving) {
-    EXPECT_EQ(leaving, static_cast<IPlayerControlBase*>(control));
+    EXPECT_EQ(leaving, static_cast<IPlayerControlBase*>(control->ClientSite()));
     player.Log.push_back("UnregisterControl");
   });
   player.Log.clear();
@@ -524,16 +524,74 @@ TEST_F(PlayerControlTest, DestructionLeavesTheContentManagerBeforeEventsAndObjec
   EXPECT_EQ(player.References(), 1);  // only the test's own
 }
 
-TEST_F(PlayerControlTest, ComReferencesNeverFreeTheControl) {
+TEST_F(PlayerControlTest, ComReferencesToTheSiteNeverFreeTheControl) {
   TPlayerControl& control = ControlWithoutPlayer();
-  IUnknown* unknown = static_cast<IDispatch*>(&control);
+  IUnknown* unknown = control.ClientSite()->Identity();
   const ULONG before = unknown->AddRef();
   EXPECT_EQ(unknown->Release(), before - 1);
-  unknown->Release();  // to below zero: still alive
   control.SetMovie(L"alive");
   EXPECT_EQ(control.Movie(), L"alive");
   void* object = nullptr;
-  EXPECT_EQ(control.QueryInterface(IID_IStream, &object), E_NOINTERFACE);
+  EXPECT_EQ(unknown->QueryInterface(IID_IStream, &object), E_NOINTERFACE);
+}
+
+// A player that keeps its site after the control went must get an answer,
+// not a call into freed memory: every call that needs the control fails.
+TEST_F(PlayerControlTest, TheSiteOutlivesTheControlAndAnswersDisconnected) {
+  TPlayerControl* control = &Control(10);
+  control->Handle();
+  bool raised = false;
+  control->OnFSCommand = [&](ui::TObject*, const std::wstring&, const std::wstring&) { raised = true; };
+  TComRef<IOleClientSite> kept;
+  ASSERT_EQ(Player().GetClientSite(kept.Out()), S_OK);
+  ASSERT_TRUE(kept);
+  delete control;
+
+  const auto as = [&](REFIID id) {
+    TComRef<IUnknown> face;
+    EXPECT_EQ(face.QueryFrom(kept.Get(), id), S_OK);
+    return face;
+  };
+  const struct {
+    const char* Call;
+    std::function<HRESULT()> Make;
+  } calls[] = {
+      {"ShowObject", [&] { return kept->ShowObject(); }},
+      {"RequestNewObjectLayout", [&] { return kept->RequestNewObjectLayout(); }},
+      {"OnInPlaceActivate",
+       [&] { return static_cast<IOleInPlaceSite*>(as(IID_IOleInPlaceSite).Get())->OnInPlaceActivate(); }},
+      {"GetWindow",
+       [&] {
+         HWND window = reinterpret_cast<HWND>(1);
+         const HRESULT result = static_cast<IOleInPlaceSite*>(as(IID_IOleInPlaceSite).Get())->GetWindow(&window);
+         EXPECT_EQ(window, nullptr);
+         return result;
+       }},
+      {"GetWindowContext",
+       [&] {
+         IOleInPlaceFrame* frame = reinterpret_cast<IOleInPlaceFrame*>(1);
+         IOleInPlaceUIWindow* document = nullptr;
+         RECT position{}, clip{};
+         OLEINPLACEFRAMEINFO info{sizeof info};
+         const HRESULT result = static_cast<IOleInPlaceSite*>(as(IID_IOleInPlaceSite).Get())
+                                    ->GetWindowContext(&frame, &document, &position, &clip, &info);
+         EXPECT_EQ(frame, nullptr);
+         return result;
+       }},
+      {"an FSCommand event",
+       [&] {
+         VARIANT arguments[2];
+         VariantInit(&arguments[0]);
+         VariantInit(&arguments[1]);
+         DISPPARAMS parameters{arguments, nullptr, 2, 0};
+         return static_cast<IDispatch*>(as(IID_IDispatch).Get())
+             ->Invoke(kDispidFSCommand, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
+       }},
+      {"PutMovie", [&] { return static_cast<IPlayerControlBase*>(as(IID_IPlayerControlBase).Get())->PutMovie(L"x"); }},
+  };
+  for (const auto& call : calls) EXPECT_EQ(call.Make(), RPC_E_DISCONNECTED) << call.Call;
+  EXPECT_FALSE(raised);
+  EXPECT_EQ(kept.Detach()->Release(), 0u) << "the player's reference was the last one";
 }
 
 TEST_F(PlayerControlTest, TheControlsWindowIsThePlayersAndSizesGoThroughActivation) {
@@ -666,7 +724,7 @@ TEST_F(PlayerControlTest, UIActivationIsRecordedOnTheFormAndMovesBetweenControls
   EXPECT_EQ(form_->ActiveOleControl(), &second);
   EXPECT_NE(std::find(firstPlayer.Log.begin(), firstPlayer.Log.end(), "UIDeactivate"), firstPlayer.Log.end());
   // The player's own deactivation clears the record.
-  second.OnUIDeactivate(FALSE);
+  second.ClientSite()->OnUIDeactivate(FALSE);
   EXPECT_EQ(form_->ActiveOleControl(), nullptr);
 }
 
@@ -715,7 +773,7 @@ TEST_F(PlayerControlTest, TheFramesMenusMergeTheContainersGroupsIntoTheSharedMen
   TPlayerControl& control = ControlWithoutPlayer();
   HMENU shared = CreateMenu();
   OLEMENUGROUPWIDTHS widths{};
-  EXPECT_EQ(control.InsertMenus(shared, &widths), S_OK);
+  EXPECT_EQ(control.ClientSite()->InsertMenus(shared, &widths), S_OK);
   ASSERT_EQ(GetMenuItemCount(shared), 2);
   char caption[32] = {};
   GetMenuStringA(shared, 1, caption, sizeof caption, MF_BYPOSITION);
@@ -724,11 +782,11 @@ TEST_F(PlayerControlTest, TheFramesMenusMergeTheContainersGroupsIntoTheSharedMen
   EXPECT_EQ(widths.width[2], 0);
   EXPECT_EQ(widths.width[4], 1);
   HOLEMENU descriptor = OleCreateMenuDescriptor(shared, &widths);
-  EXPECT_EQ(control.SetMenu(shared, descriptor, control.Handle()), S_OK);
+  EXPECT_EQ(control.ClientSite()->SetMenu(shared, descriptor, control.Handle()), S_OK);
   EXPECT_EQ(GetMenu(form_->Handle()), shared);
-  EXPECT_EQ(control.SetMenu(nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(control.ClientSite()->SetMenu(nullptr, nullptr, nullptr), S_OK);
   EXPECT_EQ(GetMenu(form_->Handle()), menu->Handle());
-  EXPECT_EQ(control.RemoveMenus(shared), S_OK);
+  EXPECT_EQ(control.ClientSite()->RemoveMenus(shared), S_OK);
   EXPECT_EQ(GetMenuItemCount(shared), 0);
   EXPECT_TRUE(IsMenu(GetSubMenu(menu->Handle(), 2)));  // removed from the shared menu, not destroyed
   OleDestroyMenuDescriptor(descriptor);
@@ -740,11 +798,11 @@ TEST_F(PlayerControlTest, TransformCoordsConvertsBothWays) {
   const int ppi = ui::ScreenPixelsPerInch();
   POINTL himetric{2540, 5080};
   POINTF container{};
-  EXPECT_EQ(control.TransformCoords(&himetric, &container, XFORMCOORDS_HIMETRICTOCONTAINER), S_OK);
+  EXPECT_EQ(control.ClientSite()->TransformCoords(&himetric, &container, XFORMCOORDS_HIMETRICTOCONTAINER), S_OK);
   EXPECT_EQ(container.x, static_cast<float>(ppi));
   EXPECT_EQ(container.y, static_cast<float>(2 * ppi));
   container = POINTF{static_cast<float>(ppi) / 2, 1.0f};
-  EXPECT_EQ(control.TransformCoords(&himetric, &container, XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
+  EXPECT_EQ(control.ClientSite()->TransformCoords(&himetric, &container, XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
   EXPECT_EQ(himetric.x, 1270);
   EXPECT_EQ(himetric.y, std::lround(2540.0 / ppi));
 }

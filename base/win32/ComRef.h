@@ -1,10 +1,9 @@
-// A counted COM reference that releases itself.
+// A counted COM reference that releases itself: the one COM pointer type of
+// the reader's side.
 #pragma once
 #include <unknwn.h>
 
 #include <utility>
-
-namespace vell::player {
 
 template <typename T>
 class TComRef {
@@ -42,11 +41,16 @@ public:
     Reset();
     return &pointer_;
   }
+  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
   // Hands the reference to the caller.
   T* Detach() { return std::exchange(pointer_, nullptr); }
+
+  // Queries `from` for this reference's interface; empty on failure.
+  HRESULT QueryFrom(IUnknown* from, REFIID interfaceId) {
+    Reset();
+    return from ? from->QueryInterface(interfaceId, OutVoid()) : E_POINTER;
+  }
 
 private:
   T* pointer_ = nullptr;
 };
-
-}  // namespace vell::player
