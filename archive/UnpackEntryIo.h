@@ -11,7 +11,7 @@
 #include "crypto/WinZipAes.h"
 
 class TStream;
-class TZipReader;
+class TUnpackSession;
 
 // Whichever cipher an entry's key check established (none for plain entries).
 struct TEntryDecryption {
@@ -28,7 +28,7 @@ public:
   // buffer holds at least min(BlockSize, remaining) bytes; remaining is the
   // entry's data after any encryption header (and before an AES
   // authentication code).
-  TEntryInput(TZipReader& reader, std::uint8_t* buffer, std::int64_t remaining, TEntryDecryption& decryption);
+  TEntryInput(TUnpackSession& session, std::uint8_t* buffer, std::int64_t remaining, TEntryDecryption& decryption);
 
   // Yields to window messages, then reads and decrypts up to BlockSize bytes.
   // A short read raises "Premature end of file reached".
@@ -37,7 +37,7 @@ public:
   void Drain();
 
 private:
-  TZipReader& reader_;
+  TUnpackSession& session_;
   std::uint8_t* buffer_;
   std::int64_t remaining_;
   TEntryDecryption& decryption_;
@@ -45,16 +45,17 @@ private:
 
 class TEntryOutput : public vell::codec::ByteSink {
 public:
-  TEntryOutput(TZipReader& reader, TStream& target, std::uint64_t uncompressedSize);
+  TEntryOutput(TUnpackSession& session, TStream& target, std::uint64_t uncompressedSize);
 
   // Writes to the target, refusing to go past the announced size
   // (EBiggerThanUncompressed) and treating a short write as ECantWriteUCF.
   void Put(const std::uint8_t* data, std::size_t length) override;
 
   std::uint32_t Crc() const;  // of everything written, complemented
+  std::uint64_t Written() const { return written_; }
 
 private:
-  TZipReader& reader_;
+  TUnpackSession& session_;
   TStream& target_;
   std::uint64_t uncompressedSize_;
   std::uint64_t written_ = 0;

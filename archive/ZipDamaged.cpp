@@ -197,7 +197,8 @@ bool TZipReader::RecoverFromLocalHeaders() {
   }
   stream.Seek(-6, TSeekOrigin::soCurrent);
 
-  primary_ = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
+  StartNewDirectory();
+  TSortedZip& primary = *directory_->Primary;
   std::uint64_t found = 0;
   std::int64_t stop = stream.Position();
   const std::int64_t length = stream.Size();
@@ -221,7 +222,7 @@ bool TZipReader::RecoverFromLocalHeaders() {
       });
       if (resumeAt) next = *resumeAt;
     }
-    primary_->AppendInOrder(entry.release());
+    primary.AppendInOrder(entry.release());
     ++found;
     if (next > static_cast<std::uint64_t>(length) || next <= static_cast<std::uint64_t>(stop)) {
       stop = length;
@@ -260,25 +261,25 @@ void TZipReader::DecideMultiDiskMode() {
   currentDisk_ = static_cast<int>(disks);
 }
 
-std::string TZipReader::SplitPartName(int partNumber) {
-  const TSplitPartType type = partNumber == 1                ? TSplitPartType::spFirst
-                              : partNumber == numberOfDisks_ ? TSplitPartType::spLast
-                                                             : TSplitPartType::spMiddle;
-  std::string name = zipNameNoExt_;
+std::string TZipReader::SplitPartName(const TPartSet& set, int partNumber) {
+  const TSplitPartType type = partNumber == 1           ? TSplitPartType::spFirst
+                              : partNumber == set.Disks ? TSplitPartType::spLast
+                                                        : TSplitPartType::spMiddle;
+  std::string name = set.NameNoExt;
   if (OnFileNameForSplitPart) {
     OnFileNameForSplitPart(this, name, partNumber, type);
     return name;
   }
   if (blockMode_ == TBlockMode::bmClassic) return name + "." + ThreeDigits(partNumber);
-  if (partNumber == numberOfDisks_) return name + ".zip";
+  if (partNumber == set.Disks) return name + ".zip";
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, ".z%2.2d", partNumber);
   return name + suffix;
 }
 
-std::string TZipReader::AskForDisk(int partNumber) {
+std::string TZipReader::AskForDisk(const TPartSet& set, int partNumber) {
   for (;;) {
-    std::string name = zipName_;
+    std::string name = set.Name;
     if (OnGetNextDisk) {
       OnGetNextDisk(this, partNumber, name);
     } else {
@@ -290,30 +291,23 @@ std::string TZipReader::AskForDisk(int partNumber) {
     if (name.empty()) throw EUserCanceled(ZipMessages::CanceledNewDisk);
     if (!platform_.FileExists(name)) continue;
     if (!checkDiskLabel_) return name;
-    const std::string label = platform_.VolumeLabel(zipName_.substr(0, 3));
+    const std::string label = platform_.VolumeLabel(set.Name.substr(0, 3));
     if (label.size() >= 3 && label.substr(label.size() - 3) == ThreeDigits(partNumber)) return name;
   }
 }
 
+std::unique_ptr<TLFNFileStream> TZipReader::OpenPart(const TPartSet& set, int partNumber, std::string& name) {
+  name = set.Mode == TZipMultiDiskMode::mdSpanned ? AskForDisk(set, partNumber) : SplitPartName(set, partNumber);
+  return OpenArchiveFile(name, TFileShare::DenyNone);
+}
+
 void TZipReader::SwitchToPart(int partNumber) {
   archive_.reset();
-  const std::string name = multiDiskMode_ == TZipMultiDiskMode::mdSpanned ? AskForDisk(partNumber)
-                                                                          : SplitPartName(partNumber);
-  archive_ = OpenArchiveFile(name, TFileShare::DenyNone);
+  std::string name;
+  archive_ = OpenPart(PartSet(), partNumber, name);
   currentDisk_ = partNumber - 1;
   std::int64_t time = 0;
   ArchiveFileTime(name, time);
   fileTimeAtLoad_ = time;
   zipName_ = name;
-}
-
-std::size_t TZipReader::ReadArchive(void* buffer, std::size_t count, bool mayAskNextDisk) {
-  auto* out = static_cast<std::uint8_t*>(buffer);
-  std::size_t done = archive_->Read(out, count);
-  while (done < count && mayAskNextDisk && multiDiskMode_ != TZipMultiDiskMode::mdNone &&
-         currentDisk_ + 1 < numberOfDisks_) {
-    SwitchToPart(currentDisk_ + 2);
-    done += archive_->Read(out + done, count - done);
-  }
-  return done;
 }

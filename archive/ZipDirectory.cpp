@@ -226,6 +226,7 @@ bool TZipReader::ReadCentralHeader(TZipHeaderInfo& entry, bool mayAskNextDisk) {
 }
 
 void TZipReader::LoadDirectory() {
+  const TFlagScope loading(loadingDirectory_, true);
   std::int64_t time = 0;
   ArchiveFileTime(zipName_, time);
   fileTimeAtLoad_ = time;
@@ -269,7 +270,7 @@ void TZipReader::LoadDirectory() {
   };
   seekToDirectory();
 
-  if (!primary_) primary_ = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
+  if (!directory_) StartNewDirectory();
 
   // Central records usually come in physical order; they are gathered and
   // ordered once so that a directory in any order costs n log n.
@@ -324,9 +325,10 @@ void TZipReader::LoadDirectory() {
       const std::uint16_t commentLength = entry->FileCommentLength;
       TZipHeaderInfo* listed = nullptr;
       if (directoryRebuilt_) {
-        const int at = primary_->IndexOfLocation(entry->EffectiveDiskStart(), entry->EffectiveLocalHeaderOffset());
+        TSortedZip& rebuilt = *directory_->Primary;
+        const int at = rebuilt.IndexOfLocation(entry->EffectiveDiskStart(), entry->EffectiveLocalHeaderOffset());
         if (at >= 0) {
-          listed = primary_->Get(at);
+          listed = rebuilt.Get(at);
           const std::uint32_t scannedOffset = listed->RelativeOffsetOfLocalHeader;
           const std::optional<TZip64Info> scannedZip64 = listed->Zip64;
           const std::uint16_t localExtra = listed->LocalExtraFieldLength;
@@ -347,7 +349,7 @@ void TZipReader::LoadDirectory() {
 
     if (directoryRebuilt_ || gathered.empty()) break;
     // Order physically; two records at the same disk and offset are a format error.
-    const TSortedZip& order = *primary_;
+    TSortedZip& order = *directory_->Primary;
     const auto physical = [&order](const auto& a, const auto& b) { return order.SortsBefore(a.get(), b.get()); };
     if (!std::is_sorted(gathered.begin(), gathered.end(), physical))
       std::stable_sort(gathered.begin(), gathered.end(), physical);
@@ -355,7 +357,7 @@ void TZipReader::LoadDirectory() {
     for (std::size_t k = 1; k < gathered.size() && !duplicate; ++k)
       duplicate = !order.SortsBefore(gathered[k - 1].get(), gathered[k].get());
     if (!duplicate) {
-      for (auto& entry : gathered) primary_->AppendInOrder(entry.release());
+      for (auto& entry : gathered) order.AppendInOrder(entry.release());
       gathered.clear();
       break;
     }

@@ -47,4 +47,6 @@ inline constexpr const char* IndexOutOfRange = "Index %d is out of range";
 inline constexpr const char* PrematureEnd = "Premature end of file reached";
 inline constexpr const char* BiggerThanUncompressed = "File is larger than uncompressed size!";
 inline constexpr const char* CantWriteUCF = "Cant write uncompressed file";
+// An operation asked for from a handler that runs while the directory loads.
+inline constexpr const char* DirectoryBeingRead = "The archive's directory is being read.";
 }  // namespace ZipMessages

@@ -26,6 +26,7 @@ TZipReader::~TZipReader() { ClearArchive(); }
 
 void TZipReader::SetZipName(const std::string& name) {
   if (platform_.AnsiSameText(name, zipName_)) return;
+  RefuseWhileLoading();
   std::string chosen = name;
   if (!name.empty() && name.back() == '?') {
     std::string folder = FolderPart(name.substr(0, name.size() - 1));
@@ -47,7 +48,6 @@ void TZipReader::ResetDirectoryState() {
   CloseArchiveStream();
   directoryRebuilt_ = false;
   recoveryTried_ = false;
-  totalSize_ = totalDone_ = 0;
   numberOfDisks_ = 1;
   currentDisk_ = 0;
   multiDiskMode_ = TZipMultiDiskMode::mdNone;
@@ -62,10 +62,15 @@ bool TZipReader::ArchiveFileTime(const std::string& path, std::int64_t& time) co
   return platform_.FileModificationTime(path, time);
 }
 
+void TZipReader::RefuseWhileLoading() const {
+  if (yieldingInLoad_) throw EZipReaderException(ZipMessages::DirectoryBeingRead);
+}
+
 void TZipReader::OpenArchive() {
+  RefuseWhileLoading();
   const bool openedNow = !archive_;
   if (openedNow) archive_ = OpenArchiveFile(zipName_, TFileShare::DenyWrite);
-  if (primary_) {
+  if (directory_) {
     // A file opened just now is the one its name stands for, so its own time
     // spares a second look-up of the path on every extraction.
     std::int64_t time = 0;
@@ -91,28 +96,27 @@ void TZipReader::ClearArchive() {
 }
 
 void TZipReader::FreeLists() {
+  // A running extraction keeps its own reference to the lists.
   markedForExtract_.clear();
-  viewIndex_.reset();
-  primaryIndex_.reset();
-  ownedView_.reset();
-  view_ = nullptr;
-  primary_.reset();
+  directory_.reset();
 }
 
-TEntryNameIndex& TZipReader::NameIndex() const {
-  auto& index = view_ == primary_.get() ? primaryIndex_ : viewIndex_;
-  if (!index)
-    index = std::make_unique<TEntryNameIndex>(*view_,
-                                              [this](const std::string& name) { return platform_.AnsiLowerCase(name); });
-  return *index;
+void TZipReader::StartNewDirectory() {
+  FreeLists();
+  IArchivePlatform& platform = platform_;
+  directory_ = std::make_shared<TLoadedDirectory>(
+      [&platform](const std::string& name) { return platform.AnsiLowerCase(name); });
+  directory_->Primary = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
+  directory_->View = directory_->Primary.get();
 }
 
 int TZipReader::FindEntry(const std::string& fullName) const {
-  if (view_ == nullptr || EntryCount() == 0) return -1;
-  return NameIndex().FirstExact(fullName);
+  if (EntryCount() == 0) return -1;
+  return directory_->NameIndex(*directory_->View).FirstExact(fullName);
 }
 
 void TZipReader::ReadZipDirectory() {
+  RefuseWhileLoading();
   cancelRequested_ = false;
   archiveDamaged_ = false;
   TOperationScope scope(*this, opReadDirectory);
@@ -133,12 +137,12 @@ void TZipReader::ReadZipDirectory() {
   CloseArchive();
 }
 
-int TZipReader::EntryCount() const { return primary_ ? primary_->Count() : 0; }
+int TZipReader::EntryCount() const { return directory_ ? directory_->Count() : 0; }
 
 const TZipHeaderInfo& TZipReader::ViewEntry(int index) const {
-  if (index < 0 || index >= EntryCount() || view_ == nullptr)
+  if (index < 0 || index >= EntryCount() || directory_->View == nullptr)
     throw EListError(FormatWithInt(ZipMessages::IndexOutOfRange, index));
-  return *view_->Get(index);
+  return *directory_->View->Get(index);
 }
 
 const TZipHeaderInfo& TZipReader::Entry(int index) const { return ViewEntry(index); }
@@ -176,6 +180,7 @@ void TZipReader::ReadEntryCommentNow(TZipHeaderInfo& entry) {
 std::string TZipReader::EntryComment(int index) {
   if (ViewEntry(index).FileCommentLength == 0) return {};
   if (ViewEntry(index).FileCommentRead) return ViewEntry(index).FileComment;
+  RefuseWhileLoading();
   TOperationScope scope(*this, opComment);
   std::string comment;
   try {
@@ -195,6 +200,7 @@ std::string TZipReader::EntryComment(int index) {
 std::string TZipReader::ArchiveComment() {
   if (endCentral_.CommentLength == 0) return {};
   if (endCentral_.CommentRead) return endCentral_.Comment;
+  RefuseWhileLoading();
   TOperationScope scope(*this, opComment);
   try {
     OpenArchive();
@@ -211,17 +217,20 @@ std::string TZipReader::ArchiveComment() {
 }
 
 void TZipReader::SortEntries(TZipSortMode mode) {
-  viewIndex_.reset();
-  ownedView_.reset();
-  view_ = primary_.get();
-  if (mode == TZipSortMode::ByNone || !primary_) return;
+  if (!directory_) return;
+  TLoadedDirectory& directory = *directory_;
+  directory.ForgetViewIndex();
+  directory.OwnedView.reset();
+  directory.View = directory.Primary.get();
+  if (mode == TZipSortMode::ByNone || !directory.Primary) return;
+  const TSortedZip& primary = *directory.Primary;
 
   // Equivalent to inserting every entry in physical order by binary search
   // (an equal entry goes before those already listed), without the
   // quadratic cost of inserting into the middle of a long array.
   std::vector<TZipHeaderInfo*> order;
-  order.reserve(static_cast<std::size_t>(primary_->Count()));
-  for (int i = 0; i < primary_->Count(); ++i) order.push_back(primary_->Get(i));
+  order.reserve(static_cast<std::size_t>(primary.Count()));
+  for (int i = 0; i < primary.Count(); ++i) order.push_back(primary.Get(i));
 
   // Modes whose comparison can answer "equal" list a later entry before an
   // earlier equal one; the others keep insertion order for ties.
@@ -231,12 +240,15 @@ void TZipReader::SortEntries(TZipSortMode mode) {
   const TSortedZip probe(mode, TDuplicates::dupAccept, false);
   std::stable_sort(order.begin(), order.end(),
                    [&probe](const TZipHeaderInfo* a, const TZipHeaderInfo* b) { return probe.SortsBefore(a, b); });
-  ownedView_ = std::make_unique<TSortedZip>(mode, TDuplicates::dupAccept, false);
-  for (TZipHeaderInfo* entry : order) ownedView_->AppendInOrder(entry);
-  view_ = ownedView_.get();
+  directory.OwnedView = std::make_unique<TSortedZip>(mode, TDuplicates::dupAccept, false);
+  for (TZipHeaderInfo* entry : order) directory.OwnedView->AppendInOrder(entry);
+  directory.View = directory.OwnedView.get();
 }
 
 void TZipReader::YieldToMessages() {
+  // Handlers the load itself calls (a missing part, a split part's name) may
+  // still set things up for it; only what the message loop runs is refused.
+  const TFlagScope yielding(yieldingInLoad_, yieldingInLoad_ || loadingDirectory_);
   platform_.ProcessMessages();
   if (cancelRequested_) {
     cancelRequested_ = false;

@@ -12,6 +12,7 @@
 
 #include "BufferStream.h"
 #include "EntryNameIndex.h"
+#include "LoadedDirectory.h"
 #include "Platform.h"
 #include "SortedZip.h"
 #include "Stream.h"
@@ -201,6 +202,19 @@ private:
     std::uint8_t oldMode_;
   };
 
+  // Sets a flag for a scope and gives it back its value afterwards.
+  class TFlagScope {
+  public:
+    TFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+    ~TFlagScope() { flag_ = old_; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+  private:
+    bool& flag_;
+    bool old_;
+  };
+
   enum : std::uint8_t { opNone = 0, opReadDirectory = 1, opUnpack = 2, opComment = 3 };
 
   // Archive file handling.
@@ -223,20 +237,28 @@ private:
   std::string ConvertOEMName(const std::string& stored, const TZipHeaderInfo& entry) const;
   void SortEntries(TZipSortMode mode);
   void FreeLists();
+  void StartNewDirectory();  // an empty primary list, ready to be filled by a load
   std::string ReadCommentAt(std::uint64_t position, std::size_t length);
   void ReadEntryCommentNow(TZipHeaderInfo& entry);
   const TZipHeaderInfo& ViewEntry(int index) const;
 
   // Damaged and multi-part archives.
+  // What names the parts of a set; an extraction keeps the one it started with.
+  struct TPartSet {
+    TZipMultiDiskMode Mode = TZipMultiDiskMode::mdNone;
+    int Disks = 1;
+    std::string Name;       // the archive (or the part last switched to)
+    std::string NameNoExt;  // for the names of split parts
+  };
+  TPartSet PartSet() const { return {multiDiskMode_, numberOfDisks_, zipName_, zipNameNoExt_}; }
   bool RecoverFromLocalHeaders();
   bool ReadLocalHeader(TZipHeaderInfo& entry);
   void DecideMultiDiskMode();
   void SwitchToPart(int partNumber);  // 1-based
-  std::string SplitPartName(int partNumber);
-  std::string AskForDisk(int partNumber);
-  // Reads count bytes of the archive; in a multi-part set a read that runs
-  // off the end of a part continues in the next part.
-  std::size_t ReadArchive(void* buffer, std::size_t count, bool mayAskNextDisk);
+  // Asks for or derives the file of part partNumber (1-based) and opens it.
+  std::unique_ptr<TLFNFileStream> OpenPart(const TPartSet& set, int partNumber, std::string& name);
+  std::string SplitPartName(const TPartSet& set, int partNumber);
+  std::string AskForDisk(const TPartSet& set, int partNumber);
 
   // Message loop and messages.
   void YieldToMessages();             // yield, then honour cancel and pause
@@ -247,8 +269,11 @@ private:
   void YieldPerBlock(std::uint32_t& walked) {
     if (doProcessMessages_ && walked++ % kEntriesPerYield == 0) YieldToMessages();
   }
-  // The name index of the current view, built on its first question.
-  TEntryNameIndex& NameIndex() const;
+  // A directory load uses the reader's archive stream, end record and
+  // multi-part state throughout, yields included: an operation started from
+  // the message loop it yields to is refused rather than pull them from
+  // under it.
+  void RefuseWhileLoading() const;
   int ShowZipMessage(int messageId, const std::string& text, const std::string& caption, unsigned flags,
                      bool arrowCursor = false);
 
@@ -258,12 +283,7 @@ private:
   std::string zipNameNoExt_;
   std::unique_ptr<TLFNFileStream> archive_;
   std::unique_ptr<TLFNFileStream> sideFile_;  // the ".zfc" copy of the directory, while it is used
-  std::unique_ptr<TSortedZip> primary_;
-  TSortedZip* view_ = nullptr;                // primary_ itself for ByNone
-  std::unique_ptr<TSortedZip> ownedView_;
-  // One per list: the primary order stays indexed while a sorted view comes and goes.
-  mutable std::unique_ptr<TEntryNameIndex> primaryIndex_;
-  mutable std::unique_ptr<TEntryNameIndex> viewIndex_;
+  std::shared_ptr<TLoadedDirectory> directory_;  // none until a directory is read
   TEndCentral endCentral_;
   std::int64_t fileTimeAtLoad_ = 0;
   bool directoryRebuilt_ = false;
@@ -275,9 +295,9 @@ private:
   bool cancelRequested_ = false;
   bool pauseRequested_ = false;
   bool busy_ = false;
+  bool loadingDirectory_ = false;
+  bool yieldingInLoad_ = false;  // the message loop runs from inside a directory load
   std::uint8_t operationMode_ = opNone;
-  std::int64_t totalSize_ = 0;
-  std::int64_t totalDone_ = 0;
 
   TZipSortMode sortMode_ = TZipSortMode::ByNone;
   TIncompleteZipMode incompleteZipMode_ = TIncompleteZipMode::izAssumeMulti;
@@ -299,19 +319,10 @@ private:
   bool retainAttributes_ = true;
   bool replaceReadOnly_ = false;
 
-  // The working copy of the entry being extracted.
-  TZipHeaderInfo workEntry_;
-
-  // ---- Extraction state (archive/ZipReaderUnpack.cpp) -----------------
-  // Members below this line belong to extraction and may change with it.
-  bool unpackToStream_ = false;
-  TStream* targetStream_ = nullptr;
-  std::vector<int> wantedIndices_;  // extraction by view index (ascending), not by name
+  // ---- Extraction (archive/ZipReaderUnpack.cpp, archive/UnpackSession.cpp)
+  // Everything an extraction changes lives in its own TUnpackSession; the
+  // reader keeps only what outlasts a call.
   std::vector<TZipHeaderInfo*> markedForExtract_;  // MatchedForExtract set by the last selection
   int Extract(TStream* stream, const std::string& name, int first, int count);  // by name when count is 0
-  int ExtractSelected();
-  friend class TUnpackSession;  // one ExtractSelected call: buffers, counts, entry decoding
-  friend class TEntryInput;     // an entry's bytes out of the archive
-  friend class TEntryOutput;    // an entry's bytes into the target stream
-  // ---- End of extraction state ------------------------------------------
+  friend class TUnpackSession;
 };

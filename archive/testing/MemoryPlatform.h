@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,6 +30,8 @@ public:
   // The size asked for by every read of a held file, in order.
   std::vector<std::size_t> Reads;
   int Yields = 0;
+  // Runs on every yield, as a handler the message loop dispatches would.
+  std::function<void()> DuringYield;
   int Messages = 0;
   std::string LastMessage;
   int MessageAnswer = MessageBoxFlags::IdCancel;
@@ -44,7 +47,10 @@ public:
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool FileModificationTime(const std::string& path, std::int64_t& time) override;
-  void ProcessMessages() override { ++Yields; }
+  void ProcessMessages() override {
+    ++Yields;
+    if (DuringYield) DuringYield();
+  }
   void Sleep(unsigned) override {}
   int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool arrowCursor) override;
   bool ChooseFileToOpen(const std::string& title, const std::string& filter, const std::string& initialDir,

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace testsupport {
@@ -36,6 +37,32 @@ std::string RawDeflate(const std::string& data, int level) {
 std::vector<std::uint8_t> RawDeflate(const std::vector<std::uint8_t>& data, int level) {
   std::vector<std::uint8_t> out;
   DeflateInto(data.data(), data.size(), level, out);
+  return out;
+}
+
+std::string RawDeflateZeros(std::uint64_t count) {
+  z_stream z{};
+  if (deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw std::runtime_error("deflateInit2 failed");
+  const std::string zeros(1 << 20, '\0');
+  std::string out;
+  char chunk[1 << 16];
+  int result = Z_OK;
+  while (result != Z_STREAM_END) {
+    const auto now = static_cast<uInt>(std::min<std::uint64_t>(count, zeros.size()));
+    count -= now;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    z.avail_in = now;
+    do {
+      z.next_out = reinterpret_cast<Bytef*>(chunk);
+      z.avail_out = sizeof chunk;
+      result = deflate(&z, count == 0 ? Z_FINISH : Z_NO_FLUSH);
+      out.append(chunk, sizeof chunk - z.avail_out);
+    } while (z.avail_out == 0 || (z.avail_in > 0 && result == Z_OK));
+    if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) break;
+  }
+  deflateEnd(&z);
+  if (result != Z_STREAM_END) throw std::runtime_error("deflate did not finish");
   return out;
 }
 
