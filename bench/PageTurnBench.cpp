@@ -14,9 +14,9 @@
 
 #include "PictureDecoder.h"
 #include "SpreadLayout.h"
-#include "TestBooks.h"
-#include "TestHost.h"
-#include "TestMovies.h"
+#include "pageplayer/tests/TestBooks.h"
+#include "pageplayer/tests/TestHost.h"
+#include "pageplayer/tests/TestMovies.h"
 
 using namespace pageplayer;
 using namespace pageplayer::testing;

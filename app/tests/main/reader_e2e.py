@@ -17,6 +17,7 @@ import sys
 import tempfile
 import time
 import zipfile
+import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import e2e_support as e2e  # noqa: E402
@@ -1009,17 +1010,38 @@ def check_hostile():
             understate_entry_size(path, "files/config.xml", 1000)
         return path
 
+    def with_pages(name, change):
+        return rewrite_book(base, os.path.join(folder, name), change)
+
+    def with_huge_page(name):
+        path = os.path.join(folder, name)
+        with zipfile.ZipFile(base) as original, zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as copy:
+            for info in original.infolist():
+                if info.filename != "files/pages/001.jpg":
+                    copy.writestr(info, original.read(info))
+            deflated_zeros_entry(copy, "files/pages/001.jpg", 2 << 30)
+        return path
+
+    def shows(expected_spread):
+        return lambda t, info, shot: info is not None and spread_pages(info, shot) == expected_spread
+
     screen = tuple(int(v) for v in xdo("getdisplaygeometry").split())
     cases = [
+        ("a page entry that inflates to 2 GB", with_huge_page("page-2gb.vlq"),
+         shows(("placeholder", 2)), "the book shows, that page as the placeholder"),
+        ("a JPEG and a PNG that declare 60000x60000 pixels",
+         with_pages("giant-pictures.vlq", lambda n, d: _giant_jpeg(d) if n.endswith("001.jpg")
+                    else _giant_png() if n.endswith("002.jpg") else d),
+         shows(("placeholder", "placeholder")), "the book shows, both pages as the placeholder"),
         ("a config.xml that inflates to 500 MB", with_big_config("config-500mb.vlq", False),
-         lambda t, info: info is not None, "the book shows (its page list refused)"),
+         lambda t, info, shot: info is not None, "the book shows (its page list refused)"),
         ("a config.xml that claims 1000 bytes and inflates to 500 MB", with_big_config("config-lying.vlq", True),
-         lambda t, info: info is not None, "the book shows (its page list refused)"),
+         lambda t, info, shot: info is not None, "the book shows (its page list refused)"),
         ("an ExeConfig.xml with nested entity definitions", with_settings("laughs.vlq", laughs),
-         lambda t, info: info is not None and t == CAPTION + windows_path(os.path.join(folder, "laughs.vlq")),
+         lambda t, info, shot: info is not None and t == CAPTION + windows_path(os.path.join(folder, "laughs.vlq")),
          "the book shows, its settings ignored (the caption keeps the path)"),
         ("an ExeConfig.xml asking for a 100000x100000 window", with_settings("huge.vlq", huge),
-         lambda t, info: info is not None and t == CAPTION + "Huge" and _within(info, screen),
+         lambda t, info, shot: info is not None and t == CAPTION + "Huge" and _within(info, screen),
          "the book shows in a window within the screen"),
     ]
     place_windows_by_wine()
@@ -1033,8 +1055,8 @@ def check_hostile():
                 peak = peak_memory_mb("hostile-reader.exe")
                 info = main_window(CAPTION)
                 title = info["title"] if info else ""
-                e2e.screenshot(os.path.join(folder, os.path.basename(book) + ".png"))
-                check(window is not None and process.poll() is None and expected(title, info),
+                shot = e2e.screenshot(os.path.join(folder, os.path.basename(book) + ".png"))
+                check(window is not None and process.poll() is None and expected(title, info, shot),
                       f"hostile: {label}: {outcome} ({title!r})")
                 check(peak is not None and peak < HOSTILE_PEAK_MB,
                       f"hostile: {label}: peak memory {peak} MB < {HOSTILE_PEAK_MB} MB")
@@ -1043,6 +1065,28 @@ def check_hostile():
                 stop(process)
     finally:
         restore_window_placement()
+
+
+def _giant_jpeg(jpeg):
+    """The JPEG with its frame header saying 60000 x 60000 pixels; nothing else changed."""
+    data = bytearray(jpeg)
+    at = 2
+    while at + 9 < len(data) and data[at] == 0xFF:
+        marker, length = data[at + 1], struct.unpack(">H", data[at + 2:at + 4])[0]
+        if marker in (0xC0, 0xC1, 0xC2):
+            struct.pack_into(">HH", data, at + 5, 60000, 60000)
+            break
+        at += 2 + length
+    return bytes(data)
+
+
+def _giant_png():
+    """A PNG whose header declares 60000 x 60000 pixels, with a few bytes of data."""
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    header = struct.pack(">IIBBBBB", 60000, 60000, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(64)))
+            + chunk(b"IEND", b""))
 
 
 def _append(book, name, data):

@@ -8,8 +8,10 @@ source "$VELL_SOURCE_DIR/scripts/common.sh"
 reader="$1"; probe="$2"
 work="$(mktemp -d)"
 reader_pid=""
+# SIGKILL: Wine turns SIGTERM into the end of one thread only, and the reader
+# has threads besides its window's, so a terminated reader could stay on screen.
 cleanup() {
-  [ -n "$reader_pid" ] && kill "$reader_pid" 2>/dev/null && wait "$reader_pid" 2>/dev/null
+  [ -n "$reader_pid" ] && kill -KILL "$reader_pid" 2>/dev/null && wait "$reader_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,7 +33,7 @@ start_reader() {
 }
 
 stop_reader() {
-  kill "$reader_pid" 2>/dev/null
+  kill -KILL "$reader_pid" 2>/dev/null
   wait "$reader_pid" 2>/dev/null
   reader_pid=""
 }
