@@ -22,7 +22,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # its main window; the player code is installed before the window exists.
 start_reader() {
   local exe="$1"
-  wine "$exe" >/dev/null 2>&1 &
+  # The loader itself, not the wine function: a function in the background
+  # runs in a subshell, and its id is not the reader's.
+  "$VELL_WINE_LOADER" "$exe" >/dev/null 2>&1 &
   reader_pid=$!
   for _ in $(seq 1 120); do
     if xdotool search --onlyvisible --name "^Vell Reader" >/dev/null 2>&1; then return 0; fi
