@@ -107,6 +107,7 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
   session_ = std::make_unique<TBookSession>(
       [this] { return ReadResumeFile(ResumeFileBeside(Historyprojects->IniFile())); },
       [this](const TResumePages& pages) { WriteResumeFile(ResumeFileBeside(Historyprojects->IniFile()), pages); });
+  session_->Platform = &archiveYield_;
   session_->ShowMessage = [](const std::string& text, const std::string& caption, unsigned flags) {
     return ui::Application().MessageBox(text, caption, flags);
   };

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ApplicationYield.h"
 #include "BookSession.h"
 #include "ResourceAnswers.h"
 #include "Stream.h"
@@ -152,6 +153,8 @@ private:
   void PlayerReadyStateChanged(int state);
 
   bool firstShowDone_ = false;
+  // Before the session, which yields through it until it is gone.
+  TApplicationYield archiveYield_{DefaultArchivePlatform()};
   std::unique_ptr<TBookSession> session_;
   std::unique_ptr<TResourceAnswers> answers_;
   bool running_ = false;

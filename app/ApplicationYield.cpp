@@ -1,0 +1,5 @@
+#include "ApplicationYield.h"
+
+#include "ui/Application.h"
+
+void TApplicationYield::ProcessMessages() { ui::Application().ProcessMessages(); }
