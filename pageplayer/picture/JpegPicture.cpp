@@ -88,7 +88,7 @@ bool ReadHeader(TJpegDecoding& jpeg, std::span<const std::uint8_t> bytes, THeade
   return true;
 }
 
-// Adobe's CMYK (and the YCCK that libjpeg turns into it) is stored inverted:
+// CMYK with the APP14 colour-transform marker (and the YCCK that libjpeg turns into it) is stored inverted:
 // 255 is no ink. Plain CMYK is not.
 void CmykRowToPixels(const unsigned char* cmyk, std::uint32_t* out, JDIMENSION width, bool inverted) {
   for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {

@@ -10,7 +10,7 @@
 namespace pageplayer {
 
 // A JPEG picture of any kind books carry (baseline, progressive,
-// arithmetic-coded, grayscale, RGB, CMYK and YCCK as Adobe writes them),
+// arithmetic-coded, grayscale, RGB, CMYK and YCCK with the APP14 marker, inverted),
 // upright as its EXIF orientation says, fitted into the box. The codec
 // decodes at the smallest of 1/8, 1/4, 1/2 and full size that still covers
 // the box, and the rest is averaged down. Raises EPictureError.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ForwardingPlatform.h"
 #include "HistoryFiles.h"
 #include "Platform.h"
 #include "TestBooks.h"
@@ -570,42 +571,16 @@ TEST_F(MainWindowTest, MenuHoldsEveryItemInOrder) {
 // The archive reader of the form's books on the real platform, with a yield
 // that first runs what a click, key or drop would run from the message loop,
 // at the yield where `When` first holds.
-class TActingPlatform : public IArchivePlatform {
+class TActingPlatform : public TForwardingPlatform {
 public:
+  TActingPlatform() : TForwardingPlatform(DefaultArchivePlatform()) {}
   std::function<bool()> When;
   std::function<void()> Act;
 
   void ProcessMessages() override {
     if (Act && (!When || When())) std::exchange(Act, nullptr)();
-    base_.ProcessMessages();
+    TForwardingPlatform::ProcessMessages();
   }
-  std::unique_ptr<TPlatformFileStream> OpenFile(const std::string& path, TFileAccess access,
-                                                TFileShare share) override {
-    return base_.OpenFile(path, access, share);
-  }
-  bool FileExists(const std::string& path) override { return base_.FileExists(path); }
-  bool DirectoryExists(const std::string& path) override { return base_.DirectoryExists(path); }
-  bool FileModificationTime(const std::string& path, std::int64_t& time) override {
-    return base_.FileModificationTime(path, time);
-  }
-  void Sleep(unsigned milliseconds) override { base_.Sleep(milliseconds); }
-  int ShowMessage(const std::string& text, const std::string& caption, unsigned flags, bool arrow) override {
-    return base_.ShowMessage(text, caption, flags, arrow);
-  }
-  bool ChooseFileToOpen(const std::string& title, const std::string& filter, const std::string& initialDir,
-                        std::string& chosen) override {
-    return base_.ChooseFileToOpen(title, filter, initialDir, chosen);
-  }
-  bool OemToAnsi(const std::string& oem, std::string& ansi) override { return base_.OemToAnsi(oem, ansi); }
-  bool AnsiToOem(const std::string& ansi, std::string& oem) override { return base_.AnsiToOem(ansi, oem); }
-  std::string Utf8ToAnsi(const std::string& utf8) override { return base_.Utf8ToAnsi(utf8); }
-  std::string AnsiLowerCase(const std::string& text) override { return base_.AnsiLowerCase(text); }
-  bool AnsiSameText(const std::string& a, const std::string& b) override { return base_.AnsiSameText(a, b); }
-  TDriveType DriveType(const std::string& root) override { return base_.DriveType(root); }
-  std::string VolumeLabel(const std::string& root) override { return base_.VolumeLabel(root); }
-
-private:
-  IArchivePlatform& base_ = DefaultArchivePlatform();
 };
 
 // Close, an Open of another book and a drop, each arriving from the yield

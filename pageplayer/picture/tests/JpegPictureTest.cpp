@@ -44,8 +44,8 @@ TEST(JpegPicture, DecodesEveryKindBooksCarryWithTheRightColours) {
       {"full chroma", {.fullChroma = true}},
       {"grayscale", {.stored = JCS_GRAYSCALE}},
       {"RGB without colour transform", {.stored = JCS_RGB}},
-      {"Adobe CMYK", {.stored = JCS_CMYK}},
-      {"Adobe YCCK", {.stored = JCS_YCCK}},
+      {"CMYK with the APP14 marker", {.stored = JCS_CMYK}},
+      {"YCCK with the APP14 marker", {.stored = JCS_YCCK}},
       {"progressive CMYK", {.stored = JCS_CMYK, .progressive = true}},
   };
   for (const auto& c : cases) {

@@ -67,7 +67,7 @@ std::vector<std::uint8_t> QuartersJpeg(int width, int height, const TJpegKind& k
       const TRgb c = QuarterColour(x, y, width, height);
       unsigned char* p = row.data() + static_cast<std::size_t>(x) * info.input_components;
       p[0] = c.red, p[1] = c.green, p[2] = c.blue;
-      // Inverted ink, as Adobe writes it: no black at all.
+      // Inverted ink, as print workflows write it with the APP14 marker: no black at all.
       if (cmyk) p[3] = 255;
     }
     JSAMPROW rows[] = {row.data()};

@@ -22,7 +22,7 @@ TRgb QuarterColour(int x, int y, int width, int height);
 TRgb ColourOf(std::uint32_t pixel);
 
 struct TJpegKind {
-  J_COLOR_SPACE stored = JCS_YCbCr;  // JCS_CMYK and JCS_YCCK are written inverted, as Adobe does
+  J_COLOR_SPACE stored = JCS_YCbCr;  // JCS_CMYK and JCS_YCCK are written inverted, with the APP14 marker
   bool progressive = false;
   bool arithmetic = false;
   bool fullChroma = false;
