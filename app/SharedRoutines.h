@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // An empty path stays empty; otherwise the result ends in exactly the "\"
 // that was there or one appended.
@@ -16,6 +17,8 @@ std::string ExtractFileExt(const std::string& path);
 std::string FileNameWithoutExt(const std::string& path);
 // ASCII upper case, as the command-line checks compare it.
 std::string UpperCase(std::string text);
+// The text without the blanks, tabs and line ends around it.
+std::string_view TrimBlanks(std::string_view text);
 
 // Platform routines (Windows only).
 #ifdef _WIN32

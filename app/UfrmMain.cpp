@@ -7,6 +7,7 @@
 
 #include "BookCheck.h"
 #include "EntryLimits.h"
+#include "FlagScope.h"
 #include "HistoryFiles.h"
 #include "MakerPages.h"
 #include "PassOnStream.h"
@@ -93,6 +94,7 @@ TfrmMain::TfrmMain(ui::TComponent* owner) : ui::TForm(owner) {
   BuildMenu();
   BindFullScreenHandlers();
   BindShortCuts();
+  BindPageView();
 
   Historyprojects = new THistoryFiles(this);
   Historyprojects->Name = "Historyprojects";
@@ -156,10 +158,17 @@ void TfrmMain::BuildMenu() {
   Options1 = AddMenuItem(bar, "Options1", "Options");
   Fullscreen1 = AddMenuItem(Options1, "Fullscreen1", "&Fullscreen");
   ExitFullscreen1 = AddMenuItem(Options1, "ExitFullscreen1", "&Exit Fullscreen");
+  AddMenuItem(Options1, "N4", "-");
+  SinglePage1 = AddMenuItem(Options1, "SinglePage1", "Single page");
+  TwoPages1 = AddMenuItem(Options1, "TwoPages1", "Two pages");
+  Automatic1 = AddMenuItem(Options1, "Automatic1", "Automatic");
+  AddMenuItem(Options1, "N5", "-");
+  GoToPage1 = AddMenuItem(Options1, "GoToPage1", "Go to page...");
 
   Help1 = AddMenuItem(bar, "Help1", "&Help");
   Help2 = AddMenuItem(Help1, "Help2", "&Contact us");
   Help2->OnClick = [this](ui::TObject* sender) { Help2Click(sender); };
+  Keys1 = AddMenuItem(Help1, "Keys1", "Keys");
   AddMenuItem(Help1, "N3", "-");
   About1 = AddMenuItem(Help1, "About1", "&About");
   About1->OnClick = [this](ui::TObject* sender) { About1Click(sender); };
@@ -193,6 +202,7 @@ void TfrmMain::FormCreate() {
   Historyprojects->SetIniFile(folder + "open.ini");
   Historyprojects->SetMaxItems(8);
   Historyprojects->UpdateMenu();
+  LoadPageLayout();
 }
 
 void TfrmMain::CreatePlayerControl() {
@@ -288,9 +298,13 @@ void TfrmMain::ShowStartupPanel() {
   pnlStartUp->BringToFront();
   pnlStartUp->SetAlign(ui::TAlign::alClient);
   pnlStartUpResize(pnlStartUp);
+  BookShownChanged(false);
 }
 
-void TfrmMain::HideStartupPanel() { pnlStartUp->SetVisible(false); }
+void TfrmMain::HideStartupPanel() {
+  pnlStartUp->SetVisible(false);
+  BookShownChanged(true);
+}
 
 void TfrmMain::pnlStartUpResize(ui::TObject*) {
   if (FrameStartup1) {
@@ -319,11 +333,7 @@ bool TfrmMain::RunBookCommand(TBookCommand command) {
     // (AnswerEnded).
     return false;
   }
-  struct TRunning {
-    bool& flag;
-    explicit TRunning(bool& f) : flag(f) { flag = true; }
-    ~TRunning() { flag = false; }
-  } running(running_);
+  const TFlagScope running(running_);
   bool shown = false;
   for (bool first = true;; first = false) {
     pending_.reset();
@@ -366,6 +376,9 @@ bool TfrmMain::OpenNow(const std::string& path) {
   if (!session_->IsCurrent(generation)) return false;
   session_->Resume().BookStarting(BookIdentityOf(path));
   if (!LoadMovieOf(generation)) return false;
+  // The player keeps the choice across movies; a player made afresh would not.
+  SendPageLayout();
+  if (!session_->IsCurrent(generation)) return false;
   HideStartupPanel();
   return true;
 }
@@ -403,7 +416,7 @@ bool TfrmMain::LoadMovieOf(TBookSession::TGeneration generation) {
 }
 
 void TfrmMain::RememberCurrentPage() {
-  if (session_ && PlayerControl1) session_->Resume().BookLeaving([this] { return PlayerControl1->GetVariable(L"currentPage"); });
+  if (session_ && PlayerControl1) session_->Resume().BookLeaving([this] { return GetPlayerVariable(L"currentPage"); });
 }
 
 void TfrmMain::PlayerReadyStateChanged(int state) {
@@ -411,7 +424,7 @@ void TfrmMain::PlayerReadyStateChanged(int state) {
   if (state != kReadyStateComplete) return;
   if (std::optional<int> page = session_->Resume().PlayerReady()) {
     try {
-      PlayerControl1->SetVariable(L"currentPage", std::to_wstring(*page));
+      SetPlayerVariable(L"currentPage", std::to_wstring(*page));
     } catch (...) {
       // A player that will not turn leaves the book at its first page.
     }

@@ -12,6 +12,7 @@
 
 #include "ApplicationYield.h"
 #include "BookSession.h"
+#include "PageLayout.h"
 #include "ResourceAnswers.h"
 #include "Stream.h"
 #include "player/control/PlayerControl.h"
@@ -41,7 +42,7 @@ public:
 
   // Books.
   void actOpenExecute(ui::TObject* sender);
-  // Ctrl+O, Ctrl+W and F11, wherever the focus is; true when the key was one of them.
+  // Ctrl+O, Ctrl+W, Ctrl+G and F11, wherever the focus is; true when the key was one of them.
   bool ShortCutPressed(WPARAM key);
   // Of the files dropped on the window, the first opens as if chosen in the dialog.
   void FilesDropped(HDROP drop);
@@ -85,6 +86,23 @@ public:
   void FormKeyUp(ui::TObject* sender, std::uint16_t& key, ui::TShiftState shift);
   // The movie's "fullscreen" command with "true" or "false" (exact case).
   void PlayerFSCommand(const std::wstring& command, const std::wstring& args);
+  // Reading comfort: one page or two, going to a page, the list of keys.
+  // The stored layout choice, checked in the menu and sent to the player.
+  void LoadPageLayout();
+  // The person's choice: checked, kept beside the recent list and sent.
+  void SetPageLayout(TPageLayout layout);
+  TPageLayout PageLayout() const { return pageLayout_; }
+  void GoToPage1Click(ui::TObject* sender);
+  void Keys1Click(ui::TObject* sender);
+  // What the form reads from and sets in the player (its page and layout
+  // variables, its page count); tests watch and answer here. The setter and
+  // getter may raise when the player refuses.
+  std::function<void(const std::wstring& name, const std::wstring& value)> SetPlayerVariable;
+  std::function<std::wstring(const std::wstring& name)> GetPlayerVariable;
+  std::function<int()> PlayerPageCount;
+  // The Go to page box: the page chosen, or nothing when cancelled.
+  std::function<std::optional<int>(int pageCount, int currentPage)> AskPageNumber;
+
   // The player's own window procedure, which key presses reach directly.
   std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)> PlayerWindowProc;
 
@@ -111,8 +129,13 @@ public:
   ui::TMenuItem* Options1;
   ui::TMenuItem* Fullscreen1;
   ui::TMenuItem* ExitFullscreen1;
+  ui::TMenuItem* SinglePage1;
+  ui::TMenuItem* TwoPages1;
+  ui::TMenuItem* Automatic1;
+  ui::TMenuItem* GoToPage1;
   ui::TMenuItem* Help1;
   ui::TMenuItem* Help2;
+  ui::TMenuItem* Keys1;
   ui::TMenuItem* About1;
   THistoryFiles* Historyprojects;
 
@@ -147,6 +170,11 @@ private:
   void FitWindowTo(int width, int height);
   void BindFullScreenHandlers();
   void BindShortCuts();
+  void BindPageView();
+  void SendPageLayout();
+  void CheckPageLayoutItem();
+  // A book's pages are on show: Go to page has something to go to.
+  void BookShownChanged(bool shown);
   void SendKeyToPlayer(UINT message, std::uint16_t key);
   // Where the reader stopped in each book, kept beside the recent list.
   void RememberCurrentPage();
@@ -164,6 +192,9 @@ private:
     int Width = 0, Height = 0, Left = 0, Top = 0;
     ui::TWindowState State = ui::TWindowState::wsNormal;
   };
+  TPageLayout pageLayout_ = TPageLayout::Automatic;
+  bool askingPage_ = false;
+
   bool inFullScreen_ = false;
   TSavedBounds saved_;
 };

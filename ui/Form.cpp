@@ -220,6 +220,12 @@ TModalResult TForm::ShowModal() {
 }
 
 bool TForm::DialogKey(WORD virtualKey) {
+  // A modal box is a dialog: Tab walks its controls. Other forms leave Tab
+  // to the window with the focus (an embedded player may want it).
+  if (virtualKey == VK_TAB && modal_ && handle_) {
+    if (HWND next = GetNextDlgTabItem(handle_, GetFocus(), GetKeyState(VK_SHIFT) < 0)) ::SetFocus(next);
+    return true;
+  }
   if (auto* focused = dynamic_cast<TButton*>(FromHandle(GetFocus())); focused && virtualKey == VK_RETURN) {
     focused->Click();
     return true;

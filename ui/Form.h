@@ -43,7 +43,8 @@ public:
 
   void SetCaption(const std::string& caption) override;
 
-  // Enter and Esc: the default or cancel button, if the form has one.
+  // Enter and Esc: the default or cancel button, if the form has one; in a
+  // modal form Tab moves the focus on (Shift+Tab back).
   bool DialogKey(WORD virtualKey);
 
   // The one in-place OLE control of this form that is UI active, or null.

@@ -50,6 +50,12 @@ void TMenuItem::SetChecked(bool checked) {
   Changed();
 }
 
+void TMenuItem::SetRadioItem(bool radioItem) {
+  if (radioItem == radioItem_) return;
+  radioItem_ = radioItem;
+  Changed();
+}
+
 void TMenuItem::SetAction(TAction* action) {
   if (action == action_) return;
   if (action_) {
@@ -158,6 +164,14 @@ void TMenu::Fill(HMENU menu, TMenuItem* parent) {
       const std::string text =
           item->ShortCutText().empty() ? item->Caption() : item->Caption() + "\t" + item->ShortCutText();
       AppendMenuW(menu, flags, id, TextToWide(text).c_str());
+      if (item->RadioItem()) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        GetMenuItemInfoW(menu, id, FALSE, &info);
+        info.fType |= MFT_RADIOCHECK;
+        SetMenuItemInfoW(menu, id, FALSE, &info);
+      }
     }
   }
 }

@@ -34,6 +34,10 @@ public:
   void SetEnabled(bool enabled);
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
+  // Shows its check as a bullet, one choice among several; which item of
+  // the group is checked is the owner's business.
+  bool RadioItem() const { return radioItem_; }
+  void SetRadioItem(bool radioItem);
   TAction* Action() const { return action_; }
   void SetAction(TAction* action);
   bool IsLine() const { return Caption() == "-"; }
@@ -77,6 +81,7 @@ private:
   bool visible_ = true;
   bool enabled_ = true;
   bool checked_ = false;
+  bool radioItem_ = false;
   int groupIndex_ = 0;
   TAction* action_ = nullptr;
   TMenuItem* parent_ = nullptr;
