@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "Platform.h"
 #include "TestBooks.h"
 #include "UFrameStartup.h"
+#include "UfrmGoToPage.h"
 #include "ULog.h"
 #include "UfrmMain.h"
 #include "ZipReader.h"
@@ -58,13 +60,23 @@ protected:
 
   // A main window whose first show sees these arguments and this book beside
   // the executable, with its recent list in the test's own folder.
+  // Its player is the test's: what the form sets there is recorded in
+  // sent_, and it answers with pages_ and currentPage_.
   TfrmMain& Form(std::vector<std::string> arguments = {}, std::string besideExe = {}) {
     form_ = std::make_unique<TfrmMain>(nullptr);
     form_->CommandLineArguments = std::move(arguments);
     form_->BookBesideExe = std::move(besideExe);
+    form_->SetPlayerVariable = [this](const std::wstring& name, const std::wstring& value) {
+      sent_.emplace_back(name, value);
+    };
+    form_->GetPlayerVariable = [this](const std::wstring& name) {
+      return name == L"currentPage" ? currentPage_ : std::wstring();
+    };
+    form_->PlayerPageCount = [this] { return pages_; };
     form_->Historyprojects->SetLocalPath(folder_ + "recents\\");
     form_->Historyprojects->SetIniFile(folder_ + "open.ini");
     form_->Historyprojects->UpdateMenu();
+    form_->LoadPageLayout();
     return *form_;
   }
 
@@ -94,6 +106,9 @@ protected:
   std::string folder_, valid_, notBook_, missing_;
   std::vector<ShownBox> boxes_;
   std::vector<std::string> errors_;
+  std::vector<std::pair<std::wstring, std::wstring>> sent_;
+  int pages_ = 12;
+  std::wstring currentPage_ = L"1";
   std::unique_ptr<TfrmMain> form_;
 };
 
@@ -562,8 +577,9 @@ TEST_F(MainWindowTest, MenuHoldsEveryItemInOrder) {
   }
   EXPECT_EQ(menus, (std::vector<std::string>{"&File", "Options", "&Help"}));
   EXPECT_EQ(items[0], (std::vector<std::string>{"&Open", "&Close", "-", "Recent files", "-", "Exit"}));
-  EXPECT_EQ(items[1], (std::vector<std::string>{"&Fullscreen", "&Exit Fullscreen"}));
-  EXPECT_EQ(items[2], (std::vector<std::string>{"&Contact us", "-", "&About"}));
+  EXPECT_EQ(items[1], (std::vector<std::string>{"&Fullscreen", "&Exit Fullscreen", "-", "Single page", "Two pages",
+                                                "Automatic", "-", "Go to page..."}));
+  EXPECT_EQ(items[2], (std::vector<std::string>{"&Contact us", "Keys", "-", "&About"}));
   EXPECT_EQ(GetMenuItemCount(GetMenu(form.Handle())), 3);
   EXPECT_EQ(ui::Application().Title(), "Vell Reader");
 }
@@ -671,6 +687,246 @@ TEST_F(MainWindowTest, WhatArrivesDuringAnExtractionRunsAfterItAndHasTheLastWord
     EXPECT_EQ(page.Size(), 100000);
   }
   form_.reset();
+}
+
+// The Options menu as the platform shows it: each layout item's bullet, and
+// whether Go to page can be chosen.
+struct TOptionsState {
+  std::vector<bool> checked;  // Single page, Two pages, Automatic
+  bool goToPageEnabled = false;
+};
+
+TOptionsState OptionsShown(TfrmMain& form) {
+  HMENU options = GetSubMenu(GetMenu(form.Handle()), 1);
+  TOptionsState state;
+  for (ui::TMenuItem* item : {form.SinglePage1, form.TwoPages1, form.Automatic1}) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE;
+    GetMenuItemInfoW(options, static_cast<UINT>(form.Options1->IndexOf(item)), TRUE, &info);
+    EXPECT_TRUE(info.fType & MFT_RADIOCHECK) << item->Caption();
+    state.checked.push_back((info.fState & MFS_CHECKED) != 0);
+  }
+  const UINT goTo = GetMenuState(options, static_cast<UINT>(form.Options1->IndexOf(form.GoToPage1)), MF_BYPOSITION);
+  state.goToPageEnabled = !(goTo & MF_GRAYED);
+  return state;
+}
+
+void ChooseFromMenu(TfrmMain& form, ui::TMenuItem* item) {
+  HMENU menu = GetSubMenu(GetMenu(form.Handle()), form.mm1->Items()->IndexOf(item->Parent()));
+  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(menu, item->Parent()->IndexOf(item)), 0), 0);
+}
+
+// The choice is the player's to carry out: the form sends it when the window
+// is made, when a book opens and when the person changes it, and keeps it
+// beside the recent list for the next start.
+TEST_F(MainWindowTest, PageLayoutIsCheckedKeptAndSentToThePlayer) {
+  const std::string file = folder_ + "view.ini";
+  const std::pair<std::wstring, std::wstring> automatic{L"pageLayout", L"auto"};
+  TfrmMain& form = Shown();
+  EXPECT_EQ(sent_.back(), automatic);  // no file: Automatic
+  EXPECT_EQ(OptionsShown(form).checked, (std::vector<bool>{false, false, true}));
+  sent_.clear();
+  ASSERT_TRUE(form.OpenBook(valid_));
+  EXPECT_EQ(sent_, (std::vector<std::pair<std::wstring, std::wstring>>{automatic}));
+
+  struct TCase {
+    ui::TMenuItem* TfrmMain::*item;
+    const wchar_t* word;
+    std::vector<bool> checked;
+    TPageLayout layout;
+  };
+  const TCase cases[] = {
+      {&TfrmMain::SinglePage1, L"single", {true, false, false}, TPageLayout::Single},
+      {&TfrmMain::TwoPages1, L"two", {false, true, false}, TPageLayout::Two},
+      {&TfrmMain::Automatic1, L"auto", {false, false, true}, TPageLayout::Automatic},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.word, c.word + wcslen(c.word)));
+    TfrmMain& shown = Shown({"-s" + valid_});
+    sent_.clear();
+    ChooseFromMenu(shown, shown.*c.item);
+    EXPECT_EQ(sent_, (std::vector<std::pair<std::wstring, std::wstring>>{{L"pageLayout", c.word}}));
+    EXPECT_EQ(OptionsShown(shown).checked, c.checked);
+    // The next window starts with it, and so does its book.
+    sent_.clear();
+    TfrmMain& next = Shown({"-s" + valid_});
+    EXPECT_EQ(next.PageLayout(), c.layout);
+    EXPECT_EQ(OptionsShown(next).checked, c.checked);
+    ASSERT_FALSE(sent_.empty());
+    EXPECT_EQ(sent_.back(), std::make_pair(std::wstring(L"pageLayout"), std::wstring(c.word)));
+  }
+
+  // A damaged or foreign file means Automatic.
+  for (const std::string& stored : {std::string("\xFF\xFE\x00garbage\x01\x02", 12),
+                                    std::string("[View]\r\nPageLayout=sideways\r\n"),
+                                    std::string("[Other]\r\nPageLayout=single\r\n")}) {
+    testsupport::WriteFile(file, stored);
+    sent_.clear();
+    TfrmMain& damaged = Shown();
+    EXPECT_EQ(damaged.PageLayout(), TPageLayout::Automatic);
+    EXPECT_EQ(OptionsShown(damaged).checked, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(sent_.back(), automatic);
+  }
+  EXPECT_TRUE(errors_.empty());
+}
+
+// A player that does not know the choice (an older module) refuses it: the
+// book still opens and the menu still holds the choice.
+TEST_F(MainWindowTest, APlayerRefusingTheLayoutIsNoError) {
+  TfrmMain& form = Shown();
+  form.SetPlayerVariable = [](const std::wstring&, const std::wstring&) {
+    throw std::runtime_error("not implemented");
+  };
+  ChooseFromMenu(form, form.TwoPages1);
+  EXPECT_TRUE(form.OpenBook(valid_));
+  EXPECT_EQ(OptionsShown(form).checked, (std::vector<bool>{false, true, false}));
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainWindowTest, GoToPageAsksWithinTheBookAndTurnsThere) {
+  TfrmMain& form = Shown();
+  std::vector<std::pair<int, int>> asked;  // page count and page shown, per box
+  std::optional<int> answer;
+  form.AskPageNumber = [&](int pageCount, int currentPage) {
+    asked.emplace_back(pageCount, currentPage);
+    return answer;
+  };
+  EXPECT_FALSE(OptionsShown(form).goToPageEnabled);
+  PressKey(form.Handle(), 'G', true);
+  EXPECT_TRUE(asked.empty()) << "no book, nothing to go to";
+
+  ASSERT_TRUE(form.OpenBook(valid_));
+  EXPECT_TRUE(OptionsShown(form).goToPageEnabled);
+  struct TCase {
+    int pages;
+    std::wstring current;      // what the player says it shows
+    std::optional<int> chosen;  // what the box answers
+    std::optional<std::pair<int, int>> box;
+    std::optional<std::wstring> turnedTo;
+  };
+  const TCase cases[] = {
+      {12, L"5", 7, std::pair{12, 5}, L"7"},
+      {12, L"5", std::nullopt, std::pair{12, 5}, std::nullopt},  // cancelled
+      {12, L"40", 12, std::pair{12, 12}, L"12"},                 // prefilled inside the book
+      {12, L"", 1, std::pair{12, 1}, L"1"},                      // no page known: the first
+      {0, L"1", 1, std::nullopt, std::nullopt},                  // the page list is not in yet
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.pages) + " pages, showing " + std::string(c.current.begin(), c.current.end()));
+    pages_ = c.pages;
+    currentPage_ = c.current;
+    answer = c.chosen;
+    asked.clear();
+    sent_.clear();
+    for (HWND window : {form.PlayerControl1->Handle(), form.Handle()}) PressKey(window, 'G', true);
+    const std::vector<std::pair<int, int>> boxes = c.box ? std::vector{*c.box, *c.box} : std::vector<std::pair<int, int>>{};
+    EXPECT_EQ(asked, boxes);
+    std::vector<std::pair<std::wstring, std::wstring>> turns;
+    if (c.turnedTo) turns = {{L"currentPage", *c.turnedTo}, {L"currentPage", *c.turnedTo}};
+    EXPECT_EQ(sent_, turns);
+  }
+
+  // The menu item does what the key does.
+  pages_ = 12;
+  answer = 3;
+  asked.clear();
+  sent_.clear();
+  ChooseFromMenu(form, form.GoToPage1);
+  EXPECT_EQ(asked.size(), 1u);
+  EXPECT_EQ(sent_, (std::vector<std::pair<std::wstring, std::wstring>>{{L"currentPage", L"3"}}));
+
+  form.actClose->Execute();
+  EXPECT_FALSE(OptionsShown(form).goToPageEnabled);
+  asked.clear();
+  PressKey(form.Handle(), 'G', true);
+  EXPECT_TRUE(asked.empty());
+  char text[64] = {};
+  GetMenuStringA(GetSubMenu(GetMenu(form.Handle()), 1), static_cast<UINT>(form.Options1->IndexOf(form.GoToPage1)),
+                 text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "Go to page...\tCtrl+G");
+  EXPECT_TRUE(errors_.empty());
+}
+
+// The box runs the message loop: whatever arrives there may close the book
+// or open another one, and the page chosen is then for a book that is gone.
+TEST_F(MainWindowTest, ABookGoneWhileTheGoToPageBoxIsUpIsNotTurned) {
+  const std::string second = folder_ + "second.vlq";
+  WriteStoredZip(second, {{"book.swf", kMovie}, {"files/book.bin", "bin"}});
+  TfrmMain& form = Shown({"-s" + valid_});
+  HMENU file = GetSubMenu(GetMenu(form.Handle()), 0);
+  const std::function<void()> meanwhile[] = {
+      [&] {  // File/Close, as a click would send it
+        PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(file, 1), 0), 0);
+        ui::Application().ProcessMessages();
+      },
+      [&] { form.OpenBook(second); },
+      [&] { form.OpenBook(valid_); },  // the same book again is another opening
+  };
+  for (const auto& act : meanwhile) {
+    ASSERT_TRUE(form.OpenBook(valid_));
+    file = GetSubMenu(GetMenu(form.Handle()), 0);
+    int boxes = 0;
+    form.AskPageNumber = [&](int, int) {
+      ++boxes;
+      act();
+      PressKey(form.Handle(), 'G', true);  // a second box is not stacked on the first
+      return std::optional<int>(4);
+    };
+    sent_.clear();
+    ChooseFromMenu(form, form.GoToPage1);
+    EXPECT_EQ(boxes, 1);
+    for (const auto& [name, value] : sent_) EXPECT_NE(name, L"currentPage");
+  }
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainWindowTest, HelpKeysListsTheKeysInABox) {
+  TfrmMain& form = Shown();
+  ChooseFromMenu(form, form.Keys1);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].caption, "Keys");
+  EXPECT_EQ(boxes_[0].flags, static_cast<unsigned>(MB_OK | MB_ICONINFORMATION));
+  for (const char* key : {"Page Down", "Home", "Ctrl+Plus", "Ctrl+0", "Ctrl+G", "Ctrl+O", "Ctrl+W", "F11", "Esc"})
+    EXPECT_NE(boxes_[0].text.find(key), std::string::npos) << key;
+}
+
+// The box itself, driven by keys as a person would: what is typed replaces
+// the page it shows, Enter takes a page of the book only, Esc cancels.
+TEST(GoToPageBoxTest, EnterTakesAPageOfTheBookAndEscCancels) {
+  struct TCase {
+    std::vector<std::string> typed;  // each followed by Enter, then Esc
+    std::optional<int> page;
+    std::string message;
+  };
+  const TCase cases[] = {
+      {{"7"}, 7, ""},
+      {{""}, 5, ""},  // Enter on the page shown
+      {{"abc"}, std::nullopt, "Enter a page number from 1 to 12."},
+      {{"0", "13", " 12 "}, 12, "Enter a page number from 1 to 12."},
+      {{}, std::nullopt, ""},  // Esc at once
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.typed.empty() ? std::string("(Esc)") : c.typed[0]);
+    TfrmGoToPage box(nullptr, 12, 5);
+    EXPECT_EQ(box.Caption(), "Go to page");
+    EXPECT_EQ(box.lblPage->Caption(), "Page (1 - 12):");
+    HWND edit = box.edtPage->Handle();
+    for (const std::string& text : c.typed) {
+      for (char ch : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 1);
+      // A refused number is selected again: what is typed next replaces it.
+      PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+    }
+    PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+    const ui::TModalResult result = box.ShowModal();
+    EXPECT_EQ(result, c.page ? ui::mrOk : ui::mrCancel);
+    EXPECT_EQ(box.Page(), c.page);
+    EXPECT_EQ(box.lblMessage->Caption(), c.message);
+    MSG rest;
+    while (PeekMessageA(&rest, edit, 0, 0, PM_REMOVE)) {
+    }
+  }
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 
 Usage: reader_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK [MAKE_BOOK]
 CHECK: startup, accept, reject, beside, missing, pages, session, names, keys, resume,
-closing, hostile.
+closing, hostile, goto, layout.
 The reader runs under Wine (scripts/wine-run, the project's private prefix)
 on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
 started here is killed by its own process id.
 """
+import contextlib
 import os
 import shutil
 import subprocess
@@ -371,9 +372,10 @@ def page_colour(page):
     return int(r * 255), int(g * 255), int(b * 255)
 
 
-def spread_pages(info, shot):
+def spread_pages(info, shot, height=1 / 3):
     """The demo pages whose paper shows left and right of the stage's middle, from a
-    screenshot: points a third of the way up each half, clear of the number and bars."""
+    screenshot: points a third of the way down each half (or at another height),
+    clear of the number and bars."""
     width, _, pixels = e2e.read_picture(shot)
     x, y, w, h = info["client"]
 
@@ -385,7 +387,7 @@ def spread_pages(info, shot):
         found = [page for page in range(1, 40) if e2e.near(pixel, page_colour(page), 40)]
         return found[0] if found else None
 
-    row = y + h // 3
+    row = y + int(h * height)
     return paper_at(x + w // 2 - w // 8, row), paper_at(x + w // 2 + w // 8, row)
 
 
@@ -1100,10 +1102,187 @@ def _within(info, screen):
     return x >= 0 and y >= 0 and x + w <= screen[0] and y + h <= screen[1] and w >= 320 and h >= 240
 
 
+# A single page shows larger than a spread's: a third of the way down may hit its
+# number, which the demo pages draw from a quarter of their height on.
+ABOVE_NUMBER = 0.18
+PORTRAIT_SETTINGS = (b"<ExeConfig><ExeCaption>Portrait</ExeCaption><WindowOpenMode>1</WindowOpenMode>"
+                     b"<WindowOpenWidth>480</WindowOpenWidth><WindowOpenHeight>760</WindowOpenHeight></ExeConfig>")
+
+
+def view_file():
+    """Where the reader keeps the page layout chosen in its Options menu."""
+    return os.path.join(os.path.dirname(e2e.recent_list_file(SOURCE)), "view.ini")
+
+
+def choose_from_menu(letter, rights, downs):
+    """Opens a menu by its letter (Alt+letter), moves right to a menu whose caption has
+    none, then down from its first item, and chooses: the keyboard's way to items
+    without a letter of their own."""
+    xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+    xdo("key", "alt+" + letter)
+    time.sleep(1)
+    for key in ["Right"] * rights + ["Down"] * downs:
+        xdo("key", key)
+        time.sleep(0.3)
+    xdo("key", "Return")
+
+
+OPTIONS = {"Single page": 2, "Two pages": 3, "Automatic": 4}  # steps down from "&Fullscreen"
+
+
+def choose_layout(caption):
+    choose_from_menu("f", 1, OPTIONS[caption])
+
+
+def go_to_page_box():
+    return [w for w in reader_windows() if w == "window=VellToolkitWindow|Go to page"]
+
+
+def comfort_books(folder):
+    """A twelve-page demo book, and the same book asking for a portrait window."""
+    book = demo_book(os.path.join(folder, "Comfort.vlq"), 12)
+    portrait = os.path.join(folder, "Portrait.vlq")
+    shutil.copy(book, portrait)
+    return book, _append(portrait, "ExeConfig.xml", PORTRAIT_SETTINGS)
+
+
+@contextlib.contextmanager
+def own_view_file():
+    """The check starts without a stored layout (Automatic) and leaves the file as it found it."""
+    path = view_file()
+    saved = open(path, "rb").read() if os.path.exists(path) else None
+    if saved is not None:
+        os.remove(path)
+    try:
+        yield path
+    finally:
+        e2e.stop_all()
+        if saved is not None:
+            open(path, "wb").write(saved)
+        elif os.path.exists(path):
+            os.remove(path)
+
+
+def open_comfort_book(book, title, label):
+    """Starts the reader on the book; its process and window once the pages show."""
+    process = start(["-s" + windows_path(book)])
+    info = wait_for(lambda: book_shown(title))
+    if check(info is not None, f"{label}: the book opens"):
+        xdo("windowfocus", "--sync", x_window("^Vell Book Reader--")[0])
+        time.sleep(3)
+    return process, info
+
+
+def check_goto():
+    """Ctrl+G asks for a page in a small box and turns there, in a landscape window
+    (two pages) and in a portrait one (one page); Esc leaves the page as it is; the
+    Help menu's Keys box lists the keys."""
+    folder = fresh_folder("goto")
+    if folder is None:
+        return
+    book, portrait = comfort_books(folder)
+    with own_view_file():
+        for label, path, title, spread in [
+                ("goto, landscape", book, CAPTION + windows_path(book), (7, 8)),
+                ("goto, portrait", portrait, CAPTION + "Portrait", (7, 7))]:
+            process, info = open_comfort_book(path, title, label)
+            try:
+                if info is None:
+                    continue
+                _, _, w, h = info["client"]
+                first = spread_pages(info, e2e.screenshot(os.path.join(folder, f"{label}-1.png")), ABOVE_NUMBER)
+                check(first == (spread[0] - 6, spread[1] - 6),
+                      f"{label}: a {w}x{h} stage first shows {(spread[0] - 6, spread[1] - 6)} ({first})")
+                xdo("key", "ctrl+g")
+                box = wait_for(go_to_page_box, timeout=30)
+                if not check(box is not None, f"{label}: Ctrl+G shows the Go to page box"):
+                    continue
+                time.sleep(1)
+                e2e.screenshot(os.path.join(folder, f"{label}-box.png"))
+                xdo("type", "--delay", "50", "7")
+                xdo("key", "Return")
+                check(wait_for(lambda: not go_to_page_box(), timeout=30) is not None, f"{label}: Enter closes the box")
+                time.sleep(2)
+                seen = spread_pages(main_window(title), e2e.screenshot(os.path.join(folder, f"{label}-7.png")), ABOVE_NUMBER)
+                check(seen == spread, f"{label}: page 7 typed shows {spread} ({seen})")
+                check(main_window(title)["title"] == title, f"{label}: the caption stays as the book set it")
+
+                xdo("key", "ctrl+g")
+                if check(wait_for(go_to_page_box, timeout=30) is not None, f"{label}: Ctrl+G again"):
+                    xdo("type", "--delay", "50", "3")
+                    xdo("key", "Escape")
+                    check(wait_for(lambda: not go_to_page_box(), timeout=30) is not None,
+                          f"{label}: Esc closes the box")
+                    time.sleep(2)
+                    seen = spread_pages(main_window(title), e2e.screenshot(os.path.join(folder, f"{label}-esc.png")), ABOVE_NUMBER)
+                    check(seen == spread, f"{label}: after Esc the pages stay at {spread} ({seen})")
+                if path == book:
+                    choose_from_menu("h", 0, 1)
+                    keys = wait_for(lambda: [d for d in dialogs() if d["title"] == "Keys"], timeout=30)
+                    if check(keys is not None, f"{label}: Help, Keys shows the Keys box"):
+                        e2e.screenshot(os.path.join(folder, "keys.png"))
+                        # Its text has a line per key: the probe's lines after the box's own.
+                        text = "\n".join(probe("dialogs")[1])
+                        check(all(k in text for k in ("Ctrl+G", "Ctrl+Plus", "Ctrl+0", "F11", "Esc")),
+                              f"{label}: the box lists the keys")
+                        probe("press", "Keys")
+                        check(wait_for(lambda: not [d for d in dialogs() if d["title"] == "Keys"], timeout=30)
+                              is not None, f"{label}: OK closes the Keys box")
+            finally:
+                stop(process)
+
+
+def check_layout():
+    """Single page chosen in the Options menu shows one page in a landscape window,
+    and the choice holds after a restart; Two pages shows two in a portrait window;
+    Automatic follows the window's shape again."""
+    folder = fresh_folder("layout")
+    if folder is None:
+        return
+    book, portrait = comfort_books(folder)
+    title = CAPTION + windows_path(book)
+    with own_view_file() as stored:
+        process, info = open_comfort_book(book, title, "layout")
+        if info is None:
+            return
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "1-automatic.png")), ABOVE_NUMBER)
+        check(seen == (1, 2), f"layout: Automatic in a landscape window shows pages 1 and 2 ({seen})")
+        choose_layout("Single page")
+        time.sleep(2)
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "2-single.png")), ABOVE_NUMBER)
+        check(seen == (1, 1), f"layout: Single page in a landscape window shows page 1 alone ({seen})")
+        stop(process)
+        text = open(stored, "rb").read().decode("latin-1") if os.path.exists(stored) else ""
+        check("PageLayout=single" in text, f"layout: the choice is kept beside the recent list ({text.strip()!r})")
+
+        process, info = open_comfort_book(book, title, "layout, restarted")
+        if info is None:
+            return
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "3-restarted.png")), ABOVE_NUMBER)
+        check(seen == (1, 1), f"layout: after a restart the landscape window shows page 1 alone ({seen})")
+        choose_layout("Automatic")
+        stop(process)
+
+        process, info = open_comfort_book(portrait, CAPTION + "Portrait", "layout, portrait")
+        if info is None:
+            return
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "4-portrait.png")), ABOVE_NUMBER)
+        check(seen == (1, 1), f"layout: Automatic in a portrait window shows page 1 alone ({seen})")
+        choose_layout("Two pages")
+        time.sleep(2)
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "5-portrait-two.png")), ABOVE_NUMBER)
+        check(seen == (1, 2), f"layout: Two pages in a portrait window shows pages 1 and 2 ({seen})")
+        choose_layout("Automatic")
+        time.sleep(2)
+        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "6-portrait-automatic.png")), ABOVE_NUMBER)
+        check(seen == (1, 1), f"layout: Automatic again shows page 1 alone ({seen})")
+
+
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
           "beside": check_beside, "missing": check_missing, "pages": check_pages,
           "session": check_session, "names": check_names, "keys": check_keys,
-          "resume": check_resume, "closing": check_closing, "hostile": check_hostile}
+          "resume": check_resume, "closing": check_closing, "hostile": check_hostile,
+          "goto": check_goto, "layout": check_layout}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)
