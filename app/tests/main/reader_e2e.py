@@ -856,10 +856,15 @@ def check_resume():
         stop(process)
     finally:
         e2e.stop_all()
-        if saved is not None:
-            open(resume_file, "wb").write(saved)
-        elif os.path.exists(resume_file):
-            os.remove(resume_file)
+        restore_file(resume_file, saved)
+
+
+def restore_file(path, saved):
+    """Puts back the bytes a file held before a check (None: there was no file)."""
+    if saved is not None:
+        open(path, "wb").write(saved)
+    elif os.path.exists(path):
+        os.remove(path)
 
 
 def large_page_book(folder, pages=12):
@@ -1157,10 +1162,7 @@ def own_view_file():
         yield path
     finally:
         e2e.stop_all()
-        if saved is not None:
-            open(path, "wb").write(saved)
-        elif os.path.exists(path):
-            os.remove(path)
+        restore_file(path, saved)
 
 
 def open_comfort_book(book, title, label):
@@ -1241,42 +1243,34 @@ def check_layout():
         return
     book, portrait = comfort_books(folder)
     title = CAPTION + windows_path(book)
+    # Per start of the reader: the steps, each a choice made (or none), then the
+    # spread that shows.
+    starts = [
+        (book, title, [(None, (1, 2), "Automatic in a landscape window"),
+                       ("Single page", (1, 1), "Single page in a landscape window")]),
+        (book, title, [(None, (1, 1), "after a restart the landscape window"),
+                       ("Automatic", (1, 2), "Automatic again in the landscape window")]),
+        (portrait, CAPTION + "Portrait", [(None, (1, 1), "Automatic in a portrait window"),
+                                          ("Two pages", (1, 2), "Two pages in a portrait window"),
+                                          ("Automatic", (1, 1), "Automatic again in the portrait window")]),
+    ]
     with own_view_file() as stored:
-        process, info = open_comfort_book(book, title, "layout")
-        if info is None:
-            return
-        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "1-automatic.png")), ABOVE_NUMBER)
-        check(seen == (1, 2), f"layout: Automatic in a landscape window shows pages 1 and 2 ({seen})")
-        choose_layout("Single page")
-        time.sleep(2)
-        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "2-single.png")), ABOVE_NUMBER)
-        check(seen == (1, 1), f"layout: Single page in a landscape window shows page 1 alone ({seen})")
-        stop(process)
-        text = open(stored, "rb").read().decode("latin-1") if os.path.exists(stored) else ""
-        check("PageLayout=single" in text, f"layout: the choice is kept beside the recent list ({text.strip()!r})")
-
-        process, info = open_comfort_book(book, title, "layout, restarted")
-        if info is None:
-            return
-        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "3-restarted.png")), ABOVE_NUMBER)
-        check(seen == (1, 1), f"layout: after a restart the landscape window shows page 1 alone ({seen})")
-        choose_layout("Automatic")
-        stop(process)
-
-        process, info = open_comfort_book(portrait, CAPTION + "Portrait", "layout, portrait")
-        if info is None:
-            return
-        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "4-portrait.png")), ABOVE_NUMBER)
-        check(seen == (1, 1), f"layout: Automatic in a portrait window shows page 1 alone ({seen})")
-        choose_layout("Two pages")
-        time.sleep(2)
-        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "5-portrait-two.png")), ABOVE_NUMBER)
-        check(seen == (1, 2), f"layout: Two pages in a portrait window shows pages 1 and 2 ({seen})")
-        choose_layout("Automatic")
-        time.sleep(2)
-        seen = spread_pages(info, e2e.screenshot(os.path.join(folder, "6-portrait-automatic.png")), ABOVE_NUMBER)
-        check(seen == (1, 1), f"layout: Automatic again shows page 1 alone ({seen})")
-
+        for number, (path, window_title, steps) in enumerate(starts, 1):
+            process, info = open_comfort_book(path, window_title, f"layout, start {number}")
+            if info is None:
+                return
+            for step, (choice, expected, what) in enumerate(steps, 1):
+                if choice:
+                    choose_layout(choice)
+                    time.sleep(2)
+                shot = e2e.screenshot(os.path.join(folder, f"{number}-{step}.png"))
+                seen = spread_pages(info, shot, ABOVE_NUMBER)
+                check(seen == expected, f"layout: {what} shows {expected} ({seen})")
+            stop(process)
+            if number == 1:
+                text = open(stored, "rb").read().decode("latin-1") if os.path.exists(stored) else ""
+                check("PageLayout=single" in text,
+                      f"layout: the choice is kept beside the recent list ({text.strip()!r})")
 
 CHECKS = {"startup": check_startup, "accept": check_accept, "reject": check_reject,
           "beside": check_beside, "missing": check_missing, "pages": check_pages,
