@@ -9,6 +9,7 @@ on the display given by DISPLAY; the probe helper reads window titles, menu
 bars, child windows and message boxes through the platform. Every reader
 started here is killed by its own process id.
 """
+import collections
 import contextlib
 import os
 import shutil
@@ -372,10 +373,9 @@ def page_colour(page):
     return int(r * 255), int(g * 255), int(b * 255)
 
 
-def spread_pages(info, shot, height=1 / 3):
+def spread_pages(info, shot):
     """The demo pages whose paper shows left and right of the stage's middle, from a
-    screenshot: points a third of the way down each half (or at another height),
-    clear of the number and bars."""
+    screenshot: points a third of the way up each half, clear of the number and bars."""
     width, _, pixels = e2e.read_picture(shot)
     x, y, w, h = info["client"]
 
@@ -387,7 +387,7 @@ def spread_pages(info, shot, height=1 / 3):
         found = [page for page in range(1, 40) if e2e.near(pixel, page_colour(page), 40)]
         return found[0] if found else None
 
-    row = y + int(h * height)
+    row = y + h // 3
     return paper_at(x + w // 2 - w // 8, row), paper_at(x + w // 2 + w // 8, row)
 
 
@@ -1107,9 +1107,26 @@ def _within(info, screen):
     return x >= 0 and y >= 0 and x + w <= screen[0] and y + h <= screen[1] and w >= 320 and h >= 240
 
 
-# A single page shows larger than a spread's: a third of the way down may hit its
-# number, which the demo pages draw from a quarter of their height on.
-ABOVE_NUMBER = 0.18
+def pages_seen(info, shot):
+    """The demo pages left and right of the stage's middle, wherever the pages stand
+    and however large they are: on each side, the page whose paper most points down
+    a line show (the number, the bars and the background match no paper)."""
+    width, _, pixels = e2e.read_picture(shot)
+    x, y, w, h = info["client"]
+
+    def page_down(px):
+        found = collections.Counter()
+        for step in range(1, 20):
+            i = ((y + h * step // 20) * width + px) * 3
+            pixel = tuple(pixels[i:i + 3])
+            page = min(range(1, 40), key=lambda p: sum(abs(a - b) for a, b in zip(pixel, page_colour(p))))
+            if e2e.near(pixel, page_colour(page), 40):
+                found[page] += 1
+        return found.most_common(1)[0][0] if found else None
+
+    return page_down(x + w // 2 - w // 8), page_down(x + w // 2 + w // 8)
+
+
 PORTRAIT_SETTINGS = (b"<ExeConfig><ExeCaption>Portrait</ExeCaption><WindowOpenMode>1</WindowOpenMode>"
                      b"<WindowOpenWidth>480</WindowOpenWidth><WindowOpenHeight>760</WindowOpenHeight></ExeConfig>")
 
@@ -1192,7 +1209,7 @@ def check_goto():
                 if info is None:
                     continue
                 _, _, w, h = info["client"]
-                first = spread_pages(info, e2e.screenshot(os.path.join(folder, f"{label}-1.png")), ABOVE_NUMBER)
+                first = pages_seen(info, e2e.screenshot(os.path.join(folder, f"{label}-1.png")))
                 check(first == (spread[0] - 6, spread[1] - 6),
                       f"{label}: a {w}x{h} stage first shows {(spread[0] - 6, spread[1] - 6)} ({first})")
                 xdo("key", "ctrl+g")
@@ -1205,7 +1222,7 @@ def check_goto():
                 xdo("key", "Return")
                 check(wait_for(lambda: not go_to_page_box(), timeout=30) is not None, f"{label}: Enter closes the box")
                 time.sleep(2)
-                seen = spread_pages(main_window(title), e2e.screenshot(os.path.join(folder, f"{label}-7.png")), ABOVE_NUMBER)
+                seen = pages_seen(main_window(title), e2e.screenshot(os.path.join(folder, f"{label}-7.png")))
                 check(seen == spread, f"{label}: page 7 typed shows {spread} ({seen})")
                 check(main_window(title)["title"] == title, f"{label}: the caption stays as the book set it")
 
@@ -1216,7 +1233,7 @@ def check_goto():
                     check(wait_for(lambda: not go_to_page_box(), timeout=30) is not None,
                           f"{label}: Esc closes the box")
                     time.sleep(2)
-                    seen = spread_pages(main_window(title), e2e.screenshot(os.path.join(folder, f"{label}-esc.png")), ABOVE_NUMBER)
+                    seen = pages_seen(main_window(title), e2e.screenshot(os.path.join(folder, f"{label}-esc.png")))
                     check(seen == spread, f"{label}: after Esc the pages stay at {spread} ({seen})")
                 if path == book:
                     choose_from_menu("h", 0, 1)
@@ -1264,7 +1281,7 @@ def check_layout():
                     choose_layout(choice)
                     time.sleep(2)
                 shot = e2e.screenshot(os.path.join(folder, f"{number}-{step}.png"))
-                seen = spread_pages(info, shot, ABOVE_NUMBER)
+                seen = pages_seen(info, shot)
                 check(seen == expected, f"layout: {what} shows {expected} ({seen})")
             stop(process)
             if number == 1:
