@@ -191,6 +191,9 @@ BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM param) {
 TModalResult TForm::ShowModal() {
   if (visible_ || modal_) throw Exception("Cannot make a visible window modal");
   HWND previouslyActive = GetActiveWindow();
+  // The window that had the keyboard (an embedded player, say) gets it back:
+  // activation alone would give it to the top-level window.
+  HWND previousFocus = GetFocus();
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
   for (HWND hwnd : disabled) EnableWindow(hwnd, FALSE);
@@ -202,6 +205,7 @@ TModalResult TForm::ShowModal() {
     modal_ = false;
     SetVisible(false);
     if (previouslyActive && IsWindow(previouslyActive)) SetActiveWindow(previouslyActive);
+    if (previousFocus && IsWindow(previousFocus) && IsWindowEnabled(previousFocus)) ::SetFocus(previousFocus);
   };
   try {
     SetVisible(true);

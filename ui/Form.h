@@ -22,7 +22,8 @@ public:
   // form ends the application, any other form is hidden.
   void Close();
   // Shows the form with every other window of the program disabled and
-  // returns once ModalResult is set.
+  // returns once ModalResult is set; the keyboard focus then goes back
+  // where it was.
   TModalResult ShowModal();
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result) { modalResult_ = result; }
