@@ -68,23 +68,24 @@ void TfrmMain::BookShownChanged(bool shown) { GoToPage1->SetEnabled(shown); }
 
 void TfrmMain::GoToPage1Click(ui::TObject*) {
   if (askingPage_ || pnlStartUp->Visible()) return;
-  int pageCount = 0;
-  int currentPage = 1;
-  try {
-    pageCount = PlayerPageCount();
-    if (pageCount <= 0) return;  // the book's page list is not in yet
-    if (std::optional<int> page = TBookResume::PageFromPlayer(GetPlayerVariable(L"currentPage")))
-      currentPage = std::min(*page, pageCount);
-  } catch (...) {
-    if (pageCount <= 0) return;
-  }
+  // Asking the player, and the box, may run the message loop: the book they
+  // are about may be gone when they return, and Ctrl+G may come again.
   const TBookSession::TGeneration generation = session_->Generation();
   std::optional<int> page;
   {
     const TFlagScope asking(askingPage_);
+    int pageCount = 0;
+    int currentPage = 1;
+    try {
+      pageCount = PlayerPageCount();
+      if (std::optional<int> shown = TBookResume::PageFromPlayer(GetPlayerVariable(L"currentPage")))
+        currentPage = std::min(*shown, pageCount);
+    } catch (...) {
+      // A player that cannot say its page is at the first as far as the box knows.
+    }
+    if (pageCount <= 0 || !session_->IsCurrent(generation)) return;  // no page list yet, or no book
     page = AskPageNumber(pageCount, currentPage);
   }
-  // The box ran the message loop: the book it asked about may be gone.
   if (!page || !session_->IsCurrent(generation) || pnlStartUp->Visible()) return;
   try {
     SetPlayerVariable(L"currentPage", std::to_wstring(*page));
