@@ -1,8 +1,8 @@
 // The usual keys of a desktop reader: Ctrl+O opens, Ctrl+W closes, Ctrl+G
-// goes to a page, F11 goes in and out of full screen. The form takes them before the window
-// with the focus, so they work in the player as in the window; every other
-// key still reaches the player. While the menus are hidden (a book beside
-// the executable), so are the keys of their items.
+// goes to a page, F11 goes in and out of full screen. The form takes them
+// before the window with the focus, so they work in the player as in the
+// window; every other key still reaches the player. While the menus are
+// hidden (a book beside the executable), so are the keys of their items.
 #include <windows.h>
 
 #include "UfrmMain.h"
