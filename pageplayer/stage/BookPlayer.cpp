@@ -174,13 +174,20 @@ bool TBookPlayer::IsShown(int page) const {
   return page >= aimedFirst_ && page < aimedFirst_ + aimedCount_;
 }
 
-void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box) {
+void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box, bool fullResolution) {
   const bool boxChanged = box.width != box_.width || box.height != box_.height;
-  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged) return;
+  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged &&
+      fullResolution == aimedFullResolution_) {
+    return;
+  }
   aimedFirst_ = firstShown;
   aimedCount_ = shownCount;
+  aimedFullResolution_ = fullResolution;
   box_ = box;
   cache_.Focus(PagesByNeed(firstShown, shownCount, static_cast<int>(pages_.size())));
+  std::vector<int> full;
+  for (int page = firstShown; fullResolution && page < firstShown + shownCount; ++page) full.push_back(page);
+  cache_.SetFullResolution(std::move(full));
   refused_.clear();
   // Pages read for a spread the person has moved past are no failure: they
   // are simply not needed any more.
@@ -267,7 +274,8 @@ void TBookPlayer::PageArrived(int page, TDecodeBox box, std::optional<std::vecto
     if (IsShown(page)) events_.StageChanged();
     return;
   }
-  workers_.Queue({generation_, page, box, std::move(*bytes)});
+  // The shown pages of a zoomed view are decoded whole, the others for the stage.
+  workers_.Queue({generation_, page, cache_.BoxFor(page, box), std::move(*bytes)});
   ScheduleReads();
 }
 
@@ -286,15 +294,16 @@ void TBookPlayer::HandleDecoded() {
   if (shownChanged) events_.StageChanged();
 }
 
-TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight) {
+TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight, bool zoomed) {
   TStageView view;
   view.background = background;
   view.text = text_;
   if (!text_.empty() || step_ != Step::Ready) return view;
+  view.pageCount = navigator_.PageCount();
   const int first = navigator_.FirstShownPage();
   const int count = navigator_.ShownPageCount();
   const TDecodeBox box = PageSlot(stageWidth, stageHeight, navigator_.FacingPages() ? 2 : 1);
-  Aim(first, count, box);
+  Aim(first, count, box, zoomed);
   for (int page = first; page < first + count; ++page) {
     const TCachedPage* held = cache_.Find(page);
     if (!held) {
@@ -302,7 +311,7 @@ TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int sta
     } else if (held->failed) {
       view.pages.push_back({page + 1, TShownPage::State::Failed, nullptr});
     } else {
-      view.pages.push_back({page + 1, TShownPage::State::Shown, &held->picture});
+      view.pages.push_back({page + 1, TShownPage::State::Shown, &held->picture, held->sourceWidth, held->sourceHeight});
     }
   }
   return view;

@@ -66,8 +66,9 @@ public:
   const TBookNavigator& Navigator() const { return navigator_; }
 
   // What a stage of this size shows now. It reads nothing itself: it aims
-  // the preparation at the shown spread, which shows once decoded.
-  TStageView PrepareView(COLORREF background, int stageWidth, int stageHeight);
+  // the preparation at the shown spread, which shows once decoded; at full
+  // resolution when the view is zoomed in, the fitted pictures meanwhile.
+  TStageView PrepareView(COLORREF background, int stageWidth, int stageHeight, bool zoomed = false);
 
 private:
   enum class Step { Idle, Movie, PageList, BookBin, Ready };
@@ -80,7 +81,7 @@ private:
   void BookLoaded(std::vector<std::string> pages);
   void ShowText(const wchar_t* text);
 
-  void Aim(int firstShown, int shownCount, TDecodeBox box);
+  void Aim(int firstShown, int shownCount, TDecodeBox box, bool fullResolution);
   void ScheduleReads();
   int NextPageToRead();
   void PageArrived(int page, TDecodeBox box, std::optional<std::vector<std::uint8_t>> bytes);
@@ -102,6 +103,7 @@ private:
   TDecodeBox box_;  // what the stage shows a page in; 0 x 0 until known
   int aimedFirst_ = -1;
   int aimedCount_ = 0;
+  bool aimedFullResolution_ = false;
   bool reading_ = false;
   bool timerSet_ = false;
   std::set<int> refused_;  // pages the cache had no room for, until the aim moves
