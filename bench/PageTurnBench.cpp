@@ -98,6 +98,7 @@ public:
         if (Now() - start > longestStep_) {
           longestStep_ = Now() - start;
           longestMessage_ = message.message;
+          longestParam_ = message.wParam;
         }
       }
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
@@ -121,6 +122,7 @@ public:
   void ResetLongestStep() { longestStep_ = longestCpuStep_ = 0; }
   double LongestStep() const { return longestStep_; }
   UINT LongestMessage() const { return longestMessage_; }
+  WPARAM LongestParam() const { return longestParam_; }
   double LongestCpuStep() const { return longestCpuStep_; }
 
 private:
@@ -155,6 +157,7 @@ private:
       LayoutSpread(kStageWidth, kStageHeight, {{kPageWidth, kPageHeight}, {kPageWidth, kPageHeight}}, {});
   double longestStep_ = 0;
   UINT longestMessage_ = 0;
+  WPARAM longestParam_ = 0;
   double longestCpuStep_ = 0;
 };
 
@@ -220,9 +223,9 @@ int main() {
   Report("cold jump to a far page (unprepared spread), median", coldMedian, "ms", "goal <= 150 ms");
   Report("warm turn / cold turn", warmMedian / coldMedian, "", "as small as may be");
   Report("longest step on the window's thread while preparing", longestStep, "ms", "<= 16 ms");
-  std::printf("  (message 0x%04X; the longest in the thread's own processor time: %.1f ms, as coarse as\n"
+  std::printf("  (message 0x%04X with 0x%llX; the longest in the thread's own processor time: %.1f ms, as coarse as\n"
               "   the system's clock tick; the difference is time the machine gave to others)\n",
-              bench.LongestMessage(), bench.LongestCpuStep());
+              bench.LongestMessage(), static_cast<unsigned long long>(bench.LongestParam()), bench.LongestCpuStep());
   Report("baseline: one page decoded to fit half the stage, median", Median(decodes), "ms", "");
   Report("resident memory after the first spread", firstSpread, "MB", "");
   Report("resident memory after all pages", wholeBook, "MB", "<= 1.25 x first");

@@ -5,7 +5,6 @@
 #include "MovieHeader.h"
 #include "PageList.h"
 #include "ScriptCalls.h"
-#include "fetch/FileRead.h"
 
 namespace pageplayer {
 
@@ -14,6 +13,12 @@ namespace {
 // Pages read but not yet decoded wait in memory: a few keep the decoding
 // threads busy without holding the bytes of many pages.
 constexpr std::size_t kPagesInFlight = 3;
+
+// How long one timer tick reads a page file before the window's other
+// messages get their turn: well inside a frame, whatever else it draws. A
+// page the person is waiting for gets more of each tick, still within one.
+constexpr double kReadMillisecondsPerTick = 4.0;
+constexpr double kShownReadMillisecondsPerTick = 10.0;
 
 // Only the movie's header is used, and a movie may be large: its first bytes
 // hold the whole header even when the rest is compressed.
@@ -40,6 +45,7 @@ void TBookPlayer::Stop() {
   download_.Reset();
   for (auto& [page, download] : pageDownloads_) download->Abort();
   pageDownloads_.clear();
+  pageRead_.reset();
   workers_.Sift([](const TDecodeJob&) { return -1; });
   pages_.clear();
   cache_.Clear();
@@ -230,6 +236,7 @@ int TBookPlayer::NextPageToRead() {
 void TBookPlayer::HandleReadTimer() {
   // A read below may pump messages: this tick's nested twins wait for it.
   if (reading_) return;
+  if (pageRead_) return ReadOn();
   const int page = NextPageToRead();
   if (page < 0 || page >= static_cast<int>(pages_.size())) {
     // Decoded pages start the timer again when there is more to do.
@@ -249,16 +256,36 @@ void TBookPlayer::HandleReadTimer() {
     pageDownloads_[page] = std::move(download);
     return;
   }
+  TFileRead file;
   reading_ = true;
-  std::optional<std::vector<std::uint8_t>> bytes;
+  bool opened = false;
   try {
-    bytes = ReadWholeFile(address);
+    opened = file.Open(address, workers_.TakeSpareBuffer());
   } catch (...) {
     reading_ = false;
     throw;
   }
   reading_ = false;
   if (generation != generation_) return;
+  if (!opened) return PageArrived(page, box, std::nullopt);
+  pageRead_.emplace(TPageRead{page, box, std::move(file)});
+  ReadOn();
+}
+
+void TBookPlayer::ReadOn() {
+  // The person may have moved on since the file was opened.
+  if (!cache_.IsWanted(pageRead_->page)) {
+    pageRead_.reset();
+    return;
+  }
+  const TFileRead::Progress progress = pageRead_->file.ReadFor(
+      IsShown(pageRead_->page) ? kShownReadMillisecondsPerTick : kReadMillisecondsPerTick);
+  if (progress == TFileRead::Progress::More) return;
+  const int page = pageRead_->page;
+  const TDecodeBox box = pageRead_->box;
+  std::optional<std::vector<std::uint8_t>> bytes;
+  if (progress == TFileRead::Progress::Done) bytes = pageRead_->file.TakeBytes();
+  pageRead_.reset();
   PageArrived(page, box, std::move(bytes));
 }
 

@@ -10,6 +10,7 @@
 #include "BookNavigator.h"
 #include "ComBase.h"
 #include "MovieAddress.h"
+#include "fetch/FileRead.h"
 #include "fetch/UrlDownload.h"
 #include "stage/DecodeWorkers.h"
 #include "stage/PageCache.h"
@@ -84,6 +85,7 @@ private:
   void Aim(int firstShown, int shownCount, TDecodeBox box, bool fullResolution);
   void ScheduleReads();
   int NextPageToRead();
+  void ReadOn();
   void PageArrived(int page, TDecodeBox box, std::optional<std::vector<std::uint8_t>> bytes);
   bool IsShown(int page) const;
 
@@ -105,6 +107,13 @@ private:
   int aimedCount_ = 0;
   bool aimedFullResolution_ = false;
   bool reading_ = false;
+  // The page file being read a slice per timer tick, when there is one.
+  struct TPageRead {
+    int page;
+    TDecodeBox box;
+    TFileRead file;
+  };
+  std::optional<TPageRead> pageRead_;
   bool timerSet_ = false;
   std::set<int> refused_;  // pages the cache had no room for, until the aim moves
   std::map<int, TComPtr<TUrlDownload>> pageDownloads_;

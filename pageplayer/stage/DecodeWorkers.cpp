@@ -10,6 +10,11 @@ namespace {
 // Two pages make a spread: two threads decode it in the time of one page.
 constexpr std::size_t kLargestThreadCount = 2;
 
+// Enough for the pages in flight; a page's bytes are a few megabytes.
+constexpr std::size_t kSpareBuffers = 4;
+// A buffer grown for an exceptional page is not kept.
+constexpr std::size_t kLargestSpareBuffer = 32u << 20;
+
 class TLock {
 public:
   explicit TLock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
@@ -108,12 +113,15 @@ void TDecodeWorkers::Run(std::size_t slot) {
       result.entry.failed = true;
       result.entry.failure = "the decoder failed";
     }
-    job.bytes = {};
+    job.bytes.clear();
     {
       TLock guard(lock_);
       running_[slot] = {0, -1};
       if (stopping_) return;
       done_.push_back(std::move(result));
+      if (spare_.size() < kSpareBuffers && job.bytes.capacity() <= kLargestSpareBuffer) {
+        spare_.push_back(std::move(job.bytes));
+      }
     }
     PostMessageW(notifyWindow_, message_, 0, 0);
   }
@@ -149,6 +157,14 @@ bool TDecodeWorkers::IsQueuedOrRunning(unsigned generation, int page) {
   }
   return std::any_of(running_.begin(), running_.end(),
                      [&](const TRunning& r) { return r.generation == generation && r.page == page; });
+}
+
+std::vector<std::uint8_t> TDecodeWorkers::TakeSpareBuffer() {
+  TLock guard(lock_);
+  if (spare_.empty()) return {};
+  std::vector<std::uint8_t> buffer = std::move(spare_.back());
+  spare_.pop_back();
+  return buffer;
 }
 
 std::vector<TDecodeResult> TDecodeWorkers::TakeResults() {

@@ -44,6 +44,10 @@ public:
   std::size_t Busy();
   bool IsQueuedOrRunning(unsigned generation, int page);
   std::vector<TDecodeResult> TakeResults();
+  // The bytes of a page already decoded, emptied, to read the next page
+  // into; empty when none is spare. Memory paged in once is far cheaper to
+  // fill again than fresh memory, on a virtual machine above all.
+  std::vector<std::uint8_t> TakeSpareBuffer();
 
 private:
   struct TRunning {
@@ -61,6 +65,7 @@ private:
   std::deque<TDecodeJob> waiting_;
   std::vector<TRunning> running_;  // one slot per thread; page -1 when idle
   std::vector<TDecodeResult> done_;
+  std::vector<std::vector<std::uint8_t>> spare_;
   std::vector<HANDLE> threads_;
 };
 
