@@ -335,6 +335,8 @@ TEST_F(PagePlayerInput, CtrlPlusMagnifiesDraggingMovesCtrlZeroFitsAndTheWheelTur
   EXPECT_NEAR(dragged.CentreY() - zoomed.CentreY(), 60, 2) << dragged;
   Save("dragged");
 
+  CtrlKey(VK_OEM_MINUS);
+  EXPECT_NEAR(Square().Width(), fitted_.Width() * 1.25, 3) << "Ctrl+Minus";
   CtrlKey('0');
   EXPECT_TRUE(Magnified(Square(), fitted_, 1, middleX, middleY)) << "Ctrl+0 fits";
   Save("ctrl-0");
