@@ -44,7 +44,7 @@ TZoomView& TPagePlayerObject::View() {
 TStageView TPagePlayerObject::CurrentView() {
   const TZoomView& zoom = View();
   const SIZE size = StageSize();
-  TStageView view = book_->PrepareView(Background(), size.cx, size.cy, !zoom.Fits());
+  TStageView view = book_->PrepareView(Background(), size.cx, size.cy, zoom.Magnification());
   if (!zoom.Fits()) view.zoom = zoom.Shown();
   return view;
 }

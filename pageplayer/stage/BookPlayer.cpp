@@ -180,20 +180,19 @@ bool TBookPlayer::IsShown(int page) const {
   return page >= aimedFirst_ && page < aimedFirst_ + aimedCount_;
 }
 
-void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box, bool fullResolution) {
+void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box, double magnification) {
   const bool boxChanged = box.width != box_.width || box.height != box_.height;
-  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged &&
-      fullResolution == aimedFullResolution_) {
+  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged && magnification == aimedMagnification_) {
     return;
   }
   aimedFirst_ = firstShown;
   aimedCount_ = shownCount;
-  aimedFullResolution_ = fullResolution;
+  aimedMagnification_ = magnification;
   box_ = box;
   cache_.Focus(PagesByNeed(firstShown, shownCount, static_cast<int>(pages_.size())));
-  std::vector<int> full;
-  for (int page = firstShown; fullResolution && page < firstShown + shownCount; ++page) full.push_back(page);
-  cache_.SetFullResolution(std::move(full));
+  std::vector<int> shown;
+  for (int page = firstShown; page < firstShown + shownCount; ++page) shown.push_back(page);
+  cache_.SetMagnified(std::move(shown), magnification);
   refused_.clear();
   // Pages read for a spread the person has moved past are no failure: they
   // are simply not needed any more.
@@ -301,7 +300,7 @@ void TBookPlayer::PageArrived(int page, TDecodeBox box, std::optional<std::vecto
     if (IsShown(page)) events_.StageChanged();
     return;
   }
-  // The shown pages of a zoomed view are decoded whole, the others for the stage.
+  // The shown pages of a zoomed view are decoded for the zoom, the others for the stage.
   workers_.Queue({generation_, page, cache_.BoxFor(page, box), std::move(*bytes)});
   ScheduleReads();
 }
@@ -321,7 +320,7 @@ void TBookPlayer::HandleDecoded() {
   if (shownChanged) events_.StageChanged();
 }
 
-TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight, bool zoomed) {
+TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight, double magnification) {
   TStageView view;
   view.background = background;
   view.text = text_;
@@ -330,7 +329,7 @@ TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int sta
   const int first = navigator_.FirstShownPage();
   const int count = navigator_.ShownPageCount();
   const TDecodeBox box = PageSlot(stageWidth, stageHeight, navigator_.FacingPages() ? 2 : 1);
-  Aim(first, count, box, zoomed);
+  Aim(first, count, box, magnification);
   for (int page = first; page < first + count; ++page) {
     const TCachedPage* held = cache_.Find(page);
     if (!held) {

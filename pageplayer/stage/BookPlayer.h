@@ -67,9 +67,10 @@ public:
   const TBookNavigator& Navigator() const { return navigator_; }
 
   // What a stage of this size shows now. It reads nothing itself: it aims
-  // the preparation at the shown spread, which shows once decoded; at full
-  // resolution when the view is zoomed in, the fitted pictures meanwhile.
-  TStageView PrepareView(COLORREF background, int stageWidth, int stageHeight, bool zoomed = false);
+  // the preparation at the shown spread, which shows once decoded; decoded
+  // again for the magnification of a zoomed view, the earlier pictures
+  // drawn meanwhile.
+  TStageView PrepareView(COLORREF background, int stageWidth, int stageHeight, double magnification = 1);
 
 private:
   enum class Step { Idle, Movie, PageList, BookBin, Ready };
@@ -82,7 +83,7 @@ private:
   void BookLoaded(std::vector<std::string> pages);
   void ShowText(const wchar_t* text);
 
-  void Aim(int firstShown, int shownCount, TDecodeBox box, bool fullResolution);
+  void Aim(int firstShown, int shownCount, TDecodeBox box, double magnification);
   void ScheduleReads();
   int NextPageToRead();
   void ReadOn();
@@ -105,7 +106,7 @@ private:
   TDecodeBox box_;  // what the stage shows a page in; 0 x 0 until known
   int aimedFirst_ = -1;
   int aimedCount_ = 0;
-  bool aimedFullResolution_ = false;
+  double aimedMagnification_ = 1;
   bool reading_ = false;
   // The page file being read a slice per timer tick, when there is one.
   struct TPageRead {

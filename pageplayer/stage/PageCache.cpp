@@ -1,6 +1,7 @@
 #include "PageCache.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "PictureScaling.h"
 #include "SpreadLayout.h"
@@ -82,9 +83,17 @@ const TCachedPage* TPageCache::Find(int page) const {
   return found == held_.end() ? nullptr : &found->second;
 }
 
+void TPageCache::SetMagnified(std::vector<int> pages, double magnification) {
+  magnified_ = std::move(pages);
+  // Beyond the zoom's own limit every page is at full resolution anyway.
+  magnification_ = std::clamp(magnification, 1.0, 64.0);
+}
+
 TDecodeBox TPageCache::BoxFor(int page, TDecodeBox fitted) const {
-  if (std::find(fullResolution_.begin(), fullResolution_.end(), page) == fullResolution_.end()) return fitted;
-  return {0, 0, fitted.paper};
+  if (magnification_ <= 1 || std::find(magnified_.begin(), magnified_.end(), page) == magnified_.end()) return fitted;
+  if (fitted.width <= 0 || fitted.height <= 0) return {0, 0, fitted.paper};
+  return {static_cast<int>(std::ceil(fitted.width * magnification_)),
+          static_cast<int>(std::ceil(fitted.height * magnification_)), fitted.paper};
 }
 
 bool TPageCache::Needs(int page, TDecodeBox fitted) const {
@@ -108,7 +117,8 @@ std::vector<int> TPageCache::HeldPages() const {
 void TPageCache::Clear() {
   held_.clear();
   wanted_.clear();
-  fullResolution_.clear();
+  magnified_.clear();
+  magnification_ = 1;
   pixels_ = 0;
 }
 

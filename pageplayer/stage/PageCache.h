@@ -59,9 +59,11 @@ public:
   // True when the page was kept (it may replace an earlier decoding).
   bool Put(int page, TCachedPage entry);
   const TCachedPage* Find(int page) const;
-  // Pages wanted at full resolution, the shown spread of a zoomed view;
-  // every other page is wanted at the box the stage gives it.
-  void SetFullResolution(std::vector<int> pages) { fullResolution_ = std::move(pages); }
+  // The shown pages of a zoomed view are wanted at the size they are drawn:
+  // the stage's box magnified, up to the page's full resolution, so that
+  // drawing them is a copy, not a resample. Every other page is wanted at
+  // the box the stage gives it.
+  void SetMagnified(std::vector<int> pages, double magnification);
   // The box a page is decoded for when the stage gives its pages `fitted`.
   TDecodeBox BoxFor(int page, TDecodeBox fitted) const;
   // Wanted and not held as decoded for its box (a failure counts as held).
@@ -81,7 +83,8 @@ private:
   std::int64_t bound_;
   std::int64_t pixels_ = 0;
   std::vector<int> wanted_;
-  std::vector<int> fullResolution_;
+  std::vector<int> magnified_;
+  double magnification_ = 1;
   std::map<int, TCachedPage> held_;
 };
 

@@ -93,7 +93,8 @@ void Write(HDC dc, const std::wstring& text, RECT box, COLORREF on) {
 // Only the part of the picture inside the window goes to GDI: a zoomed page
 // at full resolution is many times the window's size, and resampling all of
 // it on every paint would take far longer than a frame.
-void DrawPicture(HDC dc, const RECT& client, const TArea& area, const TPicture& picture) {
+// fullResolution: the picture holds all of the page's own pixels.
+void DrawPicture(HDC dc, const RECT& client, const TArea& area, const TPicture& picture, bool fullResolution) {
   const double width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0 || picture.width <= 0 || picture.height <= 0) return;
   const double perX = picture.width / width, perY = picture.height / height;  // picture pixels per window pixel
@@ -120,10 +121,17 @@ void DrawPicture(HDC dc, const RECT& client, const TArea& area, const TPicture& 
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   const int targetWidth = target.right - target.left, targetHeight = target.bottom - target.top;
-  // A page decoded for this stage is drawn at its own size (give or take the
-  // rounding of the fit): halftoning it again would only cost time.
-  const bool ownSize = std::abs(targetWidth - (x1 - x0)) <= 1 && std::abs(targetHeight - (y1 - y0)) <= 1;
-  SetStretchBltMode(dc, ownSize ? COLORONCOLOR : HALFTONE);
+  // A page decoded for this stage or zoom is drawn at its own size, give or
+  // take the rounding of the fit (a pixel, a few on a page magnified many
+  // times): halftoning it again would cost a frame and more.
+  const auto same = [](int drawn, int own) { return std::abs(drawn - own) <= std::max(1, own / 200); };
+  const bool ownSize = same(targetWidth, x1 - x0) && same(targetHeight, y1 - y0);
+  // Magnified past its own pixels, a page shows them as they are, each a
+  // small block, as readers expect at more than 100 %; smoothing them would
+  // cost more than a frame on every step of a drag. A smaller picture
+  // standing in while the page is decoded again is smoothed.
+  const bool enlargedWhole = fullResolution && targetWidth > x1 - x0 && targetHeight > y1 - y0;
+  SetStretchBltMode(dc, ownSize || enlargedWhole ? COLORONCOLOR : HALFTONE);
   SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchDIBits(dc, target.left, target.top, targetWidth, targetHeight, x0, 0, x1 - x0, y1 - y0,
                 picture.pixels.data() + static_cast<std::size_t>(y0) * picture.width, &info, DIB_RGB_COLORS, SRCCOPY);
@@ -140,7 +148,8 @@ void DrawPage(HDC dc, const RECT& client, const TShownPage& page, const TPlacedP
   const RECT box = area.Rounded();
   switch (page.state) {
     case TShownPage::State::Shown:
-      DrawPicture(dc, client, area, *page.picture);
+      DrawPicture(dc, client, area, *page.picture,
+                  page.sourceWidth > 0 && page.picture->width >= page.sourceWidth);
       break;
     case TShownPage::State::Failed:
       Fill(dc, box, kFailedPageColour);
