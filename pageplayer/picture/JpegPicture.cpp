@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -11,6 +12,7 @@
 #include "PictureLimits.h"
 #include "PictureOrientation.h"
 #include "PictureScaling.h"
+#include "RowShrinker.h"
 
 namespace pageplayer {
 
@@ -99,9 +101,12 @@ void CmykRowToPixels(const unsigned char* cmyk, std::uint32_t* out, JDIMENSION w
   }
 }
 
-// Decodes at 1/denominator of full size into `picture` (pixels with the
-// unused byte not yet cleared).
-bool DecodeScaled(TJpegDecoding& jpeg, unsigned denominator, TPicture& picture, std::vector<unsigned char>& cmykRow) {
+// Decodes at 1/denominator of full size, handing each row (0x00RRGGBB) to
+// `take` in the buffer `row`, which `place` may point into a picture of the
+// decoded size instead.
+template <typename TPlace, typename TTake>
+bool DecodeScaled(TJpegDecoding& jpeg, unsigned denominator, std::vector<unsigned char>& cmykRow, TPlace place,
+                  TTake take) {
   jpeg_decompress_struct& info = jpeg.info;
   if (setjmp(jpeg.errors.escape)) return false;
   info.scale_num = 1;
@@ -109,18 +114,22 @@ bool DecodeScaled(TJpegDecoding& jpeg, unsigned denominator, TPicture& picture, 
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
   jpeg_start_decompress(&info);
-  picture.width = static_cast<int>(info.output_width);
-  picture.height = static_cast<int>(info.output_height);
-  picture.pixels.resize(static_cast<std::size_t>(info.output_width) * info.output_height);
   if (cmyk) cmykRow.resize(static_cast<std::size_t>(info.output_width) * 4);
   while (info.output_scanline < info.output_height) {
-    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(info.output_scanline) * info.output_width;
+    std::uint32_t* out = place(info.output_scanline, info.output_width);
     JSAMPROW row = cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(out);
     if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
     if (cmyk) CmykRowToPixels(cmykRow.data(), out, info.output_width, info.saw_Adobe_marker);
+    for (JDIMENSION x = 0; x < info.output_width; ++x) out[x] &= 0xFFFFFF;
+    take(out);
   }
   jpeg_finish_decompress(&info);
   return true;
+}
+
+// The size libjpeg decodes a side to at 1/denominator.
+int Reduced(int side, unsigned denominator) {
+  return static_cast<int>((static_cast<unsigned>(side) + denominator - 1) / denominator);
 }
 
 std::string Failure(const TJpegDecoding& jpeg) {
@@ -149,15 +158,31 @@ TDecodedPicture DecodeJpegPicture(std::span<const std::uint8_t> bytes, TDecodeBo
   const TPictureSize shown = FitInto(upright, box);
   const TPictureSize wanted = exchanged ? TPictureSize{shown.height, shown.width} : shown;
 
-  TPicture picture;
+  // Reduced by libjpeg to the nearest size not below the wanted one, then
+  // shrunk row by row as the rows arrive: the larger picture is never held.
+  const unsigned denominator = JpegReduction(stored, wanted);
+  const TPictureSize reduced{Reduced(stored.width, denominator), Reduced(stored.height, denominator)};
   std::vector<unsigned char> cmykRow;
-  if (!DecodeScaled(jpeg, JpegReduction(stored, wanted), picture, cmykRow)) throw EPictureError(Failure(jpeg));
-  for (std::uint32_t& pixel : picture.pixels) pixel &= 0xFFFFFF;
+  TPicture picture;
+  if (reduced == wanted) {
+    picture.width = wanted.width;
+    picture.height = wanted.height;
+    picture.pixels.resize(static_cast<std::size_t>(wanted.width) * wanted.height);
+    const auto place = [&picture](JDIMENSION y, JDIMENSION width) { return picture.pixels.data() + std::size_t{y} * width; };
+    if (!DecodeScaled(jpeg, denominator, cmykRow, place, [](const std::uint32_t*) {})) throw EPictureError(Failure(jpeg));
+  } else {
+    TRowShrinker shrinker(reduced, wanted);
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(reduced.width));
+    const auto place = [&row](JDIMENSION, JDIMENSION) { return row.data(); };
+    const auto take = [&shrinker](const std::uint32_t* pixels) { shrinker.AddRow(pixels); };
+    if (!DecodeScaled(jpeg, denominator, cmykRow, place, take)) throw EPictureError(Failure(jpeg));
+    picture = shrinker.Take();
+  }
 
   TDecodedPicture decoded;
   decoded.sourceWidth = upright.width;
   decoded.sourceHeight = upright.height;
-  decoded.picture = Orient(ShrinkTo(picture, wanted), header.orientation);
+  decoded.picture = Orient(std::move(picture), header.orientation);
   return decoded;
 }
 

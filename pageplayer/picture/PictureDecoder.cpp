@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "BmpPicture.h"
 #include "GifPicture.h"
@@ -23,7 +24,8 @@ TDecodedPicture Fitted(TPicture picture, TDecodeBox box) {
   TDecodedPicture decoded;
   decoded.sourceWidth = picture.width;
   decoded.sourceHeight = picture.height;
-  decoded.picture = ShrinkTo(picture, FitInto({picture.width, picture.height}, box));
+  const TPictureSize shown = FitInto({picture.width, picture.height}, box);
+  decoded.picture = ShrinkTo(std::move(picture), shown);
   return decoded;
 }
 

@@ -61,7 +61,7 @@ TOrientation ExifOrientation(std::span<const std::uint8_t> app1) {
   return kUpright;
 }
 
-TPicture Orient(const TPicture& stored, TOrientation orientation) {
+TPicture Orient(TPicture stored, TOrientation orientation) {
   if (orientation < 2 || orientation > 8) return stored;
   const int w = stored.width, h = stored.height;
   TPicture upright;

@@ -20,6 +20,6 @@ TOrientation ExifOrientation(std::span<const std::uint8_t> app1);
 inline bool ExchangesSides(TOrientation orientation) { return orientation >= 5 && orientation <= 8; }
 
 // The stored picture turned so that it stands upright.
-TPicture Orient(const TPicture& stored, TOrientation orientation);
+TPicture Orient(TPicture stored, TOrientation orientation);
 
 }  // namespace pageplayer

@@ -17,6 +17,6 @@ TPictureSize FitInto(TPictureSize source, TDecodeBox box);
 // The picture brought down to `size` (no side larger than the source's) by
 // averaging the area of the source that each new pixel covers, partial pixels
 // weighted by how much of them it covers.
-TPicture ShrinkTo(const TPicture& source, TPictureSize size);
+TPicture ShrinkTo(TPicture source, TPictureSize size);
 
 }  // namespace pageplayer

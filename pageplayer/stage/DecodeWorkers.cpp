@@ -10,10 +10,11 @@ namespace {
 // Two pages make a spread: two threads decode it in the time of one page.
 constexpr std::size_t kLargestThreadCount = 2;
 
-// Enough for the pages in flight; a page's bytes are a few megabytes.
+// Enough for the pages in flight; a scanned page's bytes are a few
+// megabytes. A buffer grown for an exceptional page is not kept: the 32-bit
+// reader's address space is better spent on decoded pages.
 constexpr std::size_t kSpareBuffers = 4;
-// A buffer grown for an exceptional page is not kept.
-constexpr std::size_t kLargestSpareBuffer = 32u << 20;
+constexpr std::size_t kLargestSpareBuffer = 8u << 20;
 
 class TLock {
 public:

@@ -48,6 +48,13 @@ TEST(PictureScaling, EachNewPixelAveragesTheAreaItCoversWeightingPartlyCoveredPi
   // left pixel is (2 x 90 + 1 x 30) / 3 and the right (1 x 30 + 2 x 240) / 3.
   const TPicture row = ShrinkTo(PictureOf(3, 1, {90, 30, 240}), {2, 1});
   EXPECT_EQ(row.pixels, (std::vector<std::uint32_t>{70, 170}));
+  // The same down a column, where the shared row adds to two new rows.
+  const TPicture column = ShrinkTo(PictureOf(1, 3, {90, 30, 240}), {1, 2});
+  EXPECT_EQ(column.pixels, (std::vector<std::uint32_t>{70, 170}));
+  // Seven rows into three: every new row averages two and a third of them
+  // (the middle one: 2/3 of a 0, a whole 210 and 2/3 of a 210).
+  const TPicture seven = ShrinkTo(PictureOf(1, 7, {0, 0, 0, 210, 210, 210, 210}), {1, 3});
+  EXPECT_EQ(seven.pixels, (std::vector<std::uint32_t>{0, 150, 210}));
   // Channels stay apart.
   const TPicture colours = ShrinkTo(PictureOf(2, 1, {0x00FF00, 0x0000FF}), {1, 1});
   EXPECT_EQ(colours.pixels, (std::vector<std::uint32_t>{0x008080}));
