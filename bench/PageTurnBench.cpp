@@ -2,8 +2,9 @@
 // reader hosts it: the time from the key to the spread on screen when the
 // turn comes after a pause (the next spread prepared) and for a far jump
 // (nothing prepared: what every turn cost before preparing ahead), the
-// longest single step of the window's thread while it prepares, and the
-// resident memory after the first spread and after the whole book.
+// longest single step of the window's thread while it prepares, the
+// resident memory after the first spread and after the whole book, and a
+// repaint of a zoomed spread drawn from its full-resolution pictures.
 #include <windows.h>
 #include <psapi.h>
 
@@ -119,6 +120,18 @@ public:
     return Now() - start;
   }
 
+  // Milliseconds to paint the stage once, after moving a zoomed view by
+  // dx window pixels (a step of a drag); a fitted view only repaints.
+  double PaintAfterPan(long dx) {
+    const double start = Now();
+    host_.Player().Pan(dx, 0, 0);
+    InvalidateRect(host_.StageWindow(), nullptr, FALSE);
+    UpdateWindow(host_.StageWindow());
+    GdiFlush();
+    return Now() - start;
+  }
+  void Zoom(long percent) { host_.Player().Zoom(percent); }
+
   void ResetLongestStep() { longestStep_ = longestCpuStep_ = 0; }
   double LongestStep() const { return longestStep_; }
   UINT LongestMessage() const { return longestMessage_; }
@@ -217,6 +230,21 @@ int main() {
   const double longestStep = bench.LongestStep();
   const double wholeBook = ResidentMegabytes();
 
+  // Zoomed in on the last spread, once its pages are decoded for the zoom.
+  std::vector<double> fittedPaints;
+  for (int step = 0; step < 21; ++step) fittedPaints.push_back(bench.PaintAfterPan(0));
+  struct TZoomed {
+    long percent;
+    std::vector<double> paints;
+  } zoomed[] = {{80, {}}, {50, {}}, {25, {}}};
+  for (TZoomed& zoom : zoomed) {
+    bench.Zoom(0);
+    bench.Zoom(zoom.percent);
+    bench.Pump(3000);
+    for (int step = 0; step < 21; ++step) zoom.paints.push_back(bench.PaintAfterPan(step % 2 ? 20 : -20));
+  }
+  bench.Zoom(0);
+
   const double warmMedian = Median(warm), coldMedian = Median(cold);
   std::printf("\n");
   Report("turn 500 ms after the previous one, median", warmMedian, "ms", "<= 16 ms");
@@ -227,6 +255,13 @@ int main() {
               "   the system's clock tick; the difference is time the machine gave to others)\n",
               bench.LongestMessage(), static_cast<unsigned long long>(bench.LongestParam()), bench.LongestCpuStep());
   Report("baseline: one page decoded to fit half the stage, median", Median(decodes), "ms", "");
+  for (const TZoomed& zoom : zoomed) {
+    char what[96];
+    std::snprintf(what, sizeof what, "repaint zoomed to %.2f times (a drag step), median", 100.0 / zoom.percent);
+    Report(what, Median(zoom.paints), "ms", "<= 16 ms");
+    Report("  the same, longest", *std::max_element(zoom.paints.begin(), zoom.paints.end()), "ms", "");
+  }
+  Report("  beside the fitted spread's repaint, median", Median(fittedPaints), "ms", "");
   Report("resident memory after the first spread", firstSpread, "MB", "");
   Report("resident memory after all pages", wholeBook, "MB", "<= 1.25 x first");
   Report("  ratio", wholeBook / firstSpread, "", "<= 1.25");

@@ -5,6 +5,8 @@
 namespace pageplayer {
 
 void TZoomView::SetStage(double width, double height) {
+  // Asked before every paint; the view changes only with the size.
+  if (width == stageWidth_ && height == stageHeight_) return;
   const bool fitted = Fits();
   const double magnification = Magnification();
   const double centreX = (shown_.left + shown_.right) / 2 / std::max(stageWidth_, 1.0);

@@ -200,20 +200,6 @@ COLORREF TPagePlayerObject::Background() const {
 
 // What the stage asks
 
-void TPagePlayerObject::FollowStageShape() {
-  RECT client;
-  if (stage_.Handle() && GetClientRect(stage_.Handle(), &client)) {
-    book_->Navigator().SetFacingPages(client.right - client.left > client.bottom - client.top);
-  }
-}
-
-TStageView TPagePlayerObject::CurrentView() {
-  FollowStageShape();
-  RECT client{};
-  if (stage_.Handle()) GetClientRect(stage_.Handle(), &client);
-  return book_->PrepareView(Background(), client.right - client.left, client.bottom - client.top);
-}
-
 bool TPagePlayerObject::Turn(TTurn turn) {
   FollowStageShape();
   TBookNavigator& navigator = book_->Navigator();

@@ -6,8 +6,11 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "ComBase.h"
+#include "PageLayout.h"
+#include "ZoomView.h"
 #include "object/ConnectionPoint.h"
 #include "object/PlayerProperties.h"
 #include "player/contract/PlayerContract.h"
@@ -113,8 +116,15 @@ private:
 
   // Book
   void GoToPage(int page);
-  // Two facing pages on a stage wider than tall, one otherwise.
+  // Two facing pages or one, as chosen or by the stage's shape.
   void FollowStageShape();
+
+  // View
+  SIZE StageSize() const;
+  // The zoom, for the stage's size now; a zoom belongs to the spread it was
+  // made on, so any other spread starts fitted.
+  TZoomView& View();
+  void ViewChanged() { stage_.Invalidate(); }
 
   // IBookPlayerEvents
   void ReadyStateChanged(int state) override;
@@ -127,6 +137,11 @@ private:
   bool Turn(TTurn turn) override;
   void ToggleFullscreen() override;
   void LeaveFullscreen() override;
+  bool Zoomed() override;
+  void ZoomAt(double factor, int x, int y) override;
+  void FitView() override;
+  void MoveContent(int dx, int dy) override;
+  void ToggleActualSize(int x, int y) override;
   void SendFullscreen(bool on);
 
   // IWindowHandler of the notify window
@@ -147,6 +162,10 @@ private:
   TConnectionPoint propertyNotify_;
   HWND notifyWindow_ = nullptr;
   std::optional<TBookPlayer> book_;
+  // The host's choice; it outlives the movies loaded.
+  TPageLayout layout_ = TPageLayout::Automatic;
+  TZoomView zoom_;
+  std::pair<int, int> zoomedSpread_{-1, 0};  // first shown page and count
   TStageWindow stage_;
 };
 

@@ -11,6 +11,7 @@ namespace {
 
 constexpr long kPlayerVersion = (10 << 16) | (1 << 8);  // 10.1
 constexpr wchar_t kCurrentPageVariable[] = L"currentPage";
+constexpr wchar_t kPageLayoutVariable[] = L"pageLayout";
 
 template <typename Value>
 HRESULT HandOut(Value value, Value* out) {
@@ -62,9 +63,6 @@ PAGEPLAYER_KEPT_TEXT_PROPERTY(AllowScriptAccess, allowScriptAccess)
 PAGEPLAYER_KEPT_TEXT_PROPERTY(MovieData, movieData)
 PAGEPLAYER_KEPT_TEXT_PROPERTY(AllowFullscreen, allowFullscreen)
 
-PAGEPLAYER_NO_USE(SetZoomRect, (long, long, long, long))
-PAGEPLAYER_NO_USE(Zoom, (long))
-PAGEPLAYER_NO_USE(Pan, (long, long, long))
 PAGEPLAYER_NO_USE(TGotoFrame, (BSTR, long))
 PAGEPLAYER_NO_USE(TGotoLabel, (BSTR, BSTR))
 PAGEPLAYER_NO_USE(TPlay, (BSTR))
@@ -135,6 +133,7 @@ HRESULT STDMETHODCALLTYPE TPagePlayerObject::get_Movie(BSTR* movie) { return Han
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::put_Movie(BSTR movie) {
   return Guarded([&] {
     properties_.movie = FromBstr(movie);
+    zoom_.Fit();
     book_->Load(properties_.movie);
     return S_OK;
   });
@@ -200,7 +199,16 @@ HRESULT STDMETHODCALLTYPE TPagePlayerObject::LoadMovie(long layer, BSTR url) {
 
 HRESULT STDMETHODCALLTYPE TPagePlayerObject::SetVariable(BSTR name, BSTR value) {
   return Guarded([&] {
-    if (FromBstr(name) != kCurrentPageVariable) return E_NOTIMPL;
+    const std::wstring variable = FromBstr(name);
+    if (variable == kPageLayoutVariable) {
+      // Any other value leaves the layout as it was.
+      const std::optional<TPageLayout> layout = ParsePageLayout(FromBstr(value));
+      if (!layout) return E_INVALIDARG;
+      layout_ = *layout;
+      stage_.Invalidate();
+      return S_OK;
+    }
+    if (variable != kCurrentPageVariable) return E_NOTIMPL;
     const std::wstring text = FromBstr(value);
     wchar_t* end = nullptr;
     const long page = std::wcstol(text.c_str(), &end, 10);
@@ -214,7 +222,9 @@ HRESULT STDMETHODCALLTYPE TPagePlayerObject::GetVariable(BSTR name, BSTR* value)
   return Guarded([&] {
     if (!value) return E_POINTER;
     *value = nullptr;
-    if (FromBstr(name) != kCurrentPageVariable) return E_FAIL;
+    const std::wstring variable = FromBstr(name);
+    if (variable == kPageLayoutVariable) return HandOutString(PageLayoutName(layout_), value);
+    if (variable != kCurrentPageVariable) return E_FAIL;
     return HandOutString(std::to_wstring(book_->Navigator().CurrentPage() + 1), value);
   });
 }

@@ -180,13 +180,19 @@ bool TBookPlayer::IsShown(int page) const {
   return page >= aimedFirst_ && page < aimedFirst_ + aimedCount_;
 }
 
-void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box) {
+void TBookPlayer::Aim(int firstShown, int shownCount, TDecodeBox box, double magnification) {
   const bool boxChanged = box.width != box_.width || box.height != box_.height;
-  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged) return;
+  if (firstShown == aimedFirst_ && shownCount == aimedCount_ && !boxChanged && magnification == aimedMagnification_) {
+    return;
+  }
   aimedFirst_ = firstShown;
   aimedCount_ = shownCount;
+  aimedMagnification_ = magnification;
   box_ = box;
   cache_.Focus(PagesByNeed(firstShown, shownCount, static_cast<int>(pages_.size())));
+  std::vector<int> shown;
+  for (int page = firstShown; page < firstShown + shownCount; ++page) shown.push_back(page);
+  cache_.SetMagnified(std::move(shown), magnification);
   refused_.clear();
   // Pages read for a spread the person has moved past are no failure: they
   // are simply not needed any more.
@@ -294,7 +300,8 @@ void TBookPlayer::PageArrived(int page, TDecodeBox box, std::optional<std::vecto
     if (IsShown(page)) events_.StageChanged();
     return;
   }
-  workers_.Queue({generation_, page, box, std::move(*bytes)});
+  // The shown pages of a zoomed view are decoded for the zoom, the others for the stage.
+  workers_.Queue({generation_, page, cache_.BoxFor(page, box), std::move(*bytes)});
   ScheduleReads();
 }
 
@@ -313,15 +320,16 @@ void TBookPlayer::HandleDecoded() {
   if (shownChanged) events_.StageChanged();
 }
 
-TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight) {
+TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int stageHeight, double magnification) {
   TStageView view;
   view.background = background;
   view.text = text_;
   if (!text_.empty() || step_ != Step::Ready) return view;
+  view.pageCount = navigator_.PageCount();
   const int first = navigator_.FirstShownPage();
   const int count = navigator_.ShownPageCount();
   const TDecodeBox box = PageSlot(stageWidth, stageHeight, navigator_.FacingPages() ? 2 : 1);
-  Aim(first, count, box);
+  Aim(first, count, box, magnification);
   for (int page = first; page < first + count; ++page) {
     const TCachedPage* held = cache_.Find(page);
     if (!held) {
@@ -329,7 +337,7 @@ TStageView TBookPlayer::PrepareView(COLORREF background, int stageWidth, int sta
     } else if (held->failed) {
       view.pages.push_back({page + 1, TShownPage::State::Failed, nullptr});
     } else {
-      view.pages.push_back({page + 1, TShownPage::State::Shown, &held->picture});
+      view.pages.push_back({page + 1, TShownPage::State::Shown, &held->picture, held->sourceWidth, held->sourceHeight});
     }
   }
   return view;

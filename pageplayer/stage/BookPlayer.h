@@ -67,8 +67,10 @@ public:
   const TBookNavigator& Navigator() const { return navigator_; }
 
   // What a stage of this size shows now. It reads nothing itself: it aims
-  // the preparation at the shown spread, which shows once decoded.
-  TStageView PrepareView(COLORREF background, int stageWidth, int stageHeight);
+  // the preparation at the shown spread, which shows once decoded; decoded
+  // again for the magnification of a zoomed view, the earlier pictures
+  // drawn meanwhile.
+  TStageView PrepareView(COLORREF background, int stageWidth, int stageHeight, double magnification = 1);
 
 private:
   enum class Step { Idle, Movie, PageList, BookBin, Ready };
@@ -81,7 +83,7 @@ private:
   void BookLoaded(std::vector<std::string> pages);
   void ShowText(const wchar_t* text);
 
-  void Aim(int firstShown, int shownCount, TDecodeBox box);
+  void Aim(int firstShown, int shownCount, TDecodeBox box, double magnification);
   void ScheduleReads();
   int NextPageToRead();
   void ReadOn();
@@ -104,6 +106,7 @@ private:
   TDecodeBox box_;  // what the stage shows a page in; 0 x 0 until known
   int aimedFirst_ = -1;
   int aimedCount_ = 0;
+  double aimedMagnification_ = 1;
   bool reading_ = false;
   // The page file being read a slice per timer tick, when there is one.
   struct TPageRead {

@@ -99,6 +99,8 @@ void TDecodeWorkers::Run(std::size_t slot) {
     result.entry.box = job.box;
     try {
       TDecodedPicture decoded = DecodePicture(job.bytes, job.box);
+      result.entry.sourceWidth = decoded.sourceWidth;
+      result.entry.sourceHeight = decoded.sourceHeight;
       if (decoded.picture) {
         result.entry.picture = std::move(*decoded.picture);
       } else {

@@ -1,7 +1,9 @@
 #include "PageCache.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "PictureScaling.h"
 #include "SpreadLayout.h"
 
 namespace pageplayer {
@@ -56,15 +58,21 @@ void TPageCache::Focus(std::vector<int> wanted) {
 bool TPageCache::Put(int page, TCachedPage entry) {
   const int rank = Rank(page);
   if (rank < 0) return false;
-  if (const auto earlier = held_.find(page); earlier != held_.end()) Drop(earlier);
+  const auto earlier = held_.find(page);
+  const std::int64_t replaced = earlier == held_.end() ? 0 : earlier->second.Pixels();
   const std::int64_t needed = entry.Pixels();
   if (needed > bound_) return false;
-  // Give way from the least needed end, never a page needed more than this one.
+  // What giving way from the least needed end can free, never taking a page
+  // needed more than this one.
+  std::int64_t freeable = 0;
+  for (auto least = wanted_.rbegin(); least != wanted_.rend() && Rank(*least) > rank; ++least) {
+    if (const auto held = held_.find(*least); held != held_.end()) freeable += held->second.Pixels();
+  }
+  if (pixels_ - replaced - freeable + needed > bound_) return false;
+  if (earlier != held_.end()) Drop(earlier);
   for (auto least = wanted_.rbegin(); pixels_ + needed > bound_ && least != wanted_.rend(); ++least) {
-    if (Rank(*least) <= rank) break;
     if (const auto held = held_.find(*least); held != held_.end()) Drop(held);
   }
-  if (pixels_ + needed > bound_) return false;
   pixels_ += needed;
   held_.emplace(page, std::move(entry));
   return true;
@@ -75,11 +83,29 @@ const TCachedPage* TPageCache::Find(int page) const {
   return found == held_.end() ? nullptr : &found->second;
 }
 
-bool TPageCache::Needs(int page, TDecodeBox box) const {
+void TPageCache::SetMagnified(std::vector<int> pages, double magnification) {
+  magnified_ = std::move(pages);
+  // Beyond the zoom's own limit every page is at full resolution anyway.
+  magnification_ = std::clamp(magnification, 1.0, 64.0);
+}
+
+TDecodeBox TPageCache::BoxFor(int page, TDecodeBox fitted) const {
+  if (magnification_ <= 1 || std::find(magnified_.begin(), magnified_.end(), page) == magnified_.end()) return fitted;
+  if (fitted.width <= 0 || fitted.height <= 0) return {0, 0, fitted.paper};
+  return {static_cast<int>(std::ceil(fitted.width * magnification_)),
+          static_cast<int>(std::ceil(fitted.height * magnification_)), fitted.paper};
+}
+
+bool TPageCache::Needs(int page, TDecodeBox fitted) const {
   if (!IsWanted(page)) return false;
   const TCachedPage* held = Find(page);
   if (!held) return true;
-  return !held->failed && (held->box.width != box.width || held->box.height != box.height);
+  if (held->failed) return false;
+  const TDecodeBox box = BoxFor(page, fitted);
+  if (held->sourceWidth <= 0 || held->sourceHeight <= 0) {
+    return held->box.width != box.width || held->box.height != box.height;
+  }
+  return FitInto({held->sourceWidth, held->sourceHeight}, box) != TPictureSize{held->picture.width, held->picture.height};
 }
 
 std::vector<int> TPageCache::HeldPages() const {
@@ -91,6 +117,8 @@ std::vector<int> TPageCache::HeldPages() const {
 void TPageCache::Clear() {
   held_.clear();
   wanted_.clear();
+  magnified_.clear();
+  magnification_ = 1;
   pixels_ = 0;
 }
 

@@ -36,6 +36,8 @@ struct TCachedPage {
   bool failed = false;
   TPicture picture;    // when not failed
   TDecodeBox box;      // what it was decoded to fit; 0 x 0 for full resolution
+  int sourceWidth = 0;  // the picture's own size, upright; 0 when unknown
+  int sourceHeight = 0;
   std::string failure; // when failed, for the log
   std::int64_t Pixels() const { return static_cast<std::int64_t>(picture.width) * picture.height; }
 };
@@ -43,6 +45,8 @@ struct TCachedPage {
 // Decoded pages around the shown spread. Only the pages of the last Focus
 // are kept; the bound evicts the least needed first and refuses a page
 // that is needed less than everything held when nothing else can give way.
+// A page decoded again (for another size) that finds no room leaves the
+// earlier decoding in place: a page shown smaller beats a page not shown.
 class TPageCache {
 public:
   explicit TPageCache(std::int64_t pixelBound = kPageCachePixels) : bound_(pixelBound) {}
@@ -55,8 +59,17 @@ public:
   // True when the page was kept (it may replace an earlier decoding).
   bool Put(int page, TCachedPage entry);
   const TCachedPage* Find(int page) const;
-  // Wanted and not held as decoded for this box (a failure counts as held).
-  bool Needs(int page, TDecodeBox box) const;
+  // The shown pages of a zoomed view are wanted at the size they are drawn:
+  // the stage's box magnified, up to the page's full resolution, so that
+  // drawing them is a copy, not a resample. Every other page is wanted at
+  // the box the stage gives it.
+  void SetMagnified(std::vector<int> pages, double magnification);
+  // The box a page is decoded for when the stage gives its pages `fitted`.
+  TDecodeBox BoxFor(int page, TDecodeBox fitted) const;
+  // Wanted and not held as decoded for its box (a failure counts as held).
+  // A picture that comes out the same size for both boxes is not decoded
+  // again: a small page is at full resolution in any box.
+  bool Needs(int page, TDecodeBox fitted) const;
 
   std::int64_t Pixels() const { return pixels_; }
   std::int64_t Bound() const { return bound_; }
@@ -70,6 +83,8 @@ private:
   std::int64_t bound_;
   std::int64_t pixels_ = 0;
   std::vector<int> wanted_;
+  std::vector<int> magnified_;
+  double magnification_ = 1;
   std::map<int, TCachedPage> held_;
 };
 

@@ -99,6 +99,62 @@ TEST(PageCache, FocusDropsWhatIsNoLongerNeededAndABoxChangeAsksForANewDecoding) 
   EXPECT_TRUE(cache.HeldPages().empty());
 }
 
+TEST(PageCache, AZoomedSpreadIsWantedAtItsDrawnSizeUpToFullResolutionAndKeepsWhatItHadUntilThatFits) {
+  // Pages of 400 x 300 pixels, fitted at 40 x 30 to boxes of 40 x 40.
+  const auto decoded = [](int width, int height, TDecodeBox box) {
+    TCachedPage page = Decoded(width, height, box);
+    page.sourceWidth = 400;
+    page.sourceHeight = 300;
+    return page;
+  };
+  const TDecodeBox box{40, 40};
+  // Room for two pages at full resolution and one fitted page.
+  TPageCache cache(241500);
+  cache.Focus({0, 1, 2, 3});
+  for (int page : {0, 1, 2, 3}) ASSERT_TRUE(cache.Put(page, decoded(40, 30, box)));
+  EXPECT_FALSE(cache.Needs(0, box));
+
+  cache.SetMagnified({0, 1}, 2.5);
+  EXPECT_EQ(cache.BoxFor(0, box).width, 100);
+  EXPECT_EQ(cache.BoxFor(2, box).width, 40) << "the neighbours stay fitted";
+  EXPECT_TRUE(cache.Needs(0, box));
+  EXPECT_FALSE(cache.Needs(2, box));
+  ASSERT_TRUE(cache.Put(0, decoded(100, 75, cache.BoxFor(0, box))));
+  EXPECT_FALSE(cache.Needs(0, box));
+
+  // Past the page's own size the box asks for no more than full resolution.
+  cache.SetMagnified({0, 1}, 30);
+  EXPECT_TRUE(cache.Needs(0, box));
+  const TCachedPage full = decoded(400, 300, cache.BoxFor(0, box));
+  ASSERT_TRUE(cache.Put(0, full));
+  cache.SetMagnified({0, 1}, 60);
+  EXPECT_FALSE(cache.Needs(0, box)) << "full resolution serves any larger magnification";
+  EXPECT_EQ(cache.HeldPages(), (std::vector<int>{0, 1, 2, 3}));
+  // The second one fits when the least needed neighbour gives way.
+  ASSERT_TRUE(cache.Put(1, full));
+  EXPECT_EQ(cache.HeldPages(), (std::vector<int>{0, 1, 2}));
+
+  // With no room even then, the page keeps the picture it had.
+  cache.Focus({0, 1, 2});
+  cache.SetMagnified({2}, 30);
+  EXPECT_FALSE(cache.Put(2, full));
+  ASSERT_NE(cache.Find(2), nullptr);
+  EXPECT_EQ(cache.Find(2)->picture.width, 40);
+  EXPECT_EQ(cache.Pixels(), 2 * 120000 + 1200);
+
+  // Back at the fit, the large pictures are decoded again at the stage's size.
+  cache.SetMagnified({}, 1);
+  EXPECT_TRUE(cache.Needs(0, box));
+  // A small page is the same at any size it is wanted at: nothing to do.
+  TCachedPage small = Decoded(30, 20, {});
+  small.sourceWidth = 30;
+  small.sourceHeight = 20;
+  ASSERT_TRUE(cache.Put(0, small));
+  EXPECT_FALSE(cache.Needs(0, box));
+  cache.SetMagnified({0}, 4);
+  EXPECT_FALSE(cache.Needs(0, box));
+}
+
 TEST(PageCache, TheDefaultBoundHoldsFullScreenSpreadsOfLargeScansButNotAWholeBook) {
   // 2400 x 3400 scans fitted to half of a 3840 x 2160 stage.
   const std::int64_t fitted = 1482ll * 2100;

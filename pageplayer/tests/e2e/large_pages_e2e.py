@@ -3,9 +3,11 @@
 
 Usage: large_pages_e2e.py SOURCE_DIR BIN_DIR PROBE_EXE WORK_DIR CHECK MAKE_BOOK
 CHECK: held-keys (twelve Right presses 20 ms apart, then Home and each spread
-in turn: every page shows its own picture) or memory (a book turned through to
+in turn: every page shows its own picture), memory (a book turned through to
 its end: the reader's resident memory, read from /proc, stays within the
-page cache's bound above what it held after the first spread).
+page cache's bound above what it held after the first spread) or zoom (a black
+square on page 1 grows with Ctrl+Plus, follows a drag, goes back with Ctrl+0;
+the wheel turns the page).
 The reader runs under Wine (scripts/wine-run) on the display given by DISPLAY.
 """
 import os
@@ -56,8 +58,13 @@ def page_colour(page):
     return int(r * 255), int(g * 255), int(b * 255)
 
 
-def large_book(path, pages):
-    """A book of pages the size of A4 scans at 300 dpi, each its own colour under grain."""
+# A black square on page 1 of a zoom check's book, in page pixels.
+SQUARE = (1560, 1800, 2040, 2280)
+
+
+def large_book(path, pages, square=False):
+    """A book of pages the size of A4 scans at 300 dpi, each its own colour under grain;
+    with square, page 1 carries a black square."""
     folder = path + ".pages"
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -66,8 +73,9 @@ def large_book(path, pages):
                     "+noise", "Gaussian", first], check=True)
     for page in range(1, pages + 1):
         r, g, b = page_colour(page)
+        drawn = ["-fill", "black", "-draw", "rectangle %d,%d %d,%d" % SQUARE] if square and page == 1 else []
         subprocess.run(["convert", first, "-colorspace", "sRGB", "-type", "TrueColor", "-fill", "rgb(%d,%d,%d)" % (r, g, b), "-colorize", "95",
-                        "-quality", "90", os.path.join(folder, "%03d.jpg" % page)], check=True)
+                        *drawn, "-quality", "90", os.path.join(folder, "%03d.jpg" % page)], check=True)
     os.remove(first)
     subprocess.run([MAKE_BOOK, "--pages", folder, path], check=True, stdout=subprocess.DEVNULL)
     shutil.rmtree(folder, ignore_errors=True)
@@ -135,13 +143,13 @@ def shown_spread(client, folder, name, pages, expected, timeout=20):
     return seen
 
 
-def opened_book(label, name, pages):
+def opened_book(label, name, pages, square=False):
     """A fresh book of large pages opened in the reader, checked to show its first spread:
     (folder, process, client), client None when it did not open."""
     folder = os.path.join(WORK, label.replace(" ", "-"))
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    book = large_book(os.path.join(folder, name), pages)
+    book = large_book(os.path.join(folder, name), pages, square)
     process, client, window = open_reader(book)
     if not check(client is not None and window is not None, f"{label}: the book opens"):
         return folder, process, None
@@ -196,13 +204,74 @@ def check_memory():
         e2e.stop(process)
 
 
+def black_square(client, shot):
+    """(left, top, right, bottom) of the black pixels on the stage, above the page numbers, or None."""
+    width, _, pixels = e2e.read_picture(shot)
+    x, y, w, h = client
+    xs, ys = [], []
+    for py in range(y, y + h - 36):
+        row = py * width * 3
+        for px in range(x, x + w):
+            i = row + px * 3
+            if pixels[i] < 40 and pixels[i + 1] < 40 and pixels[i + 2] < 40:
+                xs.append(px)
+                ys.append(py)
+    return (min(xs), min(ys), max(xs), max(ys)) if xs else None
+
+
+def square_after(client, folder, name, settle=1.5):
+    time.sleep(settle)
+    return black_square(client, e2e.screenshot(os.path.join(folder, name)))
+
+
+def check_zoom():
+    pages = 6
+    folder, process, client = opened_book("zoom", "Zoom.vlq", pages, square=True)
+    try:
+        if client is None:
+            return
+        fitted = square_after(client, folder, "1-fitted.png")
+        if not check(fitted is not None, "zoom: the square shows on the first spread"):
+            return
+        size = lambda box: box[2] - box[0] + 1
+        centre = lambda box: ((box[0] + box[2]) / 2.0, (box[1] + box[3]) / 2.0)
+        xdo("key", "ctrl+plus")
+        xdo("key", "ctrl+plus")
+        zoomed = square_after(client, folder, "2-ctrl-plus-twice.png", 3)
+        check(zoomed is not None and abs(size(zoomed) - size(fitted) * 1.5625) <= 4,
+              f"zoom: Ctrl+Plus twice makes the square 1.56 times as large ({fitted} then {zoomed})")
+        x, y, w, h = client
+        start = (x + w // 2, y + h // 2)
+        xdo("mousemove", *start)
+        xdo("mousedown", "1")
+        for step in range(1, 7):
+            xdo("mousemove", start[0] + step * 20, start[1] + step * 10)
+            time.sleep(0.05)
+        xdo("mouseup", "1")
+        dragged = square_after(client, folder, "3-dragged.png")
+        moved = None
+        if zoomed and dragged:
+            moved = (centre(dragged)[0] - centre(zoomed)[0], centre(dragged)[1] - centre(zoomed)[1])
+        check(moved is not None and abs(moved[0] - 120) <= 3 and abs(moved[1] - 60) <= 3,
+              f"zoom: dragging by 120, 60 moves the square with the pointer ({moved})")
+        xdo("key", "ctrl+0")
+        again = square_after(client, folder, "4-ctrl-0.png")
+        check(again is not None and all(abs(a - b) <= 2 for a, b in zip(again, fitted)),
+              f"zoom: Ctrl+0 shows the spread fitted again ({again})")
+        xdo("click", "5")
+        seen = shown_spread(client, folder, "5-wheel.png", pages, (3, 4))
+        check(seen == (3, 4), f"zoom: a notch of the wheel turns to pages 3 and 4 ({seen})")
+    finally:
+        e2e.stop(process)
+
+
 def main():
     os.makedirs(WORK, exist_ok=True)
     if not check(os.access(MAKE_BOOK, os.X_OK), "the book maker is built"):
         return 1
     with e2e.prefix_lock(SOURCE):
         try:
-            {"held-keys": check_held_keys, "memory": check_memory}[CHECK]()
+            {"held-keys": check_held_keys, "memory": check_memory, "zoom": check_zoom}[CHECK]()
         finally:
             e2e.stop_all()
     return 1 if e2e.failures else 0
