@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include <utility>
 #include <vector>
 
 #include "Exception.h"
@@ -260,6 +261,18 @@ void TForm::FocusChanged(TWinControl* control) {
   if (control->HandleAllocated() && GetFocus() == control->Handle()) control->Perform(CM_UIACTIVATE, 0, 0);
 }
 
+// Coming back to the window (Alt+Tab, a click on its caption) gives the
+// keyboard back to the window inside it that had it, as dialogs do: the
+// player keeps its keys and its wheel.
+bool TForm::RestoreFocus() {
+  const HWND window = std::exchange(focusWhenDeactivated_, nullptr);
+  if (!window || !IsWindow(window) || !IsChild(handle_, window) || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
+    return false;
+  }
+  ::SetFocus(window);
+  return true;
+}
+
 void TForm::ForgetControl(TWinControl* control) {
   if (activeOleControl_ == control) activeOleControl_ = nullptr;
   if (focusedControl_ == control) focusedControl_ = nullptr;
@@ -284,6 +297,12 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       if (activeOleControl_) activeOleControl_->Perform(CM_DOCWINDOWACTIVATE, LOWORD(wParam) != WA_INACTIVE, 0);
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        focusWhenDeactivated_ = focus && IsChild(handle_, focus) ? focus : nullptr;
+      } else if (!HIWORD(wParam) && RestoreFocus()) {
+        return 0;  // the default would give the keyboard to the form itself
+      }
       break;
     case CM_DIALOGKEY:
       if (DialogKey(static_cast<WORD>(wParam))) return 1;

@@ -85,6 +85,7 @@ protected:
 private:
   void ApplyWindowState();
   TShiftState CurrentShiftState() const;
+  bool RestoreFocus();
 
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
@@ -95,6 +96,9 @@ private:
   TMainMenu* menu_ = nullptr;
   TWinControl* activeOleControl_ = nullptr;
   TWinControl* focusedControl_ = nullptr;
+  // The window inside this form that had the keyboard when it was last
+  // deactivated: an embedded player's own window is none of our controls.
+  HWND focusWhenDeactivated_ = nullptr;
 };
 
 }  // namespace ui

@@ -214,4 +214,27 @@ TEST_F(ToolkitTest, AChildsWindowAskedForFirstCreatesItsParentsAndOnlyOneOfItsOw
   EXPECT_EQ(ui::TWinControl::FromHandle(child), panel);
 }
 
+TEST_F(ToolkitTest, ComingBackToTheWindowGivesTheKeyboardBackToTheWindowInsideThatHadIt) {
+  // A window the toolkit does not know, as an embedded player's is.
+  ui::TPanel* panel = Panel(form_.get(), ui::TAlign::alClient, 5);
+  form_->Show();
+  const HWND inner = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, panel->Handle(), nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(inner, nullptr);
+  const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 10, 100, 100,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  for (const bool innerHadIt : {true, false}) {
+    SCOPED_TRACE(innerHadIt ? "the inner window had the keyboard" : "the form had it");
+    SetActiveWindow(form_->Handle());
+    SetFocus(innerHadIt ? inner : form_->Handle());
+    SetActiveWindow(other);
+    EXPECT_EQ(GetActiveWindow(), other);
+    SetActiveWindow(form_->Handle());
+    EXPECT_EQ(GetFocus(), innerHadIt ? inner : form_->Handle());
+  }
+  DestroyWindow(other);
+  form_->Hide();
+}
+
 }  // namespace
