@@ -12,6 +12,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import zipfile
 
@@ -83,6 +84,49 @@ def stop(process):
 def stop_all():
     for process in list(running):
         stop(process)
+
+
+def run_probe(source, probe, *args):
+    """The probe program's exit code and output lines for one command."""
+    # Output goes through a file: a pipe would stay open as long as any Wine
+    # helper process that inherited it, long after the probe has ended.
+    with tempfile.TemporaryFile() as out:
+        result = subprocess.run([wine_run(source), probe, *args], stdout=out, stderr=subprocess.DEVNULL, timeout=120)
+        out.seek(0)
+        text = out.read().decode("utf-8", errors="replace")
+    return result.returncode, text.replace("\r", "").splitlines()
+
+
+def probe_window(source, probe, prefix):
+    """What the probe program sees of the top-level window whose title starts with
+    prefix, or None: its "client" rectangle (x, y, w, h) on the screen, its
+    "children" as ((x, y, w, h), class) pairs, every other line as text."""
+    code, lines = run_probe(source, probe, "main", prefix)
+    if code != 0:
+        return None
+    info = {"children": []}
+    for line in lines:
+        key, _, value = line.partition("=")
+        if key == "child":
+            rectangle, _, cls = value.partition("|")
+            info["children"].append((tuple(int(v) for v in rectangle.split(",")), cls))
+        else:
+            info[key] = value
+    if "client" not in info:
+        return None
+    info["client"] = tuple(int(v) for v in info["client"].split(","))
+    return info
+
+
+def hue_walk_colour(page, value, saturation):
+    """The paper colour of a page of a generated book whose pages walk round the
+    hues by the golden ratio, so that neighbours differ most."""
+    hue = (page * 0.61803398875) % 1.0 * 6.0
+    sector, f = int(hue), hue - int(hue)
+    v, s = value, saturation
+    p, q, t = v * (1 - s), v * (1 - s * f), v * (1 - s * (1 - f))
+    r, g, b = [(v, t, p), (q, v, p), (p, v, t), (p, q, v), (t, p, v), (v, p, q)][sector % 6]
+    return int(r * 255), int(g * 255), int(b * 255)
 
 
 def wait_for(predicate, timeout=90, interval=0.3):

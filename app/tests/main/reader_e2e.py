@@ -40,31 +40,12 @@ NOT_BOOK_TEXT = "The file you selected is not the VellBook file!"
 
 
 def probe(*args):
-    # Output goes through a file: a pipe would stay open as long as any Wine
-    # helper process that inherited it, long after the probe has ended.
-    with tempfile.TemporaryFile() as out:
-        result = subprocess.run([WINE_RUN, PROBE, *args], stdout=out, stderr=subprocess.DEVNULL, timeout=120)
-        out.seek(0)
-        text = out.read().decode("utf-8", errors="replace")
-    return result.returncode, text.replace("\r", "").splitlines()
+    return e2e.run_probe(SOURCE, PROBE, *args)
 
 
 def main_window(prefix):
     """What the probe sees of the top-level window whose title starts with prefix, or None."""
-    code, lines = probe("main", prefix)
-    if code != 0:
-        return None
-    info = {"children": []}
-    for line in lines:
-        key, _, value = line.partition("=")
-        if key == "child":
-            geometry, _, cls = value.partition("|")
-            info["children"].append((tuple(int(v) for v in geometry.split(",")), cls))
-        else:
-            info[key] = value
-    x, y, w, h = (int(v) for v in info["client"].split(","))
-    info["client"] = (x, y, w, h)
-    return info
+    return e2e.probe_window(SOURCE, PROBE, prefix)
 
 
 def dialogs():
@@ -365,12 +346,7 @@ def check_missing():
 
 def page_colour(page):
     """The paper colour of the demo book's page (the book maker's hue walk)."""
-    hue = (page * 0.61803398875) % 1.0 * 6.0
-    sector, f = int(hue), hue - int(hue)
-    v, s = 0.95, 0.35
-    p, q, t = v * (1 - s), v * (1 - s * f), v * (1 - s * (1 - f))
-    r, g, b = [(v, t, p), (q, v, p), (p, v, t), (p, q, v), (t, p, v), (v, p, q)][sector % 6]
-    return int(r * 255), int(g * 255), int(b * 255)
+    return e2e.hue_walk_colour(page, 0.95, 0.35)
 
 
 def spread_pages(info, shot):

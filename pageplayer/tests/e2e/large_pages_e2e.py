@@ -14,7 +14,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "app", "tests"))
@@ -34,28 +33,13 @@ CACHE_BOUND_MB = 192 + 64
 
 def probe_client(prefix):
     """The client rectangle (x, y, w, h) on the screen of the window whose title starts with prefix."""
-    with tempfile.TemporaryFile() as out:
-        result = subprocess.run([e2e.wine_run(SOURCE), PROBE, "main", prefix], stdout=out,
-                                stderr=subprocess.DEVNULL, timeout=120)
-        out.seek(0)
-        lines = out.read().decode("utf-8", errors="replace").replace("\r", "").splitlines()
-    if result.returncode != 0:
-        return None
-    for line in lines:
-        key, _, value = line.partition("=")
-        if key == "client":
-            return tuple(int(v) for v in value.split(","))
-    return None
+    info = e2e.probe_window(SOURCE, PROBE, prefix)
+    return info["client"] if info else None
 
 
 def page_colour(page):
     """A paper colour per page, far enough from its neighbours' to tell them apart."""
-    hue = (page * 0.61803398875) % 1.0 * 6.0
-    sector, f = int(hue), hue - int(hue)
-    v, s = 0.9, 0.6
-    p, q, t = v * (1 - s), v * (1 - s * f), v * (1 - s * (1 - f))
-    r, g, b = [(v, t, p), (q, v, p), (p, v, t), (p, q, v), (t, p, v), (v, p, q)][sector % 6]
-    return int(r * 255), int(g * 255), int(b * 255)
+    return e2e.hue_walk_colour(page, 0.9, 0.6)
 
 
 # A black square on page 1 of a zoom check's book, in page pixels.

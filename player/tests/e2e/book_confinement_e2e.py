@@ -20,7 +20,6 @@ import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 import zipfile
 
@@ -41,16 +40,7 @@ LONG_LIST_COPIES = 4.5
 
 
 def probe_main(prefix):
-    with tempfile.TemporaryFile() as out:
-        result = subprocess.run([e2e.wine_run(SOURCE), PROBE, "main", prefix], stdout=out,
-                                stderr=subprocess.DEVNULL, timeout=120)
-        out.seek(0)
-        lines = out.read().decode("utf-8", errors="replace").replace("\r", "").splitlines()
-    if result.returncode != 0:
-        return None
-    info = dict(line.split("=", 1) for line in lines if "=" in line and not line.startswith("child="))
-    info["client"] = tuple(int(v) for v in info["client"].split(","))
-    return info
+    return e2e.probe_window(SOURCE, PROBE, prefix)
 
 
 class OpenWatch:
